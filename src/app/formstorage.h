@@ -1,0 +1,89 @@
+#pragma once
+#include <QString>
+#include <QVariant>
+#include <QRect>
+#include <functional>
+#include <vector>
+
+// The settings store: named stored values, a fixed list of control
+// properties and the window placement, persisted in one section of the
+// INI profile. Reads and writes change memory only; save() writes the file.
+class TFormStorage {
+public:
+    // A control property, e.g. "LeftPanel.Width", stored under "LeftPanel_Width".
+    // get() returns the value in the file's notation; set() returns false when
+    // the text does not convert (the property then keeps its value).
+    struct Property {
+        QString name;
+        std::function<QString()> get;
+        std::function<bool(const QString&)> set;
+    };
+
+    // The window placement as the file holds it.
+    struct Placement {
+        int flags = 0;
+        int showCmd = 1;      // 1 normal, 2 minimised, 3 maximised
+        int pixelsPerInch = 96;
+        QPoint minPos{0, 0};
+        QPoint maxPos{0, 0};
+        QRect normal;         // left, top, right, bottom are written
+    };
+    // What a restore found; positionRead is true when MinMaxPos or NormPos
+    // was present in the file.
+    struct RestoredPlacement {
+        Placement placement;
+        bool positionRead = false;
+    };
+
+    explicit TFormStorage(QString section);
+
+    void setIniFileName(const QString& fileName);
+    QString iniFileName() const;
+    QString section() const;
+
+    void addProperty(Property property);
+    void addStoredValue(const QString& name, const QVariant& defaultValue);
+
+    // Null when no item of that name exists (names ignore letter case).
+    QVariant readValue(const QString& name) const;
+    // Appends a new item when the name is not in the list.
+    void writeValue(const QString& name, const QVariant& value);
+
+    // Conversions used by readers; a value that does not convert counts as
+    // the given default rather than failing every later read.
+    int intValue(const QString& name, int fallback) const;
+    bool boolValue(const QString& name, bool fallback) const;
+    QString textValue(const QString& name) const;
+
+    // The window supplies its placement and takes the restored one.
+    std::function<Placement()> currentPlacement;
+    std::function<void(const RestoredPlacement&)> applyPlacement;
+    std::function<void()> onRestorePlacement;   // the restore hook
+
+    bool fileExists() const;
+    void restore();
+    // destroying: the save that runs while the window is destroyed (Visible=1).
+    // Throws UserError when the file cannot be written.
+    void save(bool destroying = false);
+    bool restored() const;
+    bool savedSinceRestore() const;
+
+    // The text form of a value as the file holds it: text unchanged,
+    // integers in decimal, booleans "-1"/"0".
+    static QString valueText(const QVariant& value);
+
+private:
+    struct Item {
+        QString name;
+        QVariant value;
+    };
+    const Item* find(const QString& name) const;
+    Item* find(const QString& name);
+
+    QString m_section;
+    QString m_fileName;
+    std::vector<Property> m_properties;
+    std::vector<Item> m_values;
+    bool m_restored = false;
+    bool m_saved = false;
+};

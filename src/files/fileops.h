@@ -1,0 +1,21 @@
+#pragma once
+#include <QString>
+#include <QStringList>
+
+// destination folder + "/" (not doubled) + the path's file name.
+QString TargetPath(const QString& destination, const QString& path);
+
+struct FileOpOptions {
+    QString prefix;
+    QString suffix;
+    bool overwrite = false;
+    bool companions = false;
+    QStringList extensions;   // RawExtensions
+};
+
+// Each single copy, move or delete that fails is skipped silently; an
+// existing target is replaced only with overwrite, and never left
+// half-written. An empty destination touches no file and returns false.
+bool CopyCurrentFile(const QString& currentFile, const QString& destination, const FileOpOptions& options);
+bool MoveCurrentFile(const QString& currentFile, const QString& destination, const FileOpOptions& options);
+void DeleteCurrentFile(const QString& currentFile, const FileOpOptions& options);

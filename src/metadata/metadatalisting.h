@@ -1,0 +1,15 @@
+#pragma once
+#include "render/caption.h"
+#include <string>
+#include <vector>
+
+// What the metadata panel shows for a file: its lines ("Name:\tvalue",
+// the Maker Note left out) and the nine caption fields. Lines and fields
+// are empty when the reader's status is not 0.
+struct MetadataListing {
+    int status = 9999;
+    std::vector<std::string> lines;
+    TBasicExif basic;
+};
+
+MetadataListing ListMetadata(const std::string& fileName);

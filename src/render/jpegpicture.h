@@ -1,0 +1,42 @@
+#pragma once
+#include <QByteArray>
+#include <QImage>
+#include <QString>
+
+// A JPEG photo decoded by libjpeg at a DCT scale of 1/1, 1/2, 1/4 or 1/8.
+// The compressed bytes stay in memory; the pixels are decoded lazily when
+// the size or the pixels are first asked for, and discarded when the scale
+// changes. Colour photos decode to QImage::Format_RGB888, greyscale ones to
+// Format_Indexed8 with a grey palette; CMYK and YCCK are converted to RGB.
+// Fatal decoder errors throw UserError "JPEG error #%d" (libjpeg's message
+// number); warnings are ignored.
+class TJPEGPicture {
+public:
+    // Throws UserError when the file cannot be read.
+    static TJPEGPicture fromFile(const QString& path);
+    explicit TJPEGPicture(QByteArray data);
+
+    void setScaleDenom(int denom);   // 1, 2, 4 or 8
+    int scaleDenom() const { return m_denom; }
+
+    int width();                     // decoded size at the scale in force
+    int height();
+    int fullWidth();                 // size at 1/1
+    int fullHeight();
+    bool isGreyscale();
+
+    // Decodes when needed. Throws UserError for a picture whose pixels would
+    // take more than 1 GiB.
+    const QImage& image();
+    bool isDecoded() const { return !m_image.isNull(); }
+
+private:
+    void readHeader();
+    QByteArray m_data;
+    int m_denom = 1;
+    bool m_headerRead = false;
+    int m_fullWidth = 0, m_fullHeight = 0;
+    int m_width = 0, m_height = 0;   // at m_denom
+    bool m_grey = false;
+    QImage m_image;
+};

@@ -1,0 +1,29 @@
+#pragma once
+#include <QRect>
+#include <QSize>
+
+// Scale codes as the settings file holds them; 3 and 4 are not in order.
+enum ScaleCode { Scale1to1 = 1, Scale1to2 = 2, Scale1to8 = 3, Scale1to4 = 4, ScaleFit = 5 };
+
+int DecoderScale(int code);   // denominator 1, 2, 8, 4 for codes 1..4
+int ZoomInStep(int code);     // numpad +
+int ZoomOutStep(int code);    // numpad -
+int NormaliseScaleCode(int code);  // outside 1..5 counts as 1
+
+// Fit: the decoder denominator for a photo of full size w x h: 2 when either
+// side exceeds maxSize, else 1.
+int FitDecoderDenom(QSize fullSize, int maxSize);
+
+// The fitted size of a picture in a box (outer size), ratio computed in
+// extended precision and products truncated; never larger than the box.
+QSize FitSize(QSize picture, QSize box);
+
+// Centred placement of an area of the given size in the box: left/top are
+// (box - area) div 2 where the box is larger, else 0.
+QRect PlaceInBox(QSize area, QSize box);
+
+// Numpad +/- on a fitted pane: the smallest fixed scale whose picture is at
+// least as large as the fitted one (1:1 at most), or the largest fixed scale
+// whose picture is smaller (1:8 at least).
+int ZoomInFromFit(QSize fullSize, QSize fittedArea);
+int ZoomOutFromFit(QSize fullSize, QSize fittedArea);
