@@ -1,6 +1,7 @@
 #pragma once
 #include <QByteArray>
 #include <QImage>
+#include <QSize>
 #include <QString>
 
 // A JPEG photo decoded by libjpeg at a DCT scale of 1/1, 1/2, 1/4 or 1/8.
@@ -38,5 +39,7 @@ private:
     int m_fullWidth = 0, m_fullHeight = 0;
     int m_width = 0, m_height = 0;   // at m_denom
     bool m_grey = false;
+    bool m_cmyk = false;             // CMYK or YCCK, converted to RGB
+    QSize m_sizes[4];                // output size at 1/1, 1/2, 1/4, 1/8
     QImage m_image;
 };
