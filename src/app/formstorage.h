@@ -27,12 +27,23 @@ public:
         QPoint minPos{0, 0};
         QPoint maxPos{0, 0};
         QRect normal;         // left, top, right, bottom are written
+                              // (right = left + width, bottom = top + height)
     };
+    enum class WindowState { Normal, Minimized, Maximized };
+    // ShowCmd as the window applies it: 1, 5, 9 normal; 2, 6, 7 minimised;
+    // 3 maximised; anything else normal.
+    static WindowState StateOfShowCmd(int showCmd);
     // What a restore found; positionRead is true when MinMaxPos or NormPos
     // was present in the file.
     struct RestoredPlacement {
         Placement placement;
         bool positionRead = false;
+        // The position is applied only when one of the position keys was
+        // read and the file was written at the screen's current resolution.
+        bool positionApplies(int screenPixelsPerInch) const
+        {
+            return positionRead && placement.pixelsPerInch == screenPixelsPerInch;
+        }
     };
 
     explicit TFormStorage(QString section);
@@ -61,9 +72,12 @@ public:
     std::function<void()> onRestorePlacement;   // the restore hook
 
     bool fileExists() const;
+    // Reads the section; a negative FormVersion in the file leaves
+    // everything as it was (not even marked restored).
     void restore();
     // destroying: the save that runs while the window is destroyed (Visible=1).
-    // Throws UserError when the file cannot be written.
+    // Writes nothing before the first restore. Throws UserError when the
+    // file cannot be written.
     void save(bool destroying = false);
     bool restored() const;
     bool savedSinceRestore() const;

@@ -4,6 +4,8 @@
 // The start folder: "-d" gives the working directory; an existing file its
 // folder; an existing folder itself; otherwise the stored curdir; and when
 // that is empty too, the working directory (so marks never go to the root).
+// A relative file or folder argument is resolved against workingDirectory
+// and given as an absolute path.
 QString StartFolder(const QString& argument, bool hasArgument, const QString& storedCurdir,
                     const QString& workingDirectory);
 

@@ -1,0 +1,7 @@
+#pragma once
+
+class TFormStorage;
+
+// Registers the main window's 22 stored values, in the order the file keeps
+// them, each with the value it has when the file holds nothing.
+void AddMainStoredValues(TFormStorage& store);

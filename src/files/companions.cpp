@@ -1,0 +1,110 @@
+#include "files/companions.h"
+#include <QFileInfo>
+
+bool IsPathSeparator(QChar c)
+{
+#ifdef Q_OS_WIN
+    return c == QLatin1Char('\\') || c == QLatin1Char('/') || c == QLatin1Char(':');
+#else
+    return c == QLatin1Char('/');
+#endif
+}
+
+namespace {
+
+// Index just after the last separator; 0 for a bare name.
+qsizetype FileNameStart(const QString& path)
+{
+    for (qsizetype i = path.size(); i > 0; --i)
+        if (IsPathSeparator(path[i - 1]))
+            return i;
+    return 0;
+}
+
+}  // namespace
+
+QString PathFolderPart(const QString& path)
+{
+    return path.left(FileNameStart(path));
+}
+
+QString PathFileName(const QString& path)
+{
+    return path.mid(FileNameStart(path));
+}
+
+QStringList ParseExtensions(const QString& text)
+{
+    QStringList entries;
+    if (text.isEmpty())
+        return entries;
+    QString pending;
+    for (const QChar c : text) {
+        if (c == QLatin1Char(';')) {
+            entries.append(pending);
+            pending.clear();
+        } else {
+            pending.append(c);
+        }
+    }
+    // A trailing ";" adds nothing further.
+    if (!text.endsWith(QLatin1Char(';')))
+        entries.append(pending);
+    return entries;
+}
+
+QString CompanionName(const QString& path, const QString& extension, const QString& prefix,
+                      const QString& suffix)
+{
+    const QString folder = PathFolderPart(path);
+    const QString fileName = path.mid(folder.size());
+    const qsizetype dot = fileName.lastIndexOf(QLatin1Char('.'));
+    if (dot < 0)
+        return QString();
+    QString base = fileName.left(dot);
+    if (!prefix.isEmpty() && base.startsWith(prefix, Qt::CaseSensitive))
+        base.remove(0, prefix.size());
+    if (!suffix.isEmpty() && base.endsWith(suffix, Qt::CaseSensitive))
+        base.chop(suffix.size());
+    return folder + base + QLatin1Char('.') + extension;
+}
+
+QString FindCompanion(const QString& companionName)
+{
+    if (companionName.isEmpty())
+        return QString();
+    if (QFileInfo(companionName).isFile())
+        return companionName;
+
+    // Camera settings write "CRW" and "crw" alike; try both spellings of
+    // the extension on file systems that tell them apart.
+    const qsizetype dot = companionName.lastIndexOf(QLatin1Char('.'));
+    if (dot < PathFolderPart(companionName).size())
+        return QString();
+    const QString stem = companionName.left(dot + 1);
+    const QString extension = companionName.mid(dot + 1);
+    for (const QString& spelling : {extension.toUpper(), extension.toLower()}) {
+        if (spelling == extension)
+            continue;
+        const QString candidate = stem + spelling;
+        if (QFileInfo(candidate).isFile())
+            return candidate;
+    }
+    return QString();
+}
+
+bool HasRawCompanions(const QString& path, const QStringList& extensions, bool anyRaw,
+                      const QString& prefix, const QString& suffix)
+{
+    if (extensions.isEmpty())
+        return false;
+    const QString fileName = PathFileName(path);
+    for (const QString& extension : extensions) {
+        const bool exists = !FindCompanion(CompanionName(fileName, extension, prefix, suffix)).isEmpty();
+        if (anyRaw && exists)
+            return true;
+        if (!anyRaw && !exists)
+            return false;
+    }
+    return !anyRaw;
+}
