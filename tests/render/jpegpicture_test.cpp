@@ -1,0 +1,292 @@
+#include "render/jpegpicture.h"
+
+#include "app/usererror.h"
+#include "jpegwriter.h"
+
+#include <gtest/gtest.h>
+
+#include <QColor>
+#include <QFile>
+#include <QTemporaryDir>
+
+#include <cstdio>
+#include <cstdlib>
+#include <cstring>
+#include <ostream>
+#include <string>
+
+#include <jpeglib.h>
+#include <jerror.h>
+
+namespace {
+
+QByteArray Photo(int width, int height, bool grey = false, bool progressive = false, unsigned seed = 1)
+{
+    JpegSpec spec;
+    spec.width = width;
+    spec.height = height;
+    spec.grey = grey;
+    spec.progressive = progressive;
+    spec.seed = seed;
+    return MakeJpeg(spec);
+}
+
+// The text of the UserError that f throws, or "(no error)".
+template <typename F>
+std::string ErrorText(F&& f)
+{
+    try {
+        f();
+    } catch (const UserError& e) {
+        return e.what();
+    }
+    return "(no error)";
+}
+
+std::string JpegError(int code) { return "JPEG error #" + std::to_string(code); }
+
+double MeanDifference(const QImage& a, const QImage& b)
+{
+    double sum = 0;
+    const int bytes = a.width() * (a.format() == QImage::Format_Indexed8 ? 1 : 3);
+    for (int y = 0; y < a.height(); ++y) {
+        const uchar* pa = a.constScanLine(y);
+        const uchar* pb = b.constScanLine(y);
+        for (int i = 0; i < bytes; ++i)
+            sum += std::abs(pa[i] - pb[i]);
+    }
+    return sum / (static_cast<double>(bytes) * a.height());
+}
+
+struct SizeRow {
+    int width, height, denom, outWidth, outHeight;
+};
+
+void PrintTo(const SizeRow& r, std::ostream* os)
+{
+    *os << r.width << "x" << r.height << " at 1/" << r.denom;
+}
+
+class DecodedSize : public testing::TestWithParam<SizeRow> {};
+
+TEST_P(DecodedSize, IsTheFullSizeDividedAndRoundedUp)
+{
+    const SizeRow r = GetParam();
+    TJPEGPicture picture(Photo(r.width, r.height));
+    picture.setScaleDenom(r.denom);
+    EXPECT_EQ(picture.width(), r.outWidth);
+    EXPECT_EQ(picture.height(), r.outHeight);
+    EXPECT_FALSE(picture.isDecoded()) << "the size alone must not decode the pixels";
+    const QImage& image = picture.image();
+    EXPECT_EQ(image.size(), QSize(r.outWidth, r.outHeight));
+    EXPECT_EQ(picture.fullWidth(), r.width);
+    EXPECT_EQ(picture.fullHeight(), r.height);
+}
+
+INSTANTIATE_TEST_SUITE_P(OddSizes, DecodedSize,
+    testing::Values(SizeRow{641, 479, 1, 641, 479}, SizeRow{641, 479, 2, 321, 240},
+                    SizeRow{641, 479, 4, 161, 120}, SizeRow{641, 479, 8, 81, 60},
+                    SizeRow{1, 1, 8, 1, 1}, SizeRow{9, 7, 2, 5, 4}, SizeRow{9, 7, 4, 3, 2},
+                    SizeRow{9, 7, 8, 2, 1}, SizeRow{17, 33, 8, 3, 5}, SizeRow{16, 24, 8, 2, 3},
+                    SizeRow{1000, 3, 4, 250, 1}));
+
+TEST(JPEGPicture, ColourDecodesToRgb888InRgbOrder)
+{
+    QImage source(48, 32, QImage::Format_RGB888);
+    source.fill(QColor(200, 100, 50));
+    TJPEGPicture picture(MakeJpegFromImage(source, 100));
+    const QImage& image = picture.image();
+    ASSERT_EQ(image.format(), QImage::Format_RGB888);
+    EXPECT_FALSE(picture.isGreyscale());
+    const QColor c = image.pixelColor(20, 15);
+    EXPECT_NEAR(c.red(), 200, 2);
+    EXPECT_NEAR(c.green(), 100, 2);
+    EXPECT_NEAR(c.blue(), 50, 2);
+}
+
+TEST(JPEGPicture, GreyDecodesToIndexed8WithGreyPalette)
+{
+    TJPEGPicture picture(Photo(100, 80, true));
+    EXPECT_TRUE(picture.isGreyscale());
+    const QImage& image = picture.image();
+    ASSERT_EQ(image.format(), QImage::Format_Indexed8);
+    ASSERT_EQ(image.colorCount(), 256);
+    for (int i = 0; i < 256; ++i)
+        ASSERT_EQ(image.color(i), qRgb(i, i, i)) << "palette entry " << i;
+}
+
+struct CmykRow {
+    const char* name;
+    CmykSpec spec;
+    int r, g, b;
+};
+
+void PrintTo(const CmykRow& r, std::ostream* os) { *os << r.name; }
+
+class CmykDecode : public testing::TestWithParam<CmykRow> {};
+
+TEST_P(CmykDecode, ConvertsToRgb)
+{
+    const CmykRow row = GetParam();
+    TJPEGPicture picture(MakeCmykJpeg(row.spec));
+    const QImage& image = picture.image();
+    ASSERT_EQ(image.format(), QImage::Format_RGB888);
+    const QColor c = image.pixelColor(30, 20);
+    EXPECT_NEAR(c.red(), row.r, 3);
+    EXPECT_NEAR(c.green(), row.g, 3);
+    EXPECT_NEAR(c.blue(), row.b, 3);
+}
+
+// Ink amounts (0 none, 255 full): R = (255-C)(255-K)/255 and so on.
+INSTANTIATE_TEST_SUITE_P(Inks, CmykDecode,
+    testing::Values(
+        CmykRow{"AdobeRed", {64, 48, 0, 255, 255, 0, true, false}, 255, 0, 0},
+        CmykRow{"PlainRed", {64, 48, 0, 255, 255, 0, false, false}, 255, 0, 0},
+        CmykRow{"AdobeHalfBlack", {64, 48, 0, 0, 0, 128, true, false}, 127, 127, 127},
+        CmykRow{"PlainCyan", {64, 48, 255, 0, 0, 0, false, false}, 0, 255, 255},
+        CmykRow{"YcckBlue", {64, 48, 255, 255, 0, 0, true, true}, 0, 0, 255},
+        CmykRow{"YcckGreyGreen", {64, 48, 255, 0, 255, 102, true, true}, 0, 153, 0}),
+    [](const testing::TestParamInfo<CmykRow>& info) { return std::string(info.param.name); });
+
+TEST(JPEGPicture, ProgressiveDecodesLikeBaseline)
+{
+    TJPEGPicture baseline(Photo(300, 200, false, false, 7));
+    TJPEGPicture progressive(Photo(300, 200, false, true, 7));
+    for (int denom : {1, 2, 8}) {
+        SCOPED_TRACE(denom);
+        baseline.setScaleDenom(denom);
+        progressive.setScaleDenom(denom);
+        ASSERT_EQ(progressive.image().size(), baseline.image().size());
+        EXPECT_LT(MeanDifference(progressive.image(), baseline.image()), 1.5);
+    }
+}
+
+TEST(JPEGPicture, TruncatedFileStillDecodes)
+{
+    const QByteArray good = Photo(320, 240);
+    TJPEGPicture whole(good);
+    TJPEGPicture cut(Truncate(good, static_cast<int>(good.size() * 6 / 10)));
+    std::string error = ErrorText([&] { cut.image(); });
+    EXPECT_EQ(error, "(no error)");
+    ASSERT_EQ(cut.image().size(), QSize(320, 240));
+    // The part that arrived is the same as in the whole file.
+    EXPECT_EQ(std::memcmp(cut.image().constScanLine(0), whole.image().constScanLine(0), 320 * 3), 0);
+}
+
+TEST(JPEGPicture, FileCutInsideTheHeaderIsAnError)
+{
+    const QByteArray good = Photo(64, 48);
+    const int sof = FindMarker(good, 0xC0);
+    ASSERT_GT(sof, 0);
+    TJPEGPicture picture(Truncate(good, sof + 4));
+    EXPECT_EQ(ErrorText([&] { picture.width(); }).rfind("JPEG error #", 0), 0u);
+}
+
+struct BrokenRow {
+    const char* name;
+    int offsetFromSof;   // -1: replace the second byte of the file
+    char value;
+    int code;
+};
+
+void PrintTo(const BrokenRow& r, std::ostream* os) { *os << r.name; }
+
+class BrokenHeader : public testing::TestWithParam<BrokenRow> {};
+
+TEST_P(BrokenHeader, ThrowsTheDecodersMessageNumber)
+{
+    const BrokenRow row = GetParam();
+    const QByteArray good = Photo(64, 48);
+    const int sof = FindMarker(good, 0xC0);
+    ASSERT_GT(sof, 0);
+    const int offset = row.offsetFromSof < 0 ? 1 : sof + row.offsetFromSof;
+    TJPEGPicture picture(CorruptAt(good, offset, row.value));
+    EXPECT_EQ(ErrorText([&] { picture.width(); }), JpegError(row.code));
+    // The error repeats on the next request instead of leaving a half-read picture.
+    EXPECT_EQ(ErrorText([&] { picture.image(); }), JpegError(row.code));
+    EXPECT_FALSE(picture.isDecoded());
+}
+
+// SOF0 layout: FF C0, length (2), precision (1), height (2), width (2), components (1).
+INSTANTIATE_TEST_SUITE_P(Corruptions, BrokenHeader,
+    testing::Values(BrokenRow{"NoStartOfImage", -1, 0x00, JERR_NO_SOI},
+                    BrokenRow{"Precision", 4, 12, JERR_BAD_PRECISION},
+                    BrokenRow{"ZeroHeight", 6, 0, JERR_EMPTY_IMAGE}),
+    [](const testing::TestParamInfo<BrokenRow>& info) { return std::string(info.param.name); });
+
+TEST(JPEGPicture, EmptyAndForeignDataAreErrors)
+{
+    TJPEGPicture empty{QByteArray()};
+    EXPECT_EQ(ErrorText([&] { empty.height(); }), JpegError(JERR_INPUT_EMPTY));
+    TJPEGPicture text{QByteArray("just some text, not a photo")};
+    EXPECT_EQ(ErrorText([&] { text.image(); }), JpegError(JERR_NO_SOI));
+}
+
+TEST(JPEGPicture, ScaleChangeDiscardsPixelsAndDecodesAgain)
+{
+    TJPEGPicture picture(Photo(400, 300));
+    const QImage full = picture.image();
+    ASSERT_EQ(full.size(), QSize(400, 300));
+    picture.setScaleDenom(1);
+    EXPECT_TRUE(picture.isDecoded()) << "the same scale keeps the pixels";
+    picture.setScaleDenom(4);
+    EXPECT_FALSE(picture.isDecoded());
+    EXPECT_EQ(picture.scaleDenom(), 4);
+    EXPECT_EQ(picture.width(), 100);
+    EXPECT_EQ(picture.image().size(), QSize(100, 75));
+    // A 1/4 decode is a reduced picture of the same photo.
+    const QImage reduced = full.scaled(100, 75, Qt::IgnoreAspectRatio, Qt::SmoothTransformation);
+    EXPECT_LT(MeanDifference(picture.image(), reduced), 6.0);
+    picture.setScaleDenom(1);
+    EXPECT_EQ(MeanDifference(picture.image(), full), 0.0);
+}
+
+TEST(JPEGPicture, MarkersBeforeTheFrameDoNotDisturbDecoding)
+{
+    JpegSpec spec;
+    spec.width = 90;
+    spec.height = 60;
+    spec.markers = {{0xE1, QByteArray("Exif\0\0", 6) + QByteArray(300, 'x')}, {0xFE, "a comment"}};
+    TJPEGPicture picture(MakeJpeg(spec));
+    EXPECT_EQ(picture.image().size(), QSize(90, 60));
+}
+
+TEST(JPEGPicture, PictureOverOneGibibyteIsRefused)
+{
+    // A small photo whose frame header claims 20000 x 20000: 1.2 GB as RGB
+    // at 1:1, a quarter of that at 1:2.
+    const QByteArray good = Photo(64, 48);
+    const int sof = FindMarker(good, 0xC0);
+    QByteArray huge = good;
+    for (int i : {5, 7}) {
+        huge[sof + i] = static_cast<char>(20000 >> 8);
+        huge[sof + i + 1] = static_cast<char>(20000 & 0xFF);
+    }
+    TJPEGPicture picture(huge);
+    EXPECT_EQ(picture.width(), 20000);
+    const std::string error = ErrorText([&] { picture.image(); });
+    EXPECT_NE(error.find("1 GiB"), std::string::npos) << error;
+    EXPECT_NE(error.find("20000 x 20000"), std::string::npos) << error;
+    EXPECT_FALSE(picture.isDecoded());
+    picture.setScaleDenom(8);
+    EXPECT_EQ(picture.image().size(), QSize(2500, 2500));
+}
+
+TEST(JPEGPicture, FromFile)
+{
+    QTemporaryDir dir;
+    ASSERT_TRUE(dir.isValid());
+    const QString path = dir.filePath("photo.jpg");
+    JpegSpec spec;
+    spec.width = 120;
+    spec.height = 90;
+    ASSERT_TRUE(WriteJpeg(path, spec));
+    TJPEGPicture picture = TJPEGPicture::fromFile(path);
+    EXPECT_EQ(picture.image().size(), QSize(120, 90));
+
+    const QString missing = dir.filePath("gone.jpg");
+    const std::string error = ErrorText([&] { TJPEGPicture::fromFile(missing); });
+    EXPECT_NE(error.find(missing.toStdString()), std::string::npos) << error;
+}
+
+} // namespace
