@@ -1,0 +1,57 @@
+#pragma once
+#include <QDialog>
+#include <functional>
+#include <memory>
+
+struct AppState;
+class TFormStorage;
+class QFocusEvent;
+class QRadioButton;
+namespace Ui {
+class TfrmFiles;
+}
+
+// Tabbing into a radio group lands on its selected item, as it does in the
+// dialogs' original toolkit, rather than on the first one; both dialogs call
+// this from their focus-in filters.
+void FocusCheckedItem(QObject* watched, const QFocusEvent* event);
+
+// The file operations dialog: copies, moves or deletes the current pane's
+// file (and, when asked, its companion files). K, M and D released while no
+// text field has the focus pick the operation, carry it out and close.
+// Whichever way it closes, the three companion fields go back to the main
+// store's values and the dialog's own section is written.
+class TfrmFiles : public QDialog {
+    Q_OBJECT
+public:
+    explicit TfrmFiles(AppState& app, QWidget* parent = nullptr);
+    ~TfrmFiles() override;
+
+    // The selected operation: 0 copy, 1 move, 2 delete, -1 none.
+    int operationIndex() const;
+    void setOperationIndex(int index);
+
+    // The folder browser behind the destination field's button; returns an
+    // empty text when cancelled. Replaceable so that tests need no modal dialog.
+    std::function<QString(const QString& start)> browseFolder;
+
+    void done(int result) override;
+
+protected:
+    bool eventFilter(QObject* watched, QEvent* event) override;
+    void showEvent(QShowEvent* event) override;
+
+private:
+    void btnOkClick();
+    void browseDstDir();
+    // Rebuilds the extension list and runs the selected operation; false
+    // when a copy or move was refused for want of a destination folder.
+    bool carryOut();
+    bool isTextField(const QWidget* widget) const;
+    QRadioButton* radio(int index) const;
+    void centreOnParent();
+
+    AppState& m_app;
+    std::unique_ptr<Ui::TfrmFiles> ui;
+    std::unique_ptr<TFormStorage> FormStorage2;
+};
