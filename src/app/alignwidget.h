@@ -1,0 +1,66 @@
+#pragma once
+#include <QFrame>
+#include <QWidget>
+#include <vector>
+
+// A panel that lays its children out the way the window was designed:
+// docked to the top, bottom, left or right edge at a given size, in the
+// order they were added, with one child filling the rest. Sizes are plain
+// numbers, so the stored widths and heights mean exactly what they say.
+class AlignWidget : public QFrame {
+    Q_OBJECT
+public:
+    enum Align { Top, Bottom, Left, Right, Client };
+
+    explicit AlignWidget(const QString& name, QWidget* parent = nullptr);
+
+    void addChild(QWidget* child, Align align, int size = 0);
+    // The docked size (height for Top/Bottom, width for Left/Right).
+    int childSize(QWidget* child) const;
+    void setChildSize(QWidget* child, int size);
+    // The child docked just before `child` on the same side (what a splitter resizes).
+    QWidget* neighbourBefore(QWidget* child) const;
+    Align alignOf(QWidget* child) const;
+
+    // Extra inset inside the frame (the page-mode bevels).
+    void setInset(int inset);
+    void relayout();
+
+protected:
+    void resizeEvent(QResizeEvent* event) override;
+    void childEvent(QChildEvent* event) override;
+
+private:
+    struct Item {
+        QWidget* widget;
+        Align align;
+        int size;
+    };
+    Item* item(QWidget* child);
+    const Item* item(QWidget* child) const;
+    std::vector<Item> m_items;
+    int m_inset = 0;
+};
+
+// A draggable bar between two docked panels; dragging resizes the panel
+// docked before it on the same side.
+class SplitterWidget : public QWidget {
+    Q_OBJECT
+public:
+    SplitterWidget(const QString& name, Qt::Orientation orientation, QWidget* parent = nullptr);
+    AlignWidget* host() const;
+
+signals:
+    void moved();
+
+protected:
+    void mousePressEvent(QMouseEvent* event) override;
+    void mouseMoveEvent(QMouseEvent* event) override;
+    void mouseReleaseEvent(QMouseEvent* event) override;
+
+private:
+    Qt::Orientation m_orientation;
+    bool m_dragging = false;
+    int m_grab = 0;
+    int m_startSize = 0;
+};

@@ -1,0 +1,117 @@
+#pragma once
+#include <QAbstractScrollArea>
+#include <QColor>
+#include <QImage>
+#include <QPixmap>
+#include <QWidget>
+
+class QLabel;
+
+// The picture area of a pane (Image1..Image4). It never sizes itself: the
+// pane layout sets its geometry. With stretch on, the picture is scaled to
+// the area keeping its aspect ratio, anchored top left; with stretch off it
+// is drawn at its own size, scaled down only when it is larger than the
+// area. Scaling drops or repeats pixels, with no smoothing.
+class PictureArea : public QWidget {
+    Q_OBJECT
+public:
+    explicit PictureArea(const QString& name, int tag, QWidget* parent = nullptr);
+
+    void setImage(const QImage& image);
+    const QImage& image() const { return m_image; }
+    void clear();
+    void setStretch(bool on);
+    bool stretch() const { return m_stretch; }
+    int tag() const { return m_tag; }
+    // The rectangle the picture is drawn into, in the area's coordinates.
+    QRect drawnRect() const;
+
+signals:
+    void pressed(int tag, QPoint pos, Qt::MouseButton button);
+    void moved(int tag, QPoint pos);
+    void released(int tag);
+    void clicked(int tag);
+    void doubleClicked(int tag);
+
+protected:
+    void paintEvent(QPaintEvent* event) override;
+    void resizeEvent(QResizeEvent* event) override;
+    void mousePressEvent(QMouseEvent* event) override;
+    void mouseMoveEvent(QMouseEvent* event) override;
+    void mouseReleaseEvent(QMouseEvent* event) override;
+    void mouseDoubleClickEvent(QMouseEvent* event) override;
+
+private:
+    QImage m_image;
+    QPixmap m_scaled;   // the picture at its drawn size, when that is not its own
+    bool m_stretch = false;
+    int m_tag;
+};
+
+// The 17 x 17 exposure indicator: a disc in the over colour with a rim in
+// the under colour.
+class ExposureIndicator : public QWidget {
+    Q_OBJECT
+public:
+    explicit ExposureIndicator(const QString& name, QWidget* parent = nullptr);
+    void setColours(const QColor& fill, const QColor& outline);
+    QColor fill() const { return m_fill; }
+    QColor outline() const { return m_outline; }
+
+protected:
+    void paintEvent(QPaintEvent* event) override;
+
+private:
+    QColor m_fill = Qt::black;
+    QColor m_outline = Qt::white;
+};
+
+// The scrolling frame of a pane (ScrollBox1..ScrollBox4). It holds the
+// picture area at a position of the pane layout's choosing and the pane's
+// overlays anchored to its corners.
+class ScrollBoxWidget : public QAbstractScrollArea {
+    Q_OBJECT
+public:
+    ScrollBoxWidget(int pane, QWidget* parent = nullptr);
+
+    int tag() const { return m_tag; }
+    PictureArea* area() const { return m_area; }
+    QLabel* pathLabel() const { return m_label; }
+    ExposureIndicator* indicator() const { return m_indicator; }
+    QLabel* markImage() const { return m_mark; }
+    QLabel* rawMark() const { return m_raw; }
+    QLabel* readOnlyMark() const { return m_readOnly; }
+
+    // Places the picture area relative to the unscrolled client area and
+    // brings the scroll position back into the new range.
+    void placeArea(const QRect& rect, bool scrollBars);
+    // Moves the area by a drag delta.
+    void moveArea(QPoint delta);
+    QRect areaRect() const { return m_areaRect; }   // unscrolled
+    void setCurrent(bool current);
+    bool isCurrent() const { return m_current; }
+
+signals:
+    void clicked(int tag);
+
+protected:
+    void resizeEvent(QResizeEvent* event) override;
+    void scrollContentsBy(int dx, int dy) override;
+    void mousePressEvent(QMouseEvent* event) override;
+    bool viewportEvent(QEvent* event) override;
+
+private:
+    void updateRanges();
+    void updateAreaPosition();
+    void placeOverlays();
+
+    int m_tag;
+    bool m_current = false;
+    PictureArea* m_area;
+    QLabel* m_label;
+    ExposureIndicator* m_indicator;
+    QLabel* m_mark;
+    QLabel* m_raw;
+    QLabel* m_readOnly;
+    QRect m_areaRect;
+};
