@@ -33,6 +33,17 @@ QString PathFileName(const QString& path)
     return path.mid(FileNameStart(path));
 }
 
+QString WithTrailingSeparator(const QString& folder)
+{
+    if (!folder.isEmpty() && IsPathSeparator(folder.back()))
+        return folder;
+#ifdef Q_OS_WIN
+    return folder + QLatin1Char('\\');
+#else
+    return folder + QLatin1Char('/');
+#endif
+}
+
 QStringList ParseExtensions(const QString& text)
 {
     QStringList entries;

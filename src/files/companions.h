@@ -9,6 +9,8 @@ bool IsPathSeparator(QChar c);
 QString PathFolderPart(const QString& path);
 // The text after the last separator (the whole path when there is none).
 QString PathFileName(const QString& path);
+// The folder followed by one separator, none added when it ends in one.
+QString WithTrailingSeparator(const QString& folder);
 
 // Entries of a ";"-separated extension text, as typed (empty entries kept).
 QStringList ParseExtensions(const QString& text);

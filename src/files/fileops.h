@@ -15,7 +15,8 @@ struct FileOpOptions {
 
 // Each single copy, move or delete that fails is skipped silently; an
 // existing target is replaced only with overwrite, and never left
-// half-written. An empty destination touches no file and returns false.
+// half-written. An empty destination touches no file and returns false;
+// otherwise the result is true, whatever single operations failed.
 bool CopyCurrentFile(const QString& currentFile, const QString& destination, const FileOpOptions& options);
 bool MoveCurrentFile(const QString& currentFile, const QString& destination, const FileOpOptions& options);
 void DeleteCurrentFile(const QString& currentFile, const FileOpOptions& options);

@@ -23,11 +23,7 @@ bool HasCodeSuffix(const QByteArray& line)
 QString MarkStore::MarksFileName(const QString& folder)
 {
     const QString name = QString::fromLatin1(kMarksFile);
-    if (folder.isEmpty())
-        return name;
-    if (IsPathSeparator(folder.back()))
-        return folder + name;
-    return folder + QLatin1Char('/') + name;
+    return folder.isEmpty() ? name : WithTrailingSeparator(folder) + name;
 }
 
 MarkCode MarkStore::ParseMarkLine(const QByteArray& line)
