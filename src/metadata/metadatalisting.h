@@ -13,3 +13,7 @@ struct MetadataListing {
 };
 
 MetadataListing ListMetadata(const std::string& fileName);
+
+class TImageMetadata;
+// The listing of a reader that has already run.
+MetadataListing ListMetadata(const TImageMetadata& reader);

@@ -1,0 +1,481 @@
+#include "metadata/phmetadata.h"
+
+#include <bit>
+#include <cerrno>
+#include <cstring>
+#include <fcntl.h>
+#include <sys/stat.h>
+#include <unistd.h>
+#include <unordered_set>
+
+// Where the marker scan gets its bytes from: a file, or a copy of one in
+// memory (the fuzzer's way in). Both behave alike at the end of the data:
+// a read fails, a skip does not.
+class TImageMetadata::Source {
+public:
+    virtual ~Source() = default;
+    // Reads exactly n bytes or fails.
+    virtual bool ReadBytes(char* buffer, std::size_t n) = 0;
+    // Moves forward by n bytes; going past the end is no error by itself.
+    virtual void Skip(std::size_t n) = 0;
+};
+
+namespace {
+
+class FileSource final : public TImageMetadata::Source {
+public:
+    ~FileSource() override
+    {
+        if (fd >= 0)
+            ::close(fd);
+    }
+
+    bool Open(const std::string& fileName)
+    {
+        fd = ::open(fileName.c_str(), O_RDONLY | O_CLOEXEC);
+        if (fd < 0)
+            return false;
+        struct stat st{};
+        // A folder opens on Linux but is no file to read.
+        return ::fstat(fd, &st) == 0 && !S_ISDIR(st.st_mode);
+    }
+
+    bool ReadBytes(char* buffer, std::size_t n) override
+    {
+        while (n > 0) {
+            ssize_t got = ::read(fd, buffer, n);
+            if (got < 0 && errno == EINTR)
+                continue;
+            if (got <= 0)
+                return false;
+            buffer += got;
+            n -= static_cast<std::size_t>(got);
+        }
+        return true;
+    }
+
+    void Skip(std::size_t n) override
+    {
+        if (::lseek(fd, static_cast<off_t>(n), SEEK_CUR) >= 0)
+            return;
+        // A pipe cannot seek: read the bytes and drop them.
+        char sink[4096];
+        while (n > 0) {
+            ssize_t got = ::read(fd, sink, std::min(n, sizeof sink));
+            if (got < 0 && errno == EINTR)
+                continue;
+            if (got <= 0)
+                return;
+            n -= static_cast<std::size_t>(got);
+        }
+    }
+
+private:
+    int fd = -1;
+};
+
+class MemorySource final : public TImageMetadata::Source {
+public:
+    explicit MemorySource(std::string_view bytes) : data(bytes) {}
+
+    bool ReadBytes(char* buffer, std::size_t n) override
+    {
+        if (pos > data.size() || n > data.size() - pos)
+            return false;
+        std::memcpy(buffer, data.data() + pos, n);
+        pos += n;
+        return true;
+    }
+
+    void Skip(std::size_t n) override { pos += n; }
+
+private:
+    std::string_view data;
+    std::uint64_t pos = 0;
+};
+
+enum TIFFType {
+    TypeByte = 1, TypeAscii, TypeShort, TypeLong, TypeRational, TypeSByte,
+    TypeUndefined, TypeSShort, TypeSLong, TypeSRational, TypeFloat, TypeDouble
+};
+constexpr int TypeSizes[13] = {0, 1, 1, 2, 4, 8, 1, 1, 2, 4, 8, 4, 8};
+
+constexpr int TagExifPointer = 0x8769;
+constexpr int TagInteropPointer = 0xA005;
+constexpr int TagFocalLength = 0x920A;
+
+// Real files nest two levels (IFD0 -> Exif -> interoperability). The bound
+// keeps a crafted block from nesting thousands of directories deep, which
+// the offset set alone would allow.
+constexpr int MaxDirectoryDepth = 16;
+
+// The TIFF block: the APP1 payload after "Exif\0\0". Callers check bounds
+// with Fits before decoding.
+struct Block {
+    const unsigned char* data;
+    std::uint32_t size;
+    bool intel;
+
+    bool Fits(std::uint64_t offset, std::uint64_t length) const
+    {
+        return offset <= size && length <= size - offset;
+    }
+    std::uint16_t U16(std::uint64_t at) const
+    {
+        const unsigned char* b = data + at;
+        return intel ? std::uint16_t(b[0] | b[1] << 8) : std::uint16_t(b[0] << 8 | b[1]);
+    }
+    std::uint32_t U32(std::uint64_t at) const
+    {
+        const unsigned char* b = data + at;
+        return intel ? std::uint32_t(b[0]) | std::uint32_t(b[1]) << 8 | std::uint32_t(b[2]) << 16 |
+                           std::uint32_t(b[3]) << 24
+                     : std::uint32_t(b[0]) << 24 | std::uint32_t(b[1]) << 16 |
+                           std::uint32_t(b[2]) << 8 | std::uint32_t(b[3]);
+    }
+    std::uint64_t U64(std::uint64_t at) const
+    {
+        std::uint64_t first = U32(at), second = U32(at + 4);
+        return intel ? second << 32 | first : first << 32 | second;
+    }
+};
+
+bool IsIntegerType(int type)
+{
+    switch (type) {
+    case TypeByte: case TypeShort: case TypeLong: case TypeSByte:
+    case TypeUndefined: case TypeSShort: case TypeSLong:
+        return true;
+    default:
+        return false;
+    }
+}
+
+// The element's whole number: what a pointer entry points at, and whose
+// low byte a raw-character text keeps.
+std::uint64_t ElementBits(const Block& b, int type, std::uint64_t at)
+{
+    switch (TypeSizes[type]) {
+    case 1: return b.data[at];
+    case 2: return b.U16(at);
+    case 4: return b.U32(at);
+    default: return type == TypeDouble ? b.U64(at) : b.U32(at); // rationals: numerator
+    }
+}
+
+std::string FormatElement(const Block& b, int type, int tag, std::uint64_t at)
+{
+    switch (type) {
+    case TypeByte:
+    case TypeUndefined:
+        return std::to_string(b.data[at]);
+    case TypeAscii:
+        return b.data[at] == 0 ? std::string() : std::string(1, static_cast<char>(b.data[at]));
+    case TypeShort:
+        return std::to_string(b.U16(at));
+    case TypeLong:
+        return std::to_string(b.U32(at));
+    case TypeSByte:
+        return std::to_string(static_cast<std::int8_t>(b.data[at]));
+    case TypeSShort:
+        return std::to_string(static_cast<std::int16_t>(b.U16(at)));
+    case TypeSLong:
+        return std::to_string(static_cast<std::int32_t>(b.U32(at)));
+    case TypeRational:
+        return RationalText(b.U32(at), b.U32(at + 4), tag);
+    case TypeSRational:
+        return RationalText(static_cast<std::int32_t>(b.U32(at)),
+                            static_cast<std::int32_t>(b.U32(at + 4)), tag);
+    case TypeFloat:
+        return GeneralFloatText(std::bit_cast<float>(b.U32(at)));
+    case TypeDouble:
+        return GeneralFloatText(std::bit_cast<double>(b.U64(at)));
+    }
+    return std::string();
+}
+
+bool StartsWithUnicode(std::string_view text)
+{
+    static constexpr std::string_view code = "UNICODE";
+    for (std::size_t i = 0; i < code.size(); ++i) {
+        char c = text[i];
+        if (c >= 'a' && c <= 'z')
+            c = static_cast<char>(c - 'a' + 'A');
+        if (c != code[i])
+            return false;
+    }
+    return true;
+}
+
+// A user comment: an 8-byte character code, then the text.
+std::string CommentText(const std::string& value)
+{
+    if (value.size() <= 8)
+        return std::string();
+    std::string_view text = std::string_view(value).substr(8);
+    return StartsWithUnicode(value) ? WideToAnsi(text) : TrimText(text);
+}
+
+std::string HexText(const std::string& value)
+{
+    static constexpr char digits[] = "0123456789abcdef";
+    std::string text;
+    text.reserve(value.size() * 2);
+    for (unsigned char c : value) {
+        text += digits[c >> 4];
+        text += digits[c & 15];
+    }
+    return text;
+}
+
+std::string FocalLengthText(std::int32_t numerator, std::int32_t denominator)
+{
+    if (denominator == 0)
+        return std::to_string(numerator) + "/0";
+    return GeneralFloatText(static_cast<double>(numerator) / denominator);
+}
+
+void AppendUtf8(std::string& out, std::uint32_t cp)
+{
+    if (cp < 0x80) {
+        out += static_cast<char>(cp);
+    } else if (cp < 0x800) {
+        out += static_cast<char>(0xC0 | cp >> 6);
+        out += static_cast<char>(0x80 | (cp & 0x3F));
+    } else if (cp < 0x10000) {
+        out += static_cast<char>(0xE0 | cp >> 12);
+        out += static_cast<char>(0x80 | (cp >> 6 & 0x3F));
+        out += static_cast<char>(0x80 | (cp & 0x3F));
+    } else {
+        out += static_cast<char>(0xF0 | cp >> 18);
+        out += static_cast<char>(0x80 | (cp >> 12 & 0x3F));
+        out += static_cast<char>(0x80 | (cp >> 6 & 0x3F));
+        out += static_cast<char>(0x80 | (cp & 0x3F));
+    }
+}
+
+// Walks the directories of one TIFF block into the item list.
+class DirectoryWalker {
+public:
+    DirectoryWalker(const Block& block, std::vector<TTagItem>& items) : b(block), out(items) {}
+
+    void WalkChain(std::uint32_t offset)
+    {
+        while (offset != 0)
+            offset = ReadIFD(offset);
+    }
+
+private:
+    // Returns the next-directory offset, 0 when there is none or when the
+    // directory does not fit in the block.
+    std::uint32_t ReadIFD(std::uint32_t p)
+    {
+        if (!b.Fits(p, 2) || depth >= MaxDirectoryDepth)
+            return 0;
+        // Every directory is read once, so offsets that loop end the walk.
+        if (!visited.insert(p).second)
+            return 0;
+        std::uint32_t n = b.U16(p);
+        if (!b.Fits(p, 12ull * n + 6))
+            return 0;
+        ++depth;
+        for (std::uint32_t i = 0; i < n; ++i)
+            ReadEntry(p + 2 + 12ull * i);
+        --depth;
+        return b.U32(p + 2 + 12ull * n);
+    }
+
+    void ReadEntry(std::uint64_t entry)
+    {
+        int tag = b.U16(entry);
+        int type = b.U16(entry + 2);
+        std::uint32_t count = b.U32(entry + 4);
+        const TEXIFTag* record = FindTag(tag);
+        if (!record || count == 0 || count >= 0x80000000u || type < 1 || type > 12)
+            return;
+
+        const int size = TypeSizes[type];
+        const bool isInline = std::uint64_t(count) * size <= 4;
+        const std::uint64_t first = isInline ? entry + 8 : b.U32(entry + 8);
+        const bool formatted = record->Kind == KindFormatted;
+        const bool mapped = formatted && !record->Meanings.empty();
+        const bool pointer = (tag == TagExifPointer || tag == TagInteropPointer) && IsIntegerType(type);
+        // With meanings only element 0 counts.
+        const std::uint32_t elements = mapped ? 1 : count;
+
+        std::string text;
+        bool error = false;
+        std::int32_t lastNumerator = 0, lastDenominator = 0;
+        for (std::uint32_t i = 0; i < elements; ++i) {
+            std::uint64_t at = first + std::uint64_t(i) * size;
+            // Inline elements lie in the entry, which is inside the block.
+            if (!isInline && !b.Fits(at, size)) {
+                error = true;
+                break;
+            }
+            if (!formatted) {
+                text += static_cast<char>(ElementBits(b, type, at) & 0xFF);
+            } else if (mapped) {
+                text = ApplyMeaning(*record, FormatElement(b, type, tag, at));
+            } else {
+                if (i > 0 && type != TypeAscii)
+                    text += ',';
+                text += FormatElement(b, type, tag, at);
+            }
+            if (type == TypeRational || type == TypeSRational) {
+                lastNumerator = static_cast<std::int32_t>(b.U32(at));
+                lastDenominator = static_cast<std::int32_t>(b.U32(at + 4));
+            }
+            if (pointer)
+                ReadIFD(static_cast<std::uint32_t>(ElementBits(b, type, at)));
+        }
+
+        if (error) {
+            text = "(error)";
+        } else {
+            switch (record->Kind) {
+            case KindComment: text = CommentText(text); break;
+            case KindVersion: text = text.substr(0, 2) + "." + text.substr(std::min<std::size_t>(2, text.size())); break;
+            case KindWideText: text = WideToAnsi(text); break;
+            case KindHex: text = HexText(text); break;
+            default: break;
+            }
+            // The focal length is a plain number, not a rational text.
+            if (tag == TagFocalLength && (type == TypeRational || type == TypeSRational))
+                text = FocalLengthText(lastNumerator, lastDenominator);
+        }
+        out.push_back({std::move(text), static_cast<std::uint16_t>(tag)});
+    }
+
+    const Block& b;
+    std::vector<TTagItem>& out;
+    std::unordered_set<std::uint32_t> visited;
+    int depth = 0;
+};
+
+} // namespace
+
+TImageMetadata::TImageMetadata(const std::string& fileName)
+{
+    FileSource source;
+    if (!source.Open(fileName)) {
+        SetError(ExifStatus::OpenFailed);
+        return;
+    }
+    Read(source);
+}
+
+TImageMetadata TImageMetadata::FromBytes(std::string_view fileBytes)
+{
+    TImageMetadata reader;
+    MemorySource source(fileBytes);
+    reader.Read(source);
+    return reader;
+}
+
+void TImageMetadata::SetError(std::int32_t code)
+{
+    ErrorCode = code;
+    if (code != 0)
+        Failed = true;
+}
+
+void TImageMetadata::Read(Source& source)
+{
+    auto readWord = [&](std::uint16_t& word) {
+        unsigned char bytes[2];
+        if (!source.ReadBytes(reinterpret_cast<char*>(bytes), 2)) {
+            SetError(ExifStatus::ReadFailed);
+            return false;
+        }
+        word = static_cast<std::uint16_t>(bytes[0] << 8 | bytes[1]);
+        return true;
+    };
+
+    // The marker scan: no check of the 0xFF prefix, no fill bytes; every
+    // marker after SOI is taken to carry a length.
+    std::string payload;
+    while (!Failed) {
+        std::uint16_t marker;
+        if (!readWord(marker))
+            return;
+        if (!StartSeen) {
+            StartSeen = true;
+            if (marker != 0xFFD8)
+                SetError(ExifStatus::NotJpeg);
+            continue;
+        }
+        if (marker == 0xFFD9 || marker == 0xFFDA) {
+            SetError(ExifStatus::NoApp1);
+            return;
+        }
+        std::uint16_t length;
+        if (!readWord(length))
+            return;
+        // Lengths 0 and 1 wrap around to 65534 and 65535 bytes.
+        std::size_t size = static_cast<std::uint16_t>(length - 2);
+        if (marker == 0xFFE1) {
+            payload.resize(size);
+            if (!source.ReadBytes(payload.data(), size)) {
+                SetError(ExifStatus::ReadFailed);
+                return;
+            }
+            break;
+        }
+        source.Skip(size);
+    }
+    if (Failed)
+        return;
+
+    static constexpr char exifHeader[6] = {'E', 'x', 'i', 'f', 0, 0};
+    if (payload.size() < 14 || std::memcmp(payload.data(), exifHeader, 6) != 0) {
+        SetError(ExifStatus::NotExif);
+        return;
+    }
+    const auto* tiff = reinterpret_cast<const unsigned char*>(payload.data()) + 6;
+    bool intel;
+    if (std::memcmp(tiff, "II*\0", 4) == 0)
+        intel = true;
+    else if (std::memcmp(tiff, "MM\0*", 4) == 0)
+        intel = false;
+    else {
+        SetError(ExifStatus::BadByteOrder);
+        return;
+    }
+    Block block{tiff, static_cast<std::uint32_t>(payload.size() - 6), intel};
+    DirectoryWalker walker(block, Tags);
+    walker.WalkChain(block.U32(4));
+    SetError(ExifStatus::Ok);
+}
+
+std::string TrimText(std::string_view text)
+{
+    std::size_t begin = 0, end = text.size();
+    while (begin < end && static_cast<unsigned char>(text[begin]) <= 32)
+        ++begin;
+    while (end > begin && static_cast<unsigned char>(text[end - 1]) <= 32)
+        --end;
+    return std::string(text.substr(begin, end - begin));
+}
+
+std::string WideToAnsi(std::string_view utf16le)
+{
+    std::string out;
+    const std::size_t units = utf16le.size() / 2;
+    auto unit = [&](std::size_t i) {
+        return static_cast<std::uint32_t>(static_cast<unsigned char>(utf16le[2 * i]) |
+                                          static_cast<unsigned char>(utf16le[2 * i + 1]) << 8);
+    };
+    for (std::size_t i = 0; i < units; ++i) {
+        std::uint32_t u = unit(i);
+        if (u >= 0xD800 && u <= 0xDBFF && i + 1 < units && unit(i + 1) >= 0xDC00 && unit(i + 1) <= 0xDFFF) {
+            AppendUtf8(out, 0x10000 + ((u - 0xD800) << 10) + (unit(i + 1) - 0xDC00));
+            ++i;
+        } else if (u >= 0xD800 && u <= 0xDFFF) {
+            out += '?';
+        } else {
+            AppendUtf8(out, u);
+        }
+    }
+    return TrimText(out);
+}

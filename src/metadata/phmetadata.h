@@ -1,0 +1,68 @@
+#pragma once
+#include <cstdint>
+#include <string>
+#include <string_view>
+#include <vector>
+
+#include "metadata/exiftags.h"
+#include "metadata/numbertext.h"
+
+// One listed directory entry: its value text and its tag number, which
+// FindTag always knows.
+struct TTagItem {
+    std::string text;
+    std::uint16_t tag;
+};
+
+// Reads the Exif block of one JPEG file and turns every known directory
+// entry into a text. Constructing it does all the work; it never throws
+// for a missing or malformed file, the outcome is in ErrorCode:
+//   9999 not finished, 0 read, 1 open failed, 2 read failed,
+//   10 not a JPEG, 11 image data before any APP1,
+//   100 first APP1 is not Exif, 101 unknown byte order.
+// Only the marker headers and the first APP1 payload are read; every
+// other segment is skipped by seeking, so the cost does not depend on the
+// size of the picture.
+class TImageMetadata {
+public:
+    explicit TImageMetadata(const std::string& fileName);
+
+    // The same reading over the bytes of a whole file held in memory.
+    static TImageMetadata FromBytes(std::string_view fileBytes);
+
+    bool Failed = false;
+    bool StartSeen = false;
+    std::int32_t ErrorCode = 9999;
+    // Directory by directory; a sub-directory's items come before the item
+    // of the entry that points to it.
+    std::vector<TTagItem> Tags;
+
+    // Where the bytes come from (a file or memory); internal to the reader.
+    class Source;
+
+private:
+    TImageMetadata() = default;
+    void Read(Source& source);
+    void ReadMarkers(Source& source);
+    void SetError(std::int32_t code);
+};
+
+// The reader's status codes.
+namespace ExifStatus {
+inline constexpr std::int32_t Unfinished = 9999;
+inline constexpr std::int32_t Ok = 0;
+inline constexpr std::int32_t OpenFailed = 1;
+inline constexpr std::int32_t ReadFailed = 2;
+inline constexpr std::int32_t NotJpeg = 10;
+inline constexpr std::int32_t NoApp1 = 11;
+inline constexpr std::int32_t NotExif = 100;
+inline constexpr std::int32_t BadByteOrder = 101;
+} // namespace ExifStatus
+
+// UTF-16 little-endian bytes (an odd last byte dropped) as UTF-8; a code
+// unit that is half of a surrogate pair without its other half gives '?'.
+// The result is trimmed like every comment text.
+std::string WideToAnsi(std::string_view utf16le);
+
+// Removes leading and trailing characters with codes 0 to 32.
+std::string TrimText(std::string_view text);
