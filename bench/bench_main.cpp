@@ -1,3 +1,69 @@
+// Runs the benchmarks, then prints each one's CPU time as a ratio to the plain
+// libjpeg-turbo decode it is measured against (same run, same file).
 #include <benchmark/benchmark.h>
 
-BENCHMARK_MAIN();
+#include <QApplication>
+#include <cstdio>
+#include <map>
+#include <string>
+
+namespace {
+
+// Which reference each benchmark is compared with.
+std::string ReferenceOf(const std::string& name)
+{
+    auto slash = name.find('/');
+    const std::string base = name.substr(0, slash);
+    const std::string arg = slash == std::string::npos ? std::string() : name.substr(slash + 1);
+    if (base == "BM_RawDecode" || base == "BM_ReadMetadata" || base == "BM_FourPanesMemory")
+        return {};
+    if (base == "BM_NextFiles")
+        return "BM_RawDecode/fit";
+    if (base == "BM_ExposureOverlay")
+        return "BM_RawDecode/1";
+    return "BM_RawDecode/" + arg;
+}
+
+class RatioReporter : public benchmark::ConsoleReporter {
+public:
+    void ReportRuns(const std::vector<Run>& runs) override
+    {
+        ConsoleReporter::ReportRuns(runs);
+        for (const Run& run : runs)
+            if (run.run_type == Run::RT_Iteration && !run.error_occurred)
+                m_times[run.benchmark_name()] = run.GetAdjustedCPUTime();
+    }
+    void Finalize() override
+    {
+        ConsoleReporter::Finalize();
+        std::printf("\nRatios to the plain libjpeg-turbo decode of the same file:\n");
+        for (const auto& [name, time] : m_times) {
+            const std::string ref = ReferenceOf(name);
+            auto it = m_times.find(ref);
+            if (ref.empty() || it == m_times.end() || it->second <= 0)
+                continue;
+            std::printf("  %-28s / %-18s = %.3f\n", name.c_str(), ref.c_str(), time / it->second);
+        }
+    }
+
+private:
+    std::map<std::string, double> m_times;
+};
+
+} // namespace
+
+int main(int argc, char** argv)
+{
+    // The window benchmarks need widgets; they run on the offscreen platform.
+    if (qEnvironmentVariableIsEmpty("QT_QPA_PLATFORM"))
+        qputenv("QT_QPA_PLATFORM", "offscreen");
+    int qtArgc = 1;
+    QApplication app(qtArgc, argv);
+    benchmark::Initialize(&argc, argv);
+    if (benchmark::ReportUnrecognizedArguments(argc, argv))
+        return 1;
+    RatioReporter reporter;
+    benchmark::RunSpecifiedBenchmarks(&reporter);
+    benchmark::Shutdown();
+    return 0;
+}

@@ -223,6 +223,13 @@ void TfrmMain::showEvent(QShowEvent* event)
         // The store restores once more when the window first appears.
         m_shownOnce = true;
         guarded([&] { m_store.restore(); });
+        // A pane that already shows a file keeps its caption rule; only the
+        // strips of empty panes keep the visibility read from the file.
+        for (auto& slot : m_panes)
+            if (!slot.PanePath.isEmpty()) {
+                slot.caption->setVisible(!slot.caption->text().isEmpty() && m_captionsOn);
+                slot.quarter->relayout();
+            }
     }
 }
 
@@ -544,7 +551,7 @@ void TfrmMain::bindStoredProperties()
         p.showCmd = isMinimized() ? 2 : isMaximized() ? 3 : 1;
         p.pixelsPerInch = screen() ? qRound(screen()->logicalDotsPerInch()) : 96;
         const QRect g = geometry();
-        p.normal = QRect(QPoint(g.left(), g.top()), QPoint(g.left() + g.width(), g.top() + g.height()));
+        p.normal = g;
         return p;
     };
     m_store.applyPlacement = [this](const TFormStorage::RestoredPlacement& rp) {
