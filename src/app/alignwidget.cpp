@@ -2,6 +2,8 @@
 
 #include <QChildEvent>
 #include <QMouseEvent>
+#include <QPainter>
+#include <qdrawutil.h>
 #include <algorithm>
 
 AlignWidget::AlignWidget(const QString& name, QWidget* parent) : QFrame(parent)
@@ -71,10 +73,27 @@ QWidget* AlignWidget::neighbourBefore(QWidget* child) const
     return before;
 }
 
-void AlignWidget::setInset(int inset)
+void AlignWidget::setBevelFrame(bool on)
 {
-    m_inset = inset;
+    m_bevel = on;
+    m_inset = on ? 1 + 3 + 3 : 0;
     relayout();
+    update();
+}
+
+void AlignWidget::paintEvent(QPaintEvent* event)
+{
+    QFrame::paintEvent(event);
+    if (!m_bevel)
+        return;
+    QPainter p(this);
+    const QPalette& pal = palette();
+    QRect r = contentsRect();
+    p.setPen(pal.color(QPalette::WindowText));
+    p.drawRect(r.adjusted(0, 0, -1, -1));
+    r.adjust(1, 1, -1, -1);
+    qDrawShadePanel(&p, r, pal, true, 3);
+    qDrawShadePanel(&p, r.adjusted(3, 3, -3, -3), pal, false, 3);
 }
 
 void AlignWidget::relayout()

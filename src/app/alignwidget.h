@@ -22,12 +22,14 @@ public:
     QWidget* neighbourBefore(QWidget* child) const;
     Align alignOf(QWidget* child) const;
 
-    // Extra inset inside the frame (the page-mode bevels).
-    void setInset(int inset);
+    // The page-mode frame: a line, a lowered and a raised bevel of 3 pixels.
+    void setBevelFrame(bool on);
+    bool bevelFrame() const { return m_bevel; }
     void relayout();
 
 protected:
     void resizeEvent(QResizeEvent* event) override;
+    void paintEvent(QPaintEvent* event) override;
     void childEvent(QChildEvent* event) override;
 
 private:
@@ -40,6 +42,7 @@ private:
     const Item* item(QWidget* child) const;
     std::vector<Item> m_items;
     int m_inset = 0;
+    bool m_bevel = false;
 };
 
 // A draggable bar between two docked panels; dragging resizes the panel

@@ -346,9 +346,18 @@ void TfrmMain::buildWindow()
             setFolderText(QDir::toNativeSeparators(chosen));
     });
     connect(DirEdit, &QLineEdit::editingFinished, this, [this] {
-        // A typed folder is applied on Enter or when the field is left.
-        if (m_directInput && DirEdit->text() != m_appliedFolder)
+        // A typed folder is applied on Enter or when the field is left; after
+        // Enter on a good folder the keys belong to the panes again.
+        if (!m_directInput)
+            return;
+        if (DirEdit->text() != m_appliedFolder)
             DirEditChange();
+        if (!DirEdit->hasFocus()) {
+            DirEditExit();
+        } else if (DirEdit->text() == m_appliedFolder) {
+            DirEditExit();
+            m_panes[m_currentPane - 1].box->setFocus();
+        }
     });
     dirHolder->addChild(DirEdit, Client);
 

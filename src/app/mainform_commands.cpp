@@ -162,18 +162,7 @@ void TfrmMain::TogglePageMode()
 {
     m_pageMode = !m_pageMode;
     // Page mode frames the four panes: a line, a lowered and a raised bevel.
-    if (m_pageMode) {
-        MainPanel->setFrameStyle(QFrame::Box | QFrame::Plain);
-        MainPanel->setLineWidth(1);
-        MainPanel->setInset(6);
-        MainPanel->setStyleSheet(QStringLiteral(
-            "#MainPanel { border: 1px solid palette(dark); border-style: solid; }"));
-    } else {
-        MainPanel->setFrameStyle(QFrame::NoFrame);
-        MainPanel->setInset(0);
-        MainPanel->setStyleSheet(QString());
-    }
-    MainPanel->update();
+    MainPanel->setBevelFrame(m_pageMode);
 }
 
 void TfrmMain::DirEditExit()
