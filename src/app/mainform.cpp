@@ -182,7 +182,12 @@ void TfrmMain::FormCreate(const QStringList& arguments)
 void TfrmMain::FormDestroy()
 {
     m_app.RawExtensions.clear();
-    saveMarksOf(m_app.CurrentFolder);
+    try {
+        saveMarksOf(m_app.CurrentFolder);
+    } catch (const UserError& e) {
+        // Shown while the window goes; the message names the file.
+        reportError(QString::fromUtf8(e.what()));
+    }
 }
 
 void TfrmMain::saveMarksOf(const QString& folder)

@@ -4,6 +4,7 @@
 #include "render/jpegpicture.h"
 
 #include <QColor>
+#include <QHash>
 #include <QPoint>
 #include <QWidget>
 #include "app/alignwidget.h"
@@ -167,6 +168,7 @@ private:
     QString m_listFolder;      // the folder the file list shows
     std::vector<MarkStore::Entry> m_marksAsRead;   // to spare rewriting an unchanged marks file
     QColor m_lastColour = Qt::black;
+    QHash<int, Qt::KeyboardModifiers> m_pressModifiers;   // by key, while it is down
 
     // Controls
     AlignWidget* TopPanel = nullptr;

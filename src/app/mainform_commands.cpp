@@ -209,9 +209,15 @@ bool TfrmMain::eventFilter(QObject* watched, QEvent* event)
     // The file list and a folder being typed handle their own keys; Tab moves the focus.
     const bool childKeys = focus == FilesList || (focus == DirEdit && m_directInput)
         || key->key() == Qt::Key_Tab || key->key() == Qt::Key_Backtab;
+    if (event->type() == QEvent::KeyPress && !key->isAutoRepeat())
+        m_pressModifiers[key->key()] = key->modifiers();
     if (event->type() == QEvent::KeyRelease && !key->isAutoRepeat()) {
-        const int code = KeyCodeOf(key->key(), key->modifiers());
-        guarded([&] { FormKeyUp(code, key->modifiers()); });
+        // Ctrl counts when it was held as the key went down, so Ctrl+3
+        // released in either order still marks.
+        const Qt::KeyboardModifiers modifiers = key->modifiers() | m_pressModifiers.value(key->key());
+        m_pressModifiers.remove(key->key());
+        const int code = KeyCodeOf(key->key(), modifiers);
+        guarded([&] { FormKeyUp(code, modifiers); });
     }
     // Everything else is the window's: a pane's box must not scroll on the
     // arrows, nor a button click on Space.
