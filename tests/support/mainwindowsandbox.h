@@ -22,6 +22,9 @@
 #include <memory>
 #include <vector>
 
+// Failures show texts as text.
+inline void PrintTo(const QString& text, std::ostream* os) { *os << '"' << text.toStdString() << '"'; }
+
 namespace uitest {
 
 // A small photo of the given size; the same arguments give the same bytes.
