@@ -249,4 +249,44 @@ TEST_F(ShutdownTest, ARestartReadsWhatTheLastRunSaved)
     EXPECT_EQ(win->pane(1).jpeg->width(), 8);
 }
 
+// The window's position comes from NormPos when the file was written at
+// the screen's resolution; the window keeps the screen's size.
+struct PlacementCase {
+    const char* name;
+    const char* keys;
+    bool samePpi;
+    QPoint expected;
+};
+
+void PrintTo(const PlacementCase& c, std::ostream* os) { *os << c.name; }
+
+class PlacementTest : public uitest::MainWindowTest, public ::testing::WithParamInterface<PlacementCase> {};
+
+TEST_P(PlacementTest, PositionIsRestoredOnlyAtTheSameResolution)
+{
+    const PlacementCase c = GetParam();
+    const int ppi = qRound(QGuiApplication::primaryScreen()->logicalDotsPerInch());
+    WriteSettings(QByteArray(c.keys) + "PixelsPerInch=" + QByteArray::number(c.samePpi ? ppi : ppi + 24) + "\r\n");
+    const QString photos = Folder(QStringLiteral("photos"), 1);
+    Start({photos});
+    const QRect screen = QGuiApplication::primaryScreen()->geometry();
+    EXPECT_EQ(win->pos(), c.expected);
+    EXPECT_EQ(win->size(), screen.size());
+    Key(Qt::Key_Q);
+    EXPECT_EQ(IniValue(ini, QStringLiteral("NormPos")), QStringLiteral("%1,%2,%3,%4")
+                                                            .arg(c.expected.x())
+                                                            .arg(c.expected.y())
+                                                            .arg(c.expected.x() + screen.width())
+                                                            .arg(c.expected.y() + screen.height()));
+}
+
+INSTANTIATE_TEST_SUITE_P(
+    Files, PlacementTest,
+    ::testing::Values(PlacementCase{"NormPosAtTheSameResolution", "NormPos=10,20,500,400\r\n", true, {10, 20}},
+                      PlacementCase{"NormPosAtAnotherResolution", "NormPos=10,20,500,400\r\n", false, {0, 0}},
+                      PlacementCase{"BlanksAndCommas", "NormPos= 30 , 40,0,0\r\n", true, {30, 40}},
+                      PlacementCase{"OnlyMinMaxPosKeepsThePosition", "MinMaxPos=1,2,3,4\r\n", true, {0, 0}},
+                      PlacementCase{"NoPositionKeys", "", true, {0, 0}}),
+    [](const auto& info) { return std::string(info.param.name); });
+
 } // namespace

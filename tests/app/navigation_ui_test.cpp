@@ -3,6 +3,8 @@
 // changes by browsing and by typing, and a folder that cannot be listed.
 #include "support/mainwindowsandbox.h"
 
+#include <QAbstractItemView>
+#include <QComboBox>
 #include <QLabel>
 #include <QLineEdit>
 #include <QToolButton>
@@ -64,8 +66,12 @@ TEST_F(NavigationTest, ShiftModeStopsAtTheLastFile)
 TEST_F(NavigationTest, PageModeJumpsFourFilesAndNeverShowsAShortLastPageOfTen)
 {
     Start({Folder(QStringLiteral("ten"), 10)});
+    const QImage shown = win->pane(1).picture->image();
     Key(Qt::Key_J);
     EXPECT_TRUE(win->PageMode());
+    // The frame of page mode: a line and two 3-pixel bevels round the panes.
+    EXPECT_EQ(Control(QStringLiteral("PanelTop"))->pos(), QPoint(7, 7));
+    EXPECT_EQ(win->pane(1).picture->image(), shown);   // nothing reloaded
     Key(Qt::Key_Space);
     EXPECT_EQ(Names(), Entries({4, 5, 6, 7}));
     EXPECT_EQ(Selected(), 7);
@@ -78,6 +84,7 @@ TEST_F(NavigationTest, PageModeJumpsFourFilesAndNeverShowsAShortLastPageOfTen)
     // J again: back to shift mode, nothing reloaded.
     Key(Qt::Key_J);
     EXPECT_FALSE(win->PageMode());
+    EXPECT_EQ(Control(QStringLiteral("PanelTop"))->pos(), QPoint(0, 0));
     Key(Qt::Key_Space);
     EXPECT_EQ(Names(), Entries({1, 2, 3, 4}));
 }
@@ -260,6 +267,71 @@ TEST_F(NavigationTest, AnEmptyFolderLoadsNothingAndTheWalkDoesNothing)
         Key(key);
     EXPECT_EQ(Names(), Entries({0, 1, 2, 3}));
     EXPECT_TRUE(errors.isEmpty());
+}
+
+TEST_F(NavigationTest, ListHoldsTheFolderFilesOfTheMaskSortedWithoutRegardToCase)
+{
+    const QString folder = tmp.filePath(QStringLiteral("mixed"));
+    ASSERT_TRUE(QDir().mkpath(folder + QStringLiteral("/sub.jpg")));   // a folder is no entry
+    const QByteArray photo = uitest::Photo(64, 48);
+    for (const char* name : {"b.JPG", "A.jpeg", "c.jpe", "d.jfif", ".hidden.jpg", "e.png", "f.txt", "G.Jpg"})
+        uitest::WriteBytes(folder + QLatin1Char('/') + QLatin1String(name), photo);
+    ASSERT_TRUE(QFile::setPermissions(folder + QStringLiteral("/G.Jpg"), QFileDevice::ReadOwner));
+    Start({folder});
+    QStringList entries;
+    for (int i = 0; i < List()->count(); ++i)
+        entries << List()->item(i)->text();
+    EXPECT_EQ(entries, QStringList({".hidden.jpg", "A.jpeg", "b.JPG", "c.jpe", "d.jfif", "G.Jpg"}));
+    // .jpe and .jfif decode as JPEG files.
+    ClickBox(1);
+    for (int row : {4, 3}) {   // 3 is the selected entry: 4 first
+        ClickEntry(row);
+        EXPECT_EQ(win->pane(1).PanePath, folder + QLatin1Char('/') + entries[row]);
+        EXPECT_TRUE(win->pane(1).jpeg);
+    }
+    EXPECT_TRUE(errors.isEmpty()) << errors.join('\n').toStdString();
+
+    // "All files" lists everything but the folder, and loads nothing.
+    const QStringList before = PanePaths();
+    auto* filter = Control<QComboBox>(QStringLiteral("FiltersList"));
+    filter->showPopup();
+    QAbstractItemView* popup = filter->view();
+    QTest::mouseClick(popup->viewport(), Qt::LeftButton, {}, popup->visualRect(popup->model()->index(1, 0)).center());
+    ASSERT_EQ(filter->currentText(), QStringLiteral("All files"));
+    entries.clear();
+    for (int i = 0; i < List()->count(); ++i)
+        entries << List()->item(i)->text();
+    EXPECT_EQ(entries, QStringList({".hidden.jpg", "A.jpeg", "b.JPG", "c.jpe", "d.jfif", "e.png", "f.txt", "G.Jpg"}));
+    EXPECT_EQ(PanePaths(), before);
+}
+
+TEST_F(NavigationTest, TypedFolderIsAppliedWhenTheFieldIsLeft)
+{
+    const QString ten = Folder(QStringLiteral("ten"), 10);
+    const QString other = Folder(QStringLiteral("other"), 2, 64, 48, QStringLiteral("b_"));
+    Start({ten});
+    Key(Qt::Key_D);
+    DirEdit()->selectAll();
+    QTest::keyClicks(DirEdit(), other);
+    ClickBox(3);
+    EXPECT_EQ(win->app().CurrentFolder, other);
+    EXPECT_EQ(Names(), QStringList({"b_00.jpg", "b_01.jpg", "img_02.jpg", "img_03.jpg"}));
+    // Direct input is off again: the field takes no keys, the panes do.
+    EXPECT_TRUE(DirEdit()->isReadOnly());
+    Key(Qt::Key_X);
+    EXPECT_TRUE(win->pane(3).PanePath.isEmpty());
+    EXPECT_TRUE(errors.isEmpty()) << errors.join('\n').toStdString();
+}
+
+TEST_F(NavigationTest, TheSameFolderTypedAgainChangesNothing)
+{
+    const QString ten = Folder(QStringLiteral("ten"), 10);
+    Start({ten});
+    Key(Qt::Key_Space);
+    Key(Qt::Key_D);
+    QTest::keyClick(DirEdit(), Qt::Key_Return);
+    EXPECT_EQ(Names(), Entries({1, 2, 3, 4}));
+    EXPECT_EQ(Selected(), 4);
 }
 
 } // namespace

@@ -315,7 +315,174 @@ TEST_F(PaneTest, XClearsTheCurrentPaneButKeepsItsListing)
     EXPECT_TRUE(Image(1)->image().isNull());
     EXPECT_TRUE(Control<QLabel>(QStringLiteral("lbl1"))->text().isEmpty());
     EXPECT_EQ(win->pane(1).PaneScale, 1);
+    Key(Qt::Key_8);   // no picture: no scale
+    EXPECT_EQ(StoredScale(1), 1);
     EXPECT_EQ(Names().mid(1), QStringList({"img_01.jpg", "img_02.jpg", "img_03.jpg"}));
+}
+
+// A stored scale code is read at every load; a hand-edited one that is no
+// code counts as 1:1.
+struct StoredCodeRow {
+    const char* name;
+    const char* stored;
+    int code;
+    QSize decoded;   // of a 64 x 48 photo
+};
+
+void PrintTo(const StoredCodeRow& r, std::ostream* os) { *os << r.name; }
+
+class StoredScaleTest : public PaneTest, public ::testing::WithParamInterface<StoredCodeRow> {};
+
+TEST_P(StoredScaleTest, LoadShowsThePhotoAtItsPanesStoredCode)
+{
+    const StoredCodeRow row = GetParam();
+    WriteSettings(QByteArray("imagescale1=") + row.stored + "\r\n");
+    Start({Folder(QStringLiteral("photos"), 2)});
+    EXPECT_EQ(win->pane(1).PaneScale, row.code);
+    EXPECT_EQ(Image(1)->image().size(), row.decoded);
+    EXPECT_EQ(win->pane(2).PaneScale, 1);
+    EXPECT_TRUE(errors.isEmpty()) << errors.join('\n').toStdString();
+}
+
+INSTANTIATE_TEST_SUITE_P(Codes, StoredScaleTest,
+                         ::testing::Values(StoredCodeRow{"Half", "2", 2, {32, 24}},
+                                           StoredCodeRow{"Eighth", "3", 3, {8, 6}},
+                                           StoredCodeRow{"Quarter", "4", 4, {16, 12}},
+                                           StoredCodeRow{"Fit", "5", 5, {64, 48}},
+                                           StoredCodeRow{"Blanks", " 4 ", 4, {16, 12}},
+                                           StoredCodeRow{"Zero", "0", 1, {64, 48}},
+                                           StoredCodeRow{"Six", "6", 1, {64, 48}},
+                                           StoredCodeRow{"Text", "abc", 1, {64, 48}}),
+                         [](const auto& info) { return std::string(info.param.name); });
+
+TEST_F(PaneTest, FitDecodesAtHalfOnlyWhenThePhotoExceedsMaxsize)
+{
+    WriteSettings("maxsize=100\r\n");
+    const QString photos = tmp.filePath(QStringLiteral("photos"));
+    QDir().mkpath(photos);
+    WriteBytes(photos + QStringLiteral("/a.jpg"), Photo(100, 60));   // exactly the limit
+    WriteBytes(photos + QStringLiteral("/b.jpg"), Photo(101, 60));   // one pixel more
+    WriteBytes(photos + QStringLiteral("/c.jpg"), Photo(60, 101));
+    Start({photos});
+    const std::pair<int, QSize> expected[] = {{1, {100, 60}}, {2, {51, 30}}, {3, {30, 51}}};
+    for (const auto& [pane, decoded] : expected) {
+        ClickBox(pane);
+        Key(Qt::Key_U);
+        EXPECT_EQ(Image(pane)->image().size(), decoded) << "pane " << pane;
+        // Fitting again keeps the scale: the rule looks at the full size.
+        Key(Qt::Key_U);
+        EXPECT_EQ(Image(pane)->image().size(), decoded) << "pane " << pane;
+    }
+    // From 1:8 too.
+    ClickBox(2);
+    Key(Qt::Key_8);
+    Key(Qt::Key_U);
+    EXPECT_EQ(Image(2)->image().size(), QSize(51, 30));
+    // maxsize is read at start; a later change waits for the options dialog.
+    win->store().writeValue(QStringLiteral("maxsize"), 2000);
+    Key(Qt::Key_U);
+    EXPECT_EQ(Image(2)->image().size(), QSize(51, 30));
+}
+
+TEST_F(PaneTest, ToolbarButtonsSetTheScales)
+{
+    Start({Folder(QStringLiteral("photos"), 1, 100, 60)});
+    const std::pair<const char*, int> buttons[] = {
+        {"ToolButton4", 3}, {"ToolButton1", 4}, {"ToolButton2", 2}, {"ToolButton3", 1}};
+    for (const auto& [name, code] : buttons) {
+        QTest::mouseClick(Control<QToolButton>(QString::fromLatin1(name)), Qt::LeftButton);
+        EXPECT_EQ(StoredScale(1), code) << name;
+    }
+}
+
+TEST_F(PaneTest, KeypadDigitsNeitherScaleNorMark)
+{
+    Start({Folder(QStringLiteral("photos"), 1, 100, 60)});
+    Key(Qt::Key_8, Qt::KeypadModifier);
+    Key(Qt::Key_2, Qt::KeypadModifier | Qt::ControlModifier);
+    EXPECT_EQ(StoredScale(1), 1);
+    EXPECT_TRUE(win->app().Marks.empty());
+    EXPECT_TRUE(Control(QStringLiteral("checkmark1"))->isHidden());
+}
+
+TEST_F(PaneTest, ArrowsMoveTheFrameWithoutScrollingTheFocusedBox)
+{
+    Start({Folder(QStringLiteral("photos"), 4, 1600, 1200)});
+    ClickBox(1);
+    ASSERT_EQ(QApplication::focusWidget(), Box(1));
+    ASSERT_GT(Box(1)->horizontalScrollBar()->maximum(), 0);
+    Key(Qt::Key_Right);
+    Key(Qt::Key_Down);
+    EXPECT_EQ(win->CurrentPane(), 4);
+    EXPECT_EQ(Box(1)->horizontalScrollBar()->value(), 0);
+    EXPECT_EQ(Box(1)->verticalScrollBar()->value(), 0);
+    EXPECT_EQ(Image(1)->pos(), QPoint(0, 0));
+}
+
+TEST_F(PaneTest, HoldingAKeyDownRunsItsCommandOnce)
+{
+    Start({Folder(QStringLiteral("photos"), 10)});
+    // Auto-repeat sends releases while the key is held; only the last one counts.
+    for (int i = 0; i < 3; ++i) {
+        QTest::simulateEvent(win.get(), true, Qt::Key_Space, Qt::NoModifier, QStringLiteral(" "), true);
+        QTest::simulateEvent(win.get(), false, Qt::Key_Space, Qt::NoModifier, QStringLiteral(" "), true);
+    }
+    EXPECT_EQ(NameIn(1), QStringLiteral("img_00.jpg"));
+    QTest::keyRelease(win.get(), Qt::Key_Space);
+    EXPECT_EQ(NameIn(1), QStringLiteral("img_01.jpg"));
+}
+
+TEST_F(PaneTest, ReadOnlyAndCompanionMarksShowAtLoad)
+{
+    WriteSettings("exts=crw;thm\r\nanyraw=-1\r\n");
+    const QString photos = Folder(QStringLiteral("photos"), 4);
+    // Companions found whatever the letter case of their extension.
+    WriteBytes(photos + QStringLiteral("/img_00.CRW"), "raw");
+    WriteBytes(photos + QStringLiteral("/img_02.thm"), "thumb");
+    ASSERT_TRUE(QFile::setPermissions(photos + QStringLiteral("/img_01.jpg"),
+                                      QFileDevice::ReadOwner | QFileDevice::ReadGroup | QFileDevice::ReadOther));
+    Start({photos});
+    std::vector<bool> raw, readOnly;
+    for (int n = 1; n <= 4; ++n) {
+        raw.push_back(!Control(QStringLiteral("rawmark%1").arg(n))->isHidden());
+        readOnly.push_back(!Control(QStringLiteral("promark%1").arg(n))->isHidden());
+    }
+    EXPECT_EQ(raw, (std::vector<bool>{true, false, true, false}));
+    EXPECT_EQ(readOnly, (std::vector<bool>{false, true, false, false}));
+}
+
+TEST_F(PaneTest, ResizingThePanesLeavesTheAreaUntilTheNextScale)
+{
+    Start({Folder(QStringLiteral("photos"), 4, 64, 32)});
+    ClickBox(2);
+    Key(Qt::Key_U);
+    const QRect fitted = Image(2)->geometry();
+    const QRect centred = Image(1)->geometry();
+    Key(Qt::Key_L);   // the right column grows by the list's width
+    ClickBox(1);
+    Key(Qt::Key_E);   // pane 1's box shrinks by its metadata panel
+    ASSERT_GT(Box(2)->width(), fitted.width());
+    EXPECT_EQ(Image(2)->geometry(), fitted);
+    EXPECT_EQ(Image(1)->geometry(), centred);
+    ClickBox(2);
+    Key(Qt::Key_U);
+    EXPECT_EQ(Image(2)->width(), Box(2)->width());
+}
+
+TEST_F(PaneTest, AScrollPositionBeyondTheNewExtentComesBackToTheEdge)
+{
+    Start({Folder(QStringLiteral("photos"), 1, 1600, 1200)});
+    QScrollBar* bar = Box(1)->horizontalScrollBar();
+    bar->setValue(bar->maximum());   // as dragging the bar to the right end
+    ASSERT_EQ(Image(1)->x(), -bar->maximum());
+    const int viewport = Box(1)->viewport()->width();
+    Key(Qt::Key_2);   // 800 x 600
+    ASSERT_LT(viewport, 800);
+    EXPECT_EQ(bar->value(), bar->maximum());
+    EXPECT_EQ(Image(1)->x() + 800, Box(1)->viewport()->width());   // the right edges meet
+    Key(Qt::Key_8);   // 200 x 150: centred, nothing to scroll
+    EXPECT_EQ(bar->value(), 0);
+    EXPECT_EQ(Image(1)->x(), (Box(1)->width() - 200) / 2);
 }
 
 } // namespace

@@ -122,4 +122,16 @@ TEST_F(CaptionsTest, NextFileReplacesTheListing)
     EXPECT_TRUE(win->pane(1).basic.Model.empty());
 }
 
+TEST_F(CaptionsTest, AnEmptyPaneKeepsTheStripAsTheSettingsFileHadIt)
+{
+    // Until a pane shows its first file its strip stands as restored.
+    Start({Folder(QStringLiteral("photos"), 1)});
+    EXPECT_EQ(Visible(), (std::vector<bool>{false, true, true, true}));
+    // Z inverts each strip that way and then hides what is hidden with captions on.
+    Key(Qt::Key_Z);
+    EXPECT_EQ(Visible(), (std::vector<bool>{true, false, false, false}));
+    Key(Qt::Key_Z);
+    EXPECT_EQ(Visible(), none);
+}
+
 } // namespace
