@@ -71,7 +71,6 @@ TSpinEdit::TSpinEdit(QWidget* parent) : QAbstractSpinBox(parent)
 {
     // The text is the value; nothing is interpreted while typing.
     setKeyboardTracking(false);
-    setCorrectionMode(QAbstractSpinBox::CorrectToNearestValue);
     lineEdit()->setText(QStringLiteral("0"));
 }
 
