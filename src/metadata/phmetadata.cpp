@@ -3,6 +3,7 @@
 #include <bit>
 #include <cerrno>
 #include <cstring>
+#include <memory>
 #include <fcntl.h>
 #include <sys/stat.h>
 #include <unistd.h>
@@ -208,23 +209,32 @@ bool StartsWithUnicode(std::string_view text)
 }
 
 // A user comment: an 8-byte character code, then the text.
-std::string CommentText(const std::string& value)
+std::string CommentText(std::string_view value)
 {
     if (value.size() <= 8)
         return std::string();
-    std::string_view text = std::string_view(value).substr(8);
+    std::string_view text = value.substr(8);
     return StartsWithUnicode(value) ? WideToAnsi(text) : TrimText(text);
 }
 
-std::string HexText(const std::string& value)
+std::string HexText(std::string_view value)
 {
     static constexpr char digits[] = "0123456789abcdef";
-    std::string text;
-    text.reserve(value.size() * 2);
-    for (unsigned char c : value) {
-        text += digits[c >> 4];
-        text += digits[c & 15];
+    std::string text(value.size() * 2, '\0');
+    for (std::size_t i = 0; i < value.size(); ++i) {
+        const auto c = static_cast<unsigned char>(value[i]);
+        text[2 * i] = digits[c >> 4];
+        text[2 * i + 1] = digits[c & 15];
     }
+    return text;
+}
+
+// "0220" -> "02.20"
+std::string VersionText(std::string_view value)
+{
+    std::string text(value.substr(0, 2));
+    text += '.';
+    text += value.substr(std::min<std::size_t>(2, value.size()));
     return text;
 }
 
@@ -303,19 +313,30 @@ private:
         // With meanings only element 0 counts.
         const std::uint32_t elements = mapped ? 1 : count;
 
+        // Elements lie one after the other, so those that fit wholly in the
+        // block are a prefix; the first one beyond makes the value an error.
+        std::uint64_t fitting = count;
+        if (!isInline)
+            fitting = first <= b.size ? (b.size - first) / size : 0;
+        const bool error = fitting < elements;
+        const std::uint32_t readable = static_cast<std::uint32_t>(std::min<std::uint64_t>(elements, fitting));
+
+        // The raw characters of the other kinds: one byte types are used
+        // where they lie, wider ones give their low bytes.
         std::string text;
-        bool error = false;
+        std::string_view raw;
         std::int32_t lastNumerator = 0, lastDenominator = 0;
-        for (std::uint32_t i = 0; i < elements; ++i) {
-            std::uint64_t at = first + std::uint64_t(i) * size;
-            // Inline elements lie in the entry, which is inside the block.
-            if (!isInline && !b.Fits(at, size)) {
-                error = true;
-                break;
-            }
-            if (!formatted) {
-                text += static_cast<char>(ElementBits(b, type, at) & 0xFF);
-            } else if (mapped) {
+        if (!formatted && size == 1 && readable > 0) {
+            raw = std::string_view(reinterpret_cast<const char*>(b.data + first), readable);
+        } else if (!formatted) {
+            text.resize(readable);
+            for (std::uint32_t i = 0; i < readable; ++i)
+                text[i] = static_cast<char>(ElementBits(b, type, first + std::uint64_t(i) * size) & 0xFF);
+            raw = text;
+        }
+        for (std::uint32_t i = 0; formatted && i < readable; ++i) {
+            const std::uint64_t at = first + std::uint64_t(i) * size;
+            if (mapped) {
                 text = ApplyMeaning(*record, FormatElement(b, type, tag, at));
             } else {
                 if (i > 0 && type != TypeAscii)
@@ -334,10 +355,10 @@ private:
             text = "(error)";
         } else {
             switch (record->Kind) {
-            case KindComment: text = CommentText(text); break;
-            case KindVersion: text = text.substr(0, 2) + "." + text.substr(std::min<std::size_t>(2, text.size())); break;
-            case KindWideText: text = WideToAnsi(text); break;
-            case KindHex: text = HexText(text); break;
+            case KindComment: text = CommentText(raw); break;
+            case KindVersion: text = VersionText(raw); break;
+            case KindWideText: text = WideToAnsi(raw); break;
+            case KindHex: text = HexText(raw); break;
             default: break;
             }
             // The focal length is a plain number, not a rational text.
@@ -394,7 +415,9 @@ void TImageMetadata::Read(Source& source)
 
     // The marker scan: no check of the 0xFF prefix, no fill bytes; every
     // marker after SOI is taken to carry a length.
-    std::string payload;
+    // Not zero-filled first: it is read over at once.
+    std::unique_ptr<char[]> payloadBytes;
+    std::size_t payloadSize = 0;
     while (!Failed) {
         std::uint16_t marker;
         if (!readWord(marker))
@@ -415,8 +438,9 @@ void TImageMetadata::Read(Source& source)
         // Lengths 0 and 1 wrap around to 65534 and 65535 bytes.
         std::size_t size = static_cast<std::uint16_t>(length - 2);
         if (marker == 0xFFE1) {
-            payload.resize(size);
-            if (!source.ReadBytes(payload.data(), size)) {
+            payloadBytes.reset(new char[size]);
+            payloadSize = size;
+            if (!source.ReadBytes(payloadBytes.get(), size)) {
                 SetError(ExifStatus::ReadFailed);
                 return;
             }
@@ -428,6 +452,7 @@ void TImageMetadata::Read(Source& source)
         return;
 
     static constexpr char exifHeader[6] = {'E', 'x', 'i', 'f', 0, 0};
+    const std::string_view payload(payloadBytes.get(), payloadSize);
     if (payload.size() < 14 || std::memcmp(payload.data(), exifHeader, 6) != 0) {
         SetError(ExifStatus::NotExif);
         return;

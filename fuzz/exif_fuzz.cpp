@@ -1,0 +1,46 @@
+// libFuzzer target: the bytes are a whole file, read through the same
+// marker scan and directory walk as a file on disk, then listed the way
+// the metadata panel and the dump list them.
+#include <cstdint>
+#include <cstdlib>
+#include <string_view>
+
+#include "metadata/dumpexif.h"
+#include "metadata/metadatalisting.h"
+#include "metadata/phmetadata.h"
+
+namespace {
+
+void Check(bool condition)
+{
+    if (!condition)
+        std::abort();
+}
+
+} // namespace
+
+extern "C" int LLVMFuzzerTestOneInput(const std::uint8_t* data, std::size_t size)
+{
+    static const bool init = [] {
+        SetMetadataDecimalSeparator('.');
+        return true;
+    }();
+    (void)init;
+
+    TImageMetadata reader = TImageMetadata::FromBytes(std::string_view(reinterpret_cast<const char*>(data), size));
+    const int status = reader.ErrorCode;
+    Check(status == 0 || status == 2 || status == 10 || status == 11 || status == 100 || status == 101);
+    Check(reader.Failed == (status != 0));
+    Check(reader.StartSeen == (size >= 2));
+    if (status != 0)
+        Check(reader.Tags.empty());
+    for (const TTagItem& item : reader.Tags)
+        Check(FindTag(item.tag) != nullptr);
+
+    MetadataListing listing = ListMetadata(reader);
+    Check(listing.status == status);
+    Check(listing.lines.size() <= reader.Tags.size());
+    for (const std::string& line : listing.lines)
+        Check(DumpLine(line).find('\n') == std::string::npos);
+    return 0;
+}
