@@ -198,13 +198,6 @@ TEST_P(ByteOrderTest, SameValuesSameTexts)
 INSTANTIATE_TEST_SUITE_P(Orders, ByteOrderTest, ::testing::Values(ExifOrder::Intel, ExifOrder::Motorola),
                          [](const auto& info) { return info.param == ExifOrder::Intel ? "Intel" : "Motorola"; });
 
-TEST_F(ExifFileTest, DirectoriesLandWhereBothOrdersSayTheyDo)
-{
-    ExifBuilder intel = SampleBlock(ExifOrder::Intel), motorola = SampleBlock(ExifOrder::Motorola);
-    EXPECT_EQ(ReadItems(intel), ReadItems(motorola));
-    EXPECT_NE(intel.Tiff(), motorola.Tiff());
-}
-
 // --- Value texts -----------------------------------------------------------
 
 struct TextCase {
