@@ -105,7 +105,7 @@ TEST_F(StartupTest, AStoredLayoutIsKeptAndNotSplit)
 }
 
 // Where the window starts, by its first argument.
-enum class StartArg { Folder, File, WorkingDirSwitch, UpperCaseSwitch, None, NoneNoStored, Missing };
+enum class StartArg { Folder, File, WorkingDirSwitch, UpperCaseSwitch, None, NoneNoStored, Missing, StoredGone };
 
 struct StartCase {
     const char* name;
@@ -124,7 +124,9 @@ TEST_P(StartFolderTest, ListsTheFolderAndFillsThePanesFromIt)
     const QString stored = Folder(QStringLiteral("stored"), 4, 64, 48, QStringLiteral("sto_"));
     const QString cwd = Folder(QStringLiteral("cwd"), 4, 64, 48, QStringLiteral("cwd_"));
     ASSERT_TRUE(QDir::setCurrent(cwd));
-    if (c.arg != StartArg::NoneNoStored)
+    if (c.arg == StartArg::StoredGone)
+        WriteSettings("curdir=" + tmp.filePath(QStringLiteral("gone")).toLocal8Bit() + "\r\n");
+    else if (c.arg != StartArg::NoneNoStored)
         WriteSettings("curdir=" + stored.toLocal8Bit() + "\r\n");
 
     QStringList args;
@@ -135,7 +137,8 @@ TEST_P(StartFolderTest, ListsTheFolderAndFillsThePanesFromIt)
     case StartArg::UpperCaseSwitch: args << QStringLiteral("-D"); break;
     case StartArg::Missing: args << tmp.filePath(QStringLiteral("gone")); break;
     case StartArg::None:
-    case StartArg::NoneNoStored: break;
+    case StartArg::NoneNoStored:
+    case StartArg::StoredGone: break;
     }
     Start(args);
 
@@ -163,7 +166,9 @@ INSTANTIATE_TEST_SUITE_P(
                       StartCase{"DashUpperDIsAPathThatDoesNotExist", StartArg::UpperCaseSwitch, "stored"},
                       StartCase{"NoArgumentGivesTheStoredFolder", StartArg::None, "stored"},
                       StartCase{"NoArgumentNoStoredFolderGivesTheWorkingDirectory", StartArg::NoneNoStored, "cwd"},
-                      StartCase{"MissingPathGivesTheStoredFolder", StartArg::Missing, "stored"}),
+                      StartCase{"MissingPathGivesTheStoredFolder", StartArg::Missing, "stored"},
+                      // A stored folder that has gone gives the working directory, without a message.
+                      StartCase{"StoredFolderGoneGivesTheWorkingDirectory", StartArg::StoredGone, "cwd"}),
     [](const auto& info) { return std::string(info.param.name); });
 
 class ShutdownTest : public uitest::MainWindowTest {};

@@ -334,4 +334,14 @@ TEST_F(NavigationTest, TheSameFolderTypedAgainChangesNothing)
     EXPECT_EQ(Selected(), 4);
 }
 
+TEST_F(NavigationTest, AFolderEndingInASeparatorGivesPathsWithOneSeparator)
+{
+    const QString photos = Folder(QStringLiteral("ten"), 10);
+    Start({photos + QLatin1Char('/')});
+    Key(Qt::Key_Space);
+    EXPECT_EQ(win->pane(4).PanePath, photos + QStringLiteral("/img_04.jpg"));
+    Key(Qt::Key_Backspace);
+    EXPECT_EQ(win->pane(1).PanePath, photos + QStringLiteral("/img_00.jpg"));
+}
+
 } // namespace

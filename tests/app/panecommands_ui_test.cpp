@@ -220,6 +220,12 @@ TEST_F(PaneCommandTest, ColourCancelledChangesNothingConfirmedRecoloursAndSurviv
     for (const char* name : kept)
         EXPECT_EQ(win->controlColour(QString::fromLatin1(name)), kButtonFace) << name;
     EXPECT_EQ(Widget("ScrollBox1")->palette().color(QPalette::Window), QColor(0x12, 0x34, 0x56));
+    // Labels without a colour of their own follow their parents.
+    EXPECT_EQ(Widget("lbl1")->palette().color(QPalette::Window), QColor(0x12, 0x34, 0x56));
+    EXPECT_EQ(Widget("comment3")->palette().color(QPalette::Window), QColor(0x12, 0x34, 0x56));
+    // The list and the memos keep the button face.
+    EXPECT_NE(Widget("FilesList")->palette().color(QPalette::Base), QColor(0x12, 0x34, 0x56));
+    EXPECT_NE(Widget("exif1")->palette().color(QPalette::Base), QColor(0x12, 0x34, 0x56));
 
     // The dialog opens on the colour last chosen.
     colourAnswers = {std::nullopt};

@@ -485,4 +485,29 @@ TEST_F(PaneTest, AScrollPositionBeyondTheNewExtentComesBackToTheEdge)
     EXPECT_EQ(Image(1)->x(), (Box(1)->width() - 200) / 2);
 }
 
+TEST_F(PaneTest, NumpadStepsFromAFittedPhotoGoToTheNeighbouringFixedScales)
+{
+    // 1600 x 1200 fitted into the box lies between 1:8 (200 x 150) and 1:4 (400 x 300).
+    Start({Folder(QStringLiteral("photos"), 1, 1600, 1200)});
+    Key(Qt::Key_U);
+    const QSize fitted = Image(1)->size();
+    ASSERT_TRUE(fitted.width() > 200 && fitted.width() < 400 && fitted.height() > 150 && fitted.height() < 300)
+        << "the box is not between the two scales: " << fitted.width() << "x" << fitted.height();
+    Key(Qt::Key_Plus, Qt::KeypadModifier);
+    EXPECT_EQ(StoredScale(1), 4);
+    EXPECT_EQ(Image(1)->size(), QSize(400, 300));
+    Key(Qt::Key_U);
+    Key(Qt::Key_Minus, Qt::KeypadModifier);
+    EXPECT_EQ(StoredScale(1), 3);
+    EXPECT_EQ(Image(1)->size(), QSize(200, 150));
+}
+
+TEST_F(PaneTest, PathLabelShowsTheFullPathOfABareName)
+{
+    const QString photos = Folder(QStringLiteral("photos"), 2);
+    Start({photos});
+    ASSERT_EQ(win->pane(2).PanePath, QStringLiteral("img_01.jpg"));
+    EXPECT_EQ(Control<QLabel>(QStringLiteral("lbl2"))->text(), photos + QStringLiteral("/img_01.jpg"));
+}
+
 } // namespace

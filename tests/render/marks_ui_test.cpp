@@ -199,4 +199,21 @@ TEST_F(MarksTest, AMarkShowsInAnotherPaneOfTheSameFileAtItsNextLoad)
     EXPECT_TRUE(Shows(2, MarkV));
 }
 
+TEST_F(MarksTest, CtrlDigitMarksWhicheverKeyIsReleasedFirst)
+{
+    Start({Folder(QStringLiteral("photos"), 4)});
+    QWidget* target = QApplication::focusWidget() ? QApplication::focusWidget() : win.get();
+    // Ctrl down, 8 down, Ctrl up, 8 up: the 8 is released without Ctrl held.
+    QTest::simulateEvent(target, true, Qt::Key_Control, Qt::ControlModifier, QString(), false);
+    QTest::simulateEvent(target, true, Qt::Key_8, Qt::ControlModifier, QStringLiteral("8"), false);
+    QTest::simulateEvent(target, false, Qt::Key_Control, Qt::NoModifier, QString(), false);
+    QTest::simulateEvent(target, false, Qt::Key_8, Qt::NoModifier, QStringLiteral("8"), false);
+    EXPECT_TRUE(Shows(1, 8));
+    EXPECT_EQ(Store(), (Entries{{"img_00.jpg", 8}}));
+    EXPECT_EQ(win->store().intValue(QStringLiteral("imagescale1"), -1), 1);
+    // The next 8 alone is a scale again.
+    Key(Qt::Key_8);
+    EXPECT_EQ(win->store().intValue(QStringLiteral("imagescale1"), -1), 3);
+}
+
 } // namespace
