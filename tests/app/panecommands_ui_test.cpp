@@ -7,7 +7,10 @@
 #include "files/filesform.h"
 #include "options/options.h"
 
+#include <QAbstractSpinBox>
+#include <QCheckBox>
 #include <QDialog>
+#include <QLabel>
 #include <QLineEdit>
 #include <QPushButton>
 #include <QRadioButton>
@@ -391,6 +394,61 @@ TEST_F(PaneCommandTest, OptionsDialogDoesNotHoldTheKeys)
     EXPECT_EQ(className, QStringLiteral("TfrmOptions"));
     Key(Qt::Key_X);
     EXPECT_TRUE(win->pane(1).PanePath.isEmpty());
+}
+
+TEST_F(PaneCommandTest, OptionsTakeEffectAtTheirNextUseAndReachTheFileAtTheNextSave)
+{
+    Start({Folder(QStringLiteral("photos"), 4, 64, 48)});
+    onDialog = [&](QDialog& dialog) {
+        dialog.show();
+        auto* pattern = dialog.findChild<QLineEdit*>(QStringLiteral("txtScribe"));
+        ASSERT_NE(pattern, nullptr);
+        pattern->setText(QStringLiteral("100%%"));
+        auto* maxSize = dialog.findChild<QAbstractSpinBox*>(QStringLiteral("edMaxSize"));
+        ASSERT_NE(maxSize, nullptr);
+        maxSize->setFocus();
+        maxSize->selectAll();
+        QTest::keyClicks(maxSize, QStringLiteral("50"));
+        dialog.findChild<QCheckBox*>(QStringLiteral("ckAnyRAW"))->setChecked(true);
+        QTest::mouseClick(dialog.findChild<QPushButton*>(QStringLiteral("btnCancel")), Qt::LeftButton);
+    };
+    Key(Qt::Key_O);
+    ASSERT_EQ(dialogsRun, 1);
+    EXPECT_EQ(win->app().MaxSize, 50);
+    // Nothing is refreshed: the caption changes at the next load.
+    EXPECT_TRUE(Control<QLabel>(QStringLiteral("comment1"))->text().isEmpty());
+    Key(Qt::Key_R);
+    EXPECT_EQ(Control<QLabel>(QStringLiteral("comment1"))->text(), QStringLiteral("100%"));
+    // 64 x 48 is over the new limit of 50: fitted at 1/2.
+    Key(Qt::Key_U);
+    EXPECT_EQ(Image(1)->image().size(), QSize(32, 24));
+
+    EXPECT_EQ(IniValue(ini, QStringLiteral("anyraw")), QStringLiteral("0"));
+    Key(Qt::Key_Q);
+    EXPECT_EQ(IniValue(ini, QStringLiteral("anyraw")), QStringLiteral("-1"));
+    EXPECT_EQ(IniValue(ini, QStringLiteral("maxsize")), QStringLiteral("50"));
+    EXPECT_EQ(IniValue(ini, QStringLiteral("Pattern")), QStringLiteral("100%%"));
+}
+
+TEST_F(PaneCommandTest, FilesDialogLeavesNoSelectionWhenTheOldIndexIsBeyondTheEnd)
+{
+    const QString photos = Folder(QStringLiteral("photos"), 4);
+    const QString sorted = tmp.filePath(QStringLiteral("sorted"));
+    ASSERT_TRUE(QDir().mkpath(sorted));
+    Start({photos});
+    ClickBox(4);   // img_03, the selected entry and the last one
+    onDialog = [&](QDialog& dialog) {
+        dialog.show();
+        dialog.findChild<QLineEdit*>(QStringLiteral("DstDir"))->setText(sorted);
+        dialog.findChild<QRadioButton*>(QStringLiteral("OpSelectorItem1"))->setChecked(true);
+        QTest::mouseClick(dialog.findChild<QPushButton*>(QStringLiteral("btnOk")), Qt::LeftButton);
+    };
+    Key(Qt::Key_F);
+    ASSERT_TRUE(QFileInfo::exists(sorted + QStringLiteral("/img_03.jpg")));
+    EXPECT_EQ(Control<QListWidget>(QStringLiteral("FilesList"))->count(), 3);
+    EXPECT_EQ(Selected(), -1);
+    EXPECT_EQ(win->pane(4).PanePath, QStringLiteral("img_03.jpg"));
+    EXPECT_TRUE(win->pane(4).hasPicture());
 }
 
 } // namespace
