@@ -219,6 +219,9 @@ void TfrmMain::FormStorage1RestorePlacement()
     if (!m_store.fileExists()) {
         SplitEvenly();
     }
+    // The metadata button stands pressed while the current pane's panel is
+    // shown, also when the file is what opened the panel.
+    SelectPane(m_currentPane);
 }
 
 void TfrmMain::showEvent(QShowEvent* event)

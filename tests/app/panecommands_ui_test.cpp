@@ -451,4 +451,15 @@ TEST_F(PaneCommandTest, FilesDialogLeavesNoSelectionWhenTheOldIndexIsBeyondTheEn
     EXPECT_TRUE(win->pane(4).hasPicture());
 }
 
+TEST_F(PaneCommandTest, MetadataButtonFollowsAPanelOpenedByTheSettingsFile)
+{
+    WriteSettings("ExPan1_Width=180\r\n");
+    Start({Folder(QStringLiteral("photos"), 4)});
+    ASSERT_EQ(Widget("ExPan1")->width(), 180);
+    EXPECT_TRUE(Button("ToolButton5")->isChecked());
+    Key(Qt::Key_E);
+    EXPECT_EQ(Widget("ExPan1")->width(), 1);
+    EXPECT_FALSE(Button("ToolButton5")->isChecked());
+}
+
 } // namespace
