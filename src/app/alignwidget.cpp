@@ -135,9 +135,11 @@ void AlignWidget::relayout()
             }
         }
     }
+    // A panel of width 1 counts as hidden: what fills it is not drawn.
+    const bool collapsed = r.width() <= 1 || r.height() <= 1;
     for (auto& it : m_items)
         if (it.align == Client && !it.widget->isHidden())
-            it.widget->setGeometry(r.left(), r.top(), std::max(0, r.width()), std::max(0, r.height()));
+            it.widget->setGeometry(r.left(), r.top(), collapsed ? 0 : r.width(), collapsed ? 0 : r.height());
     // A hidden window gets no resize events yet, but start-up lays pictures
     // out before the first show: pass the new sizes down at once.
     if (!isVisible())

@@ -5,9 +5,13 @@
 
 #include <QApplication>
 #include <QGuiApplication>
+#include <QSocketNotifier>
+#include <csignal>
 #include <cstdio>
 #include <cstring>
 #include <string>
+#include <sys/socket.h>
+#include <unistd.h>
 #include <vector>
 
 namespace {
@@ -29,6 +33,34 @@ const char* const kUsage =
     "\n"
     "Settings: $TETRAFOT_INI, else tetrafot.ini beside the program when that folder\n"
     "is writable, else ~/.config/tetrafot/tetrafot.ini.\n";
+
+// A session ending or a plain kill closes the window as Q does, so the
+// settings and the marks are saved: the handler only wakes the event loop.
+int g_signalPipe[2] = {-1, -1};
+
+void onTerminate(int)
+{
+    const char byte = 1;
+    [[maybe_unused]] ssize_t n = ::write(g_signalPipe[1], &byte, 1);
+}
+
+void closeOnTerminate()
+{
+    if (::socketpair(AF_UNIX, SOCK_STREAM, 0, g_signalPipe) != 0)
+        return;
+    auto* notifier = new QSocketNotifier(g_signalPipe[0], QSocketNotifier::Read, qApp);
+    QObject::connect(notifier, &QSocketNotifier::activated, qApp, [] {
+        char byte;
+        [[maybe_unused]] ssize_t n = ::read(g_signalPipe[0], &byte, 1);
+        QApplication::closeAllWindows();
+    });
+    struct sigaction action = {};
+    action.sa_handler = onTerminate;
+    sigemptyset(&action.sa_mask);
+    action.sa_flags = SA_RESTART;
+    for (int sig : {SIGTERM, SIGINT, SIGHUP})
+        sigaction(sig, &action, nullptr);
+}
 
 bool hasDisplay()
 {
@@ -71,5 +103,6 @@ int main(int argc, char** argv)
     arguments.removeFirst();
     TfrmMain window(arguments);
     window.show();
+    closeOnTerminate();
     return app.exec();
 }

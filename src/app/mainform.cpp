@@ -20,6 +20,7 @@
 #include <QFileDialog>
 #include <QFileInfo>
 #include <QLabel>
+#include <QLayout>
 #include <QLineEdit>
 #include <QListWidget>
 #include <QMessageBox>
@@ -260,7 +261,12 @@ void TfrmMain::setControlColour(QWidget* widget, int colour)
 {
     widget->setProperty("tcolor", colour);
     QPalette pal = widget->palette();
-    pal.setColor(QPalette::Window, toQColor(colour));
+    const QColor c = toQColor(colour);
+    pal.setColor(QPalette::Window, c);
+    // Paths and captions stay readable on a dark background.
+    pal.setColor(QPalette::WindowText, c.lightness() < 128 ? Qt::white : Qt::black);
+    if (qobject_cast<QToolBar*>(widget))
+        pal.setColor(QPalette::Button, c);   // the toolbar draws its panel in the button colour
     widget->setPalette(pal);
     widget->setAutoFillBackground(true);
     if (auto* box = qobject_cast<ScrollBoxWidget*>(widget)) {
@@ -280,7 +286,8 @@ void TfrmMain::buildWindow()
     ToolBar1->setMovable(false);
     ToolBar1->setFloatable(false);
     ToolBar1->setContentsMargins(0, 0, 0, 0);
-    ToolBar1->setStyleSheet(QStringLiteral("QToolBar { border: 0; spacing: 0; padding: 0; }"));
+    ToolBar1->layout()->setSpacing(0);
+    ToolBar1->layout()->setContentsMargins(0, 0, 0, 0);
     struct ButtonDef {
         const char* name;
         int picture;

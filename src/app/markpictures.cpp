@@ -87,7 +87,7 @@ QPixmap ToolbarPicture(int index)
     const QColor ink(40, 40, 40);
     auto scaleText = [&](const QString& text) {
         p.setPen(QPen(ink, 1));
-        p.setBrush(Qt::NoBrush);
+        p.setBrush(Qt::white);   // readable on any background colour
         p.drawRect(QRectF(0.5, 3.5, 21, 15));
         p.setFont(pixelFont(10));
         p.drawText(QRect(0, 3, 22, 16), Qt::AlignCenter, text);
@@ -117,7 +117,7 @@ QPixmap ToolbarPicture(int index)
     }
     case 7: { // open in the associated program: an arrow leaving a frame
         p.setPen(QPen(ink, 1.5));
-        p.setBrush(Qt::NoBrush);
+        p.setBrush(Qt::white);
         p.drawRect(QRectF(2.5, 6.5, 13, 13));
         p.drawLine(QPointF(9, 13), QPointF(19, 3));
         p.drawLine(QPointF(13, 3), QPointF(19, 3));

@@ -5,6 +5,7 @@
 #include <QPainter>
 #include <QPaintEvent>
 #include <QScrollBar>
+#include <QStyle>
 #include <algorithm>
 
 PictureArea::PictureArea(const QString& name, int tag, QWidget* parent) : QWidget(parent), m_tag(tag)
@@ -175,9 +176,7 @@ void ScrollBoxWidget::setCurrent(bool current)
 void ScrollBoxWidget::placeArea(const QRect& rect, bool scrollBars)
 {
     m_areaRect = rect;
-    const Qt::ScrollBarPolicy policy = scrollBars ? Qt::ScrollBarAsNeeded : Qt::ScrollBarAlwaysOff;
-    setHorizontalScrollBarPolicy(policy);
-    setVerticalScrollBarPolicy(policy);
+    m_scrollBars = scrollBars;
     m_area->resize(rect.size());
     updateRanges();
     updateAreaPosition();
@@ -191,12 +190,26 @@ void ScrollBoxWidget::moveArea(QPoint delta)
 
 void ScrollBoxWidget::updateRanges()
 {
+    // Which bars show is worked out from the box's inner size, which does
+    // not depend on the bars; letting them follow the viewport instead makes
+    // a picture just larger than the box switch them on and off for ever.
+    const QRect inner = contentsRect();
+    const int extent = style()->pixelMetric(QStyle::PM_ScrollBarExtent, nullptr, this);
+    const int right = m_areaRect.right() + 1, bottom = m_areaRect.bottom() + 1;
+    bool needH = m_scrollBars && right > inner.width();
+    bool needV = m_scrollBars && bottom > inner.height();
+    if (m_scrollBars && needH && !needV)
+        needV = bottom > inner.height() - extent;
+    if (m_scrollBars && needV && !needH)
+        needH = right > inner.width() - extent;
+    setHorizontalScrollBarPolicy(needH ? Qt::ScrollBarAlwaysOn : Qt::ScrollBarAlwaysOff);
+    setVerticalScrollBarPolicy(needV ? Qt::ScrollBarAlwaysOn : Qt::ScrollBarAlwaysOff);
+    const QSize vp(inner.width() - (needV ? extent : 0), inner.height() - (needH ? extent : 0));
     // QScrollBar clamps its value to the new range, which brings a scroll
     // position beyond the new extent back to the nearest valid one.
-    const QSize vp = viewport()->size();
-    horizontalScrollBar()->setRange(0, std::max(0, m_areaRect.right() + 1 - vp.width()));
+    horizontalScrollBar()->setRange(0, std::max(0, right - vp.width()));
     horizontalScrollBar()->setPageStep(vp.width());
-    verticalScrollBar()->setRange(0, std::max(0, m_areaRect.bottom() + 1 - vp.height()));
+    verticalScrollBar()->setRange(0, std::max(0, bottom - vp.height()));
     verticalScrollBar()->setPageStep(vp.height());
 }
 

@@ -114,4 +114,5 @@ private:
     QLabel* m_raw;
     QLabel* m_readOnly;
     QRect m_areaRect;
+    bool m_scrollBars = true;
 };

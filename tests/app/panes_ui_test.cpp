@@ -7,6 +7,7 @@
 
 #include <QLabel>
 #include <QScrollBar>
+#include <QStyle>
 #include <QToolButton>
 
 #include <cstdio>
@@ -166,7 +167,31 @@ TEST_F(PaneTest, FitFillsTheBoxWidthOfAWidePhotoAndDisablesTheScrollBars)
     // The next file in this pane comes up fitted too.
     Key(Qt::Key_1);
     EXPECT_EQ(Image(1)->geometry().size(), QSize(64, 32));
-    EXPECT_EQ(Box(1)->horizontalScrollBarPolicy(), Qt::ScrollBarAsNeeded);
+    EXPECT_FALSE(Image(1)->stretch());
+    EXPECT_FALSE(Box(1)->horizontalScrollBar()->isVisible());   // a small photo needs no bar
+}
+
+TEST_F(PaneTest, APhotoJustTallerThanTheBoxGetsBothBarsAndKeepsThem)
+{
+    // Too tall for the box, and too wide once the vertical bar takes its
+    // room: both bars, decided once, not switched on and off by each other.
+    const QString photos = Folder(QStringLiteral("photos"), 1);
+    Start({photos});
+    const QRect inner = Box(1)->contentsRect();
+    const int extent = Box(1)->style()->pixelMetric(QStyle::PM_ScrollBarExtent, nullptr, Box(1));
+    JpegSpec spec;
+    spec.width = inner.width() - extent / 2;
+    spec.height = inner.height() + 20;
+    const QString tall = photos + QStringLiteral("/tall.jpg");
+    ASSERT_TRUE(WriteJpeg(tall, spec));
+    win->LoadPane(1, tall);
+    for (int i = 0; i < 20; ++i)
+        QCoreApplication::processEvents();
+    EXPECT_EQ(Box(1)->horizontalScrollBarPolicy(), Qt::ScrollBarAlwaysOn);
+    EXPECT_EQ(Box(1)->verticalScrollBarPolicy(), Qt::ScrollBarAlwaysOn);
+    const int left = (Box(1)->width() - spec.width) / 2;   // centred: the outer box is wider
+    EXPECT_EQ(Box(1)->horizontalScrollBar()->maximum(), left + spec.width - (inner.width() - extent));
+    EXPECT_EQ(Box(1)->verticalScrollBar()->maximum(), spec.height - (inner.height() - extent));
 }
 
 TEST_F(PaneTest, APhotoLargerThanTheBoxStartsTopLeftAndScrolls)
