@@ -131,7 +131,7 @@ void TfrmMain::FormCreate(const QStringList& arguments)
     qApp->installEventFilter(this);
 
     // 2. The file list button follows the list's width.
-    showflist->setChecked(childSize(LeftPanel) > 1 || LeftPanel->width() > 1);
+    showflist->setChecked(Panel2->childSize(LeftPanel) > 1);
 
     // 3. The store and the pane table (built in buildWindow); pane 1 is current.
     m_app.Store = &m_store;

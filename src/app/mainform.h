@@ -138,6 +138,7 @@ private:
     void buildPane(int n, AlignWidget* quarter);
     void bindStoredProperties();
     void applyWalk(const struct WalkResult& walk);
+    std::array<QString, 4> panePaths() const;
     void selectEntry(int index);
     void setFolderText(const QString& text);
     void layoutPicture(int n, int code);

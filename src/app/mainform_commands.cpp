@@ -140,21 +140,23 @@ void TfrmMain::applyWalk(const WalkResult& walk)
             LoadPane(k + 1, m_panes[k].PanePath);
 }
 
-void TfrmMain::NextFiles()
+std::array<QString, 4> TfrmMain::panePaths() const
 {
     std::array<QString, 4> paths;
     for (int k = 0; k < 4; ++k)
         paths[k] = m_panes[k].PanePath;
-    applyWalk(::NextFiles(FilesList->currentRow(), FilesList->count(), paths, m_pageMode,
+    return paths;
+}
+
+void TfrmMain::NextFiles()
+{
+    applyWalk(::NextFiles(FilesList->currentRow(), FilesList->count(), panePaths(), m_pageMode,
                           [this](int i) { return EntryPath(i); }));
 }
 
 void TfrmMain::PreviousFiles()
 {
-    std::array<QString, 4> paths;
-    for (int k = 0; k < 4; ++k)
-        paths[k] = m_panes[k].PanePath;
-    applyWalk(::PreviousFiles(FilesList->currentRow(), FilesList->count(), paths, m_pageMode,
+    applyWalk(::PreviousFiles(FilesList->currentRow(), FilesList->count(), panePaths(), m_pageMode,
                               [this](int i) { return EntryPath(i); }));
 }
 

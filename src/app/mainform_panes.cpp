@@ -113,8 +113,7 @@ void TfrmMain::ClearPane(int n)
 void TfrmMain::SelectPane(int n)
 {
     m_currentPane = n;
-    ToolButton5->setChecked(m_panes[n - 1].metaPanel->width() > 1
-                            || m_panes[n - 1].quarter->childSize(m_panes[n - 1].metaPanel) > 1);
+    ToolButton5->setChecked(m_panes[n - 1].quarter->childSize(m_panes[n - 1].metaPanel) > 1);
     for (auto& slot : m_panes)
         slot.box->setCurrent(false);
     m_panes[n - 1].box->setCurrent(true);
