@@ -14,12 +14,12 @@ inline QString Bench24MPPath()
     const QString path = folder + QStringLiteral("/photo-6000x4000-v1.jpg");
     if (!QFile::exists(path)) {
         QDir().mkpath(folder);
-        JpegSpec spec;
-        spec.width = 6000;
-        spec.height = 4000;
-        spec.quality = 92;
-        spec.seed = 24;
-        WriteJpeg(path, spec);
+        JpegSpec desc;
+        desc.width = 6000;
+        desc.height = 4000;
+        desc.quality = 92;
+        desc.seed = 24;
+        WriteJpeg(path, desc);
     }
     return path;
 }

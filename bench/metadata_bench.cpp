@@ -78,18 +78,18 @@ QString BenchExifPath(int megapixels)
     const QString path = folder + QStringLiteral("/exif-%1mp-v1.jpg").arg(megapixels);
     if (!QFile::exists(path)) {
         QDir().mkpath(folder);
-        JpegSpec spec;
+        JpegSpec desc;
         if (megapixels == 24) {
-            spec.width = 6000;
-            spec.height = 4000;
+            desc.width = 6000;
+            desc.height = 4000;
         } else {
-            spec.width = 1224;
-            spec.height = 816;
+            desc.width = 1224;
+            desc.height = 816;
         }
-        spec.quality = 92;
-        spec.seed = static_cast<unsigned>(megapixels);
-        spec.markers = {{0xE1, BenchExifPayload()}};
-        WriteJpeg(path, spec);
+        desc.quality = 92;
+        desc.seed = static_cast<unsigned>(megapixels);
+        desc.markers = {{0xE1, BenchExifPayload()}};
+        WriteJpeg(path, desc);
     }
     paths[megapixels] = path;
     return path;

@@ -131,28 +131,28 @@ struct Scene {
 
 unsigned char Clamp(int v) { return static_cast<unsigned char>(v < 0 ? 0 : (v > 255 ? 255 : v)); }
 
-Scene MakeScene(const JpegSpec& spec)
+Scene MakeScene(const JpegSpec& desc)
 {
     Scene s;
-    s.width = spec.width;
-    s.height = spec.height;
-    s.grey = spec.grey;
-    s.noise = spec.seed * 2654435761u + 12345u;
-    Rng rng(spec.seed);
-    const double w = spec.width, h = spec.height;
+    s.width = desc.width;
+    s.height = desc.height;
+    s.grey = desc.grey;
+    s.noise = desc.seed * 2654435761u + 12345u;
+    Rng rng(desc.seed);
+    const double w = desc.width, h = desc.height;
     const double phase = rng.uniform() * 6.28, amp = h * (0.03 + 0.04 * rng.uniform());
     const double level = h * (0.5 + 0.15 * rng.uniform());
-    s.horizon.resize(spec.width);
-    s.light.resize(spec.width);
-    for (int x = 0; x < spec.width; ++x) {
+    s.horizon.resize(desc.width);
+    s.light.resize(desc.width);
+    for (int x = 0; x < desc.width; ++x) {
         const double t = x / w;
         s.horizon[x] = static_cast<int>(level + amp * std::sin(phase + t * 7.0) + amp * 0.4 * std::sin(t * 23.0));
         s.light[x] = static_cast<int>(30.0 * std::cos((t - 0.3) * 3.0)) - 10;
     }
     // The sun, buildings, round things.
-    const double sunR = std::min(w, h) * (spec.clipped ? 0.16 : 0.05);
+    const double sunR = std::min(w, h) * (desc.clipped ? 0.16 : 0.05);
     s.shapes.push_back({true, w * (0.6 + 0.3 * rng.uniform()), h * (0.12 + 0.12 * rng.uniform()), sunR, sunR,
-                        255, 255, spec.clipped ? 255 : 236, spec.clipped});
+                        255, 255, desc.clipped ? 255 : 236, desc.clipped});
     const int boxes = rng.range(3, 5);
     for (int i = 0; i < boxes; ++i) {
         const double left = w * rng.uniform() * 0.85, bw = w * (0.04 + 0.12 * rng.uniform());
@@ -167,13 +167,13 @@ Scene MakeScene(const JpegSpec& spec)
         s.shapes.push_back({true, w * rng.uniform(), h * (0.6 + 0.35 * rng.uniform()), r, r * (0.6 + 0.4 * rng.uniform()),
                             rng.range(120, 230), rng.range(20, 120), rng.range(10, 80), false});
     }
-    if (spec.clipped) {
+    if (desc.clipped) {
         // A deep shadow across the lower left.
         s.shapes.push_back({false, 0, h * 0.78, w * 0.45, h, 0, 0, 0, true});
     }
-    s.rowR.resize(spec.width);
-    s.rowG.resize(spec.width);
-    s.rowB.resize(spec.width);
+    s.rowR.resize(desc.width);
+    s.rowG.resize(desc.width);
+    s.rowB.resize(desc.width);
     return s;
 }
 
@@ -279,20 +279,20 @@ void CmykRow(void* context, int, unsigned char* out)
 
 } // namespace
 
-QByteArray MakeJpeg(const JpegSpec& spec)
+QByteArray MakeJpeg(const JpegSpec& desc)
 {
-    if (spec.width <= 0 || spec.height <= 0)
+    if (desc.width <= 0 || desc.height <= 0)
         return {};
-    Scene scene = MakeScene(spec);
-    EncodeJob job{spec.width, spec.height, spec.grey ? 1 : 3, spec.grey ? JCS_GRAYSCALE : JCS_RGB,
-                  JCS_UNKNOWN, false, spec.progressive, spec.quality, spec.jfif, &spec.markers,
+    Scene scene = MakeScene(desc);
+    EncodeJob job{desc.width, desc.height, desc.grey ? 1 : 3, desc.grey ? JCS_GRAYSCALE : JCS_RGB,
+                  JCS_UNKNOWN, false, desc.progressive, desc.quality, desc.jfif, &desc.markers,
                   SceneRow, &scene};
     return RunEncode(job);
 }
 
-bool WriteJpeg(const QString& path, const JpegSpec& spec)
+bool WriteJpeg(const QString& path, const JpegSpec& desc)
 {
-    const QByteArray data = MakeJpeg(spec);
+    const QByteArray data = MakeJpeg(desc);
     if (data.isEmpty())
         return false;
     QSaveFile file(path);
@@ -320,17 +320,17 @@ QByteArray MakeJpegFromImage(const QImage& image, int quality)
     return RunEncode(job);
 }
 
-QByteArray MakeCmykJpeg(const CmykSpec& spec)
+QByteArray MakeCmykJpeg(const CmykSpec& desc)
 {
-    const bool inverted = spec.adobeInverted || spec.ycck;
+    const bool inverted = desc.adobeInverted || desc.ycck;
     CmykSource src{};
-    const int ink[4] = {spec.c, spec.m, spec.y, spec.k};
+    const int ink[4] = {desc.c, desc.m, desc.y, desc.k};
     for (int i = 0; i < 4; ++i) {
         const int v = std::clamp(ink[i], 0, 255);
         src.px[i] = static_cast<unsigned char>(inverted ? 255 - v : v);
     }
-    src.width = spec.width;
-    EncodeJob job{spec.width, spec.height, 4, JCS_CMYK, spec.ycck ? JCS_YCCK : JCS_CMYK,
+    src.width = desc.width;
+    EncodeJob job{desc.width, desc.height, 4, JCS_CMYK, desc.ycck ? JCS_YCCK : JCS_CMYK,
                   inverted, false, 95, false, nullptr, CmykRow, &src};
     return RunEncode(job);
 }

@@ -6,7 +6,7 @@
 #include <vector>
 
 // Photo-like JPEG files made in code for tests, benchmarks and the sample
-// folder. The same spec always gives the same bytes.
+// folder. The same description always gives the same bytes.
 struct JpegSpec {
     int width = 640;
     int height = 480;
@@ -21,8 +21,8 @@ struct JpegSpec {
 
 // Smooth gradients, a few hard-edged shapes and some sensor-like noise.
 // Markers follow the SOI (and the JFIF APP0 when jfif is set) in the given order.
-QByteArray MakeJpeg(const JpegSpec& spec);
-bool WriteJpeg(const QString& path, const JpegSpec& spec);
+QByteArray MakeJpeg(const JpegSpec& desc);
+bool WriteJpeg(const QString& path, const JpegSpec& desc);
 
 // A JPEG of the given pixels (RGB888 or Indexed8/Grayscale8 written as
 // greyscale; anything else converted to RGB888 first).
@@ -39,7 +39,7 @@ struct CmykSpec {
     bool adobeInverted = true;
     bool ycck = false;
 };
-QByteArray MakeCmykJpeg(const CmykSpec& spec);
+QByteArray MakeCmykJpeg(const CmykSpec& desc);
 
 // Damaged copies of good files.
 QByteArray Truncate(const QByteArray& jpeg, int keepBytes);   // cut after keepBytes

@@ -133,16 +133,16 @@ int main(int argc, char** argv)
     int index = 0;
     for (const Sample& s : kSamples) {
         const Shot& shot = kShots[index++];
-        JpegSpec spec;
-        spec.width = s.width;
-        spec.height = s.height;
-        spec.grey = s.grey;
-        spec.progressive = s.progressive;
-        spec.clipped = s.clipped;
-        spec.seed = seed++;
+        JpegSpec desc;
+        desc.width = s.width;
+        desc.height = s.height;
+        desc.grey = s.grey;
+        desc.progressive = s.progressive;
+        desc.clipped = s.clipped;
+        desc.seed = seed++;
         if (shot.model)
-            spec.markers.push_back({0xE1, ExifPayload(shot, s.width, s.height)});
-        if (!WriteJpeg(dir.filePath(QString::fromLatin1(s.name)), spec)) {
+            desc.markers.push_back({0xE1, ExifPayload(shot, s.width, s.height)});
+        if (!WriteJpeg(dir.filePath(QString::fromLatin1(s.name)), desc)) {
             std::fprintf(stderr, "tetrafot-make-samples: cannot write %s\n", s.name);
             return 1;
         }

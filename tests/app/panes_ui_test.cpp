@@ -179,19 +179,19 @@ TEST_F(PaneTest, APhotoJustTallerThanTheBoxGetsBothBarsAndKeepsThem)
     Start({photos});
     const QRect inner = Box(1)->contentsRect();
     const int extent = Box(1)->style()->pixelMetric(QStyle::PM_ScrollBarExtent, nullptr, Box(1));
-    JpegSpec spec;
-    spec.width = inner.width() - extent / 2;
-    spec.height = inner.height() + 20;
+    JpegSpec desc;
+    desc.width = inner.width() - extent / 2;
+    desc.height = inner.height() + 20;
     const QString tall = photos + QStringLiteral("/tall.jpg");
-    ASSERT_TRUE(WriteJpeg(tall, spec));
+    ASSERT_TRUE(WriteJpeg(tall, desc));
     win->LoadPane(1, tall);
     for (int i = 0; i < 20; ++i)
         QCoreApplication::processEvents();
     EXPECT_EQ(Box(1)->horizontalScrollBarPolicy(), Qt::ScrollBarAlwaysOn);
     EXPECT_EQ(Box(1)->verticalScrollBarPolicy(), Qt::ScrollBarAlwaysOn);
-    const int left = (Box(1)->width() - spec.width) / 2;   // centred: the outer box is wider
-    EXPECT_EQ(Box(1)->horizontalScrollBar()->maximum(), left + spec.width - (inner.width() - extent));
-    EXPECT_EQ(Box(1)->verticalScrollBar()->maximum(), spec.height - (inner.height() - extent));
+    const int left = (Box(1)->width() - desc.width) / 2;   // centred: the outer box is wider
+    EXPECT_EQ(Box(1)->horizontalScrollBar()->maximum(), left + desc.width - (inner.width() - extent));
+    EXPECT_EQ(Box(1)->verticalScrollBar()->maximum(), desc.height - (inner.height() - extent));
 }
 
 TEST_F(PaneTest, APhotoLargerThanTheBoxStartsTopLeftAndScrolls)

@@ -137,16 +137,16 @@ TEST_F(ListMetadataTest, NothingUnlessTheStatusIsZero)
 // A real photo: the Exif segment after SOI and JFIF, the picture behind it.
 TEST_F(ListMetadataTest, RealPhoto)
 {
-    JpegSpec spec;
-    spec.width = 320;
-    spec.height = 200;
-    spec.markers = {{0xE1, CameraBlock().Payload()}};
-    MetadataListing withExif = List(MakeJpeg(spec));
+    JpegSpec desc;
+    desc.width = 320;
+    desc.height = 200;
+    desc.markers = {{0xE1, CameraBlock().Payload()}};
+    MetadataListing withExif = List(MakeJpeg(desc));
     EXPECT_EQ(withExif.status, 0);
     EXPECT_EQ(withExif.basic.Model, "Cam 1");
 
-    spec.markers.clear();
-    MetadataListing plain = List(MakeJpeg(spec));
+    desc.markers.clear();
+    MetadataListing plain = List(MakeJpeg(desc));
     EXPECT_EQ(plain.status, 11);
     EXPECT_TRUE(plain.lines.empty());
 }

@@ -33,12 +33,12 @@ protected:
     QString FolderWithCameraPhoto(const ExifBuilder& block)
     {
         const QString folder = Folder(QStringLiteral("photos"), 4);   // img_00 .. img_03, no Exif
-        JpegSpec spec;
-        spec.width = 64;
-        spec.height = 48;
-        spec.jfif = false;
-        spec.markers = {{0xE1, block.Payload()}};
-        EXPECT_TRUE(WriteJpeg(folder + QStringLiteral("/cam.jpg"), spec));   // sorts first: pane 1
+        JpegSpec desc;
+        desc.width = 64;
+        desc.height = 48;
+        desc.jfif = false;
+        desc.markers = {{0xE1, block.Payload()}};
+        EXPECT_TRUE(WriteJpeg(folder + QStringLiteral("/cam.jpg"), desc));   // sorts first: pane 1
         return folder;
     }
 };

@@ -22,13 +22,13 @@ namespace {
 
 QByteArray Photo(int width, int height, bool grey = false, bool progressive = false, unsigned seed = 1)
 {
-    JpegSpec spec;
-    spec.width = width;
-    spec.height = height;
-    spec.grey = grey;
-    spec.progressive = progressive;
-    spec.seed = seed;
-    return MakeJpeg(spec);
+    JpegSpec desc;
+    desc.width = width;
+    desc.height = height;
+    desc.grey = grey;
+    desc.progressive = progressive;
+    desc.seed = seed;
+    return MakeJpeg(desc);
 }
 
 // The text of the UserError that f throws, or "(no error)".
@@ -117,7 +117,7 @@ TEST(JPEGPicture, GreyDecodesToIndexed8WithGreyPalette)
 
 struct CmykRow {
     const char* name;
-    CmykSpec spec;
+    CmykSpec desc;
     int r, g, b;
 };
 
@@ -128,7 +128,7 @@ class CmykDecode : public testing::TestWithParam<CmykRow> {};
 TEST_P(CmykDecode, ConvertsToRgb)
 {
     const CmykRow row = GetParam();
-    TJPEGPicture picture(MakeCmykJpeg(row.spec));
+    TJPEGPicture picture(MakeCmykJpeg(row.desc));
     const QImage& image = picture.image();
     ASSERT_EQ(image.format(), QImage::Format_RGB888);
     const QColor c = image.pixelColor(30, 20);
@@ -243,11 +243,11 @@ TEST(JPEGPicture, ScaleChangeDiscardsPixelsAndDecodesAgain)
 
 TEST(JPEGPicture, MarkersBeforeTheFrameDoNotDisturbDecoding)
 {
-    JpegSpec spec;
-    spec.width = 90;
-    spec.height = 60;
-    spec.markers = {{0xE1, QByteArray("Exif\0\0", 6) + QByteArray(300, 'x')}, {0xFE, "a comment"}};
-    TJPEGPicture picture(MakeJpeg(spec));
+    JpegSpec desc;
+    desc.width = 90;
+    desc.height = 60;
+    desc.markers = {{0xE1, QByteArray("Exif\0\0", 6) + QByteArray(300, 'x')}, {0xFE, "a comment"}};
+    TJPEGPicture picture(MakeJpeg(desc));
     EXPECT_EQ(picture.image().size(), QSize(90, 60));
 }
 
@@ -277,10 +277,10 @@ TEST(JPEGPicture, FromFile)
     QTemporaryDir dir;
     ASSERT_TRUE(dir.isValid());
     const QString path = dir.filePath("photo.jpg");
-    JpegSpec spec;
-    spec.width = 120;
-    spec.height = 90;
-    ASSERT_TRUE(WriteJpeg(path, spec));
+    JpegSpec desc;
+    desc.width = 120;
+    desc.height = 90;
+    ASSERT_TRUE(WriteJpeg(path, desc));
     TJPEGPicture picture = TJPEGPicture::fromFile(path);
     EXPECT_EQ(picture.image().size(), QSize(120, 90));
 

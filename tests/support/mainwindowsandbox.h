@@ -30,12 +30,12 @@ namespace uitest {
 // A small photo of the given size; the same arguments give the same bytes.
 inline QByteArray Photo(int width, int height, unsigned seed = 1)
 {
-    JpegSpec spec;
-    spec.width = width;
-    spec.height = height;
-    spec.seed = seed;
-    spec.quality = 80;
-    return MakeJpeg(spec);
+    JpegSpec desc;
+    desc.width = width;
+    desc.height = height;
+    desc.seed = seed;
+    desc.quality = 80;
+    return MakeJpeg(desc);
 }
 
 inline void WriteBytes(const QString& path, const QByteArray& bytes)
