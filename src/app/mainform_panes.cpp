@@ -6,6 +6,7 @@
 #include "app/usererror.h"
 #include "files/companions.h"
 #include "metadata/metadatalisting.h"
+#include "metadata/phmetadata.h"
 #include "render/exposure.h"
 #include "render/scaling.h"
 
@@ -194,7 +195,12 @@ void TfrmMain::FillMetadata(int n, const QString& path)
     PaneSlot& slot = m_panes[n - 1];
     slot.memo->clear();
     slot.basic = TBasicExif{};
-    const MetadataListing listing = ListMetadata(path.toLocal8Bit().toStdString());
+    // A JPEG's bytes are in memory already: the EXIF block is read from
+    // them rather than from the file a second time.
+    const MetadataListing listing = slot.jpeg
+        ? ListMetadata(TImageMetadata::FromBytes(std::string_view(slot.jpeg->data().constData(),
+                                                                   size_t(slot.jpeg->data().size()))))
+        : ListMetadata(path.toLocal8Bit().toStdString());
     if (listing.status != 0)
         return;
     QStringList lines;

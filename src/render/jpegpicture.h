@@ -30,6 +30,8 @@ public:
     // take more than 1 GiB.
     const QImage& image();
     bool isDecoded() const { return !m_image.isNull(); }
+    // The file's bytes as read, for readers that need more than the pixels.
+    const QByteArray& data() const { return m_data; }
 
 private:
     void readHeader();
