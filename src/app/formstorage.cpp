@@ -1,4 +1,6 @@
 #include "app/formstorage.h"
+
+#include <algorithm>
 #include "app/iniprofile.h"
 #include <QFileInfo>
 #include <QRegularExpression>
@@ -35,7 +37,11 @@ std::optional<int> PositionWord(const QStringList& words, int n)
 {
     if (n >= words.size())
         return std::nullopt;
-    return ToInt(words[n]);
+    // No screen is a million pixels wide: bounding the words keeps the
+    // width and height worked out from them inside an int.
+    constexpr int kLimit = 1 << 20;
+    const std::optional<int> value = ToInt(words[n]);
+    return value ? std::optional<int>(std::clamp(*value, -kLimit, kLimit)) : std::nullopt;
 }
 
 QStringList PositionWords(const QString& text)

@@ -8,6 +8,7 @@
 #include "app/startfolder.h"
 #include "app/usererror.h"
 #include "files/companions.h"
+#include "render/scaling.h"
 
 #include <QAction>
 #include <QApplication>
@@ -129,6 +130,14 @@ void TfrmMain::FormCreate(const QStringList& arguments)
         setGeometry(screen->geometry());
     relayout();
     qApp->installEventFilter(this);
+    RequestDetectableAutoRepeat();
+    // Marks reach the disk a second after the last change, so a crash loses
+    // at most that second, while a burst of keys costs one write.
+    m_marksTimer.setSingleShot(true);
+    m_marksTimer.setInterval(1000);
+    connect(&m_marksTimer, &QTimer::timeout, this, [this] {
+        guarded([this] { saveMarksOf(m_app.CurrentFolder); });
+    });
 
     // 2. The file list button follows the list's width.
     showflist->setChecked(Panel2->childSize(LeftPanel) > 1);
@@ -149,8 +158,14 @@ void TfrmMain::FormCreate(const QStringList& arguments)
     const bool hasArgument = !arguments.isEmpty();
     QString start = StartFolder(hasArgument ? arguments.first() : QString(), hasArgument,
                                 m_store.textValue(QStringLiteral("curdir")), QDir::currentPath());
-    if (!QFileInfo(start).isDir())
-        start = QDir::currentPath();   // a stored folder that has gone
+    bool storedFolderGone = false;
+    if (!QFileInfo(start).isDir()) {
+        // A stored folder that has gone (an unplugged card) is reported and
+        // kept in the settings; the working directory is shown meanwhile.
+        reportError(QStringLiteral("Cannot list the folder \"%1\": %2.").arg(start, FolderProblem(start)));
+        start = QDir::currentPath();
+        storedFolderGone = true;
+    }
     m_app.CurrentFolder = start;
 
     // 8. Companion extensions.
@@ -169,7 +184,9 @@ void TfrmMain::FormCreate(const QStringList& arguments)
 
     // 11. The folder field lists the start folder.
     m_applyingStartFolder = true;
+    m_keepStoredFolder = storedFolderGone;
     setFolderText(start);
+    m_keepStoredFolder = false;
     m_applyingStartFolder = false;
 
     // 12. Tool command lines.
@@ -182,6 +199,7 @@ void TfrmMain::FormCreate(const QStringList& arguments)
 
 void TfrmMain::FormDestroy()
 {
+    m_marksTimer.stop();
     m_app.RawExtensions.clear();
     try {
         saveMarksOf(m_app.CurrentFolder);
@@ -360,6 +378,7 @@ void TfrmMain::buildWindow()
         if (!chosen.isEmpty())
             setFolderText(QDir::toNativeSeparators(chosen));
     });
+    connect(DirEdit, &QLineEdit::returnPressed, this, [this] { m_returnTakenByField = m_directInput; });
     connect(DirEdit, &QLineEdit::editingFinished, this, [this] {
         // A typed folder is applied on Enter or when the field is left; after
         // Enter on a good folder the keys belong to the panes again.
@@ -395,11 +414,18 @@ void TfrmMain::buildWindow()
         if (!m_selectingByCode)
             guarded([this] { FilesListChange(); });
     });
+    // A click on the entry that is already highlighted loads it too, when
+    // the current pane shows another file.
+    connect(FilesList, &QListWidget::itemClicked, this, [this](QListWidgetItem* item) {
+        const QString path = EntryPath(FilesList->row(item));
+        if (!path.isEmpty() && m_panes[m_currentPane - 1].PanePath != path)
+            guarded([&] { LoadPane(m_currentPane, path); });
+    });
     Panel1->addChild(FilesList, Client);
     FiltersList = new QComboBox;
     FiltersList->setObjectName(QStringLiteral("FiltersList"));
     FiltersList->addItem(QStringLiteral("JPEG files"), QStringLiteral("*.jpg;*.jpeg;*.jpe;*.jfif"));
-    FiltersList->addItem(QStringLiteral("All files"), QStringLiteral("*.*"));
+    FiltersList->addItem(QStringLiteral("All files"), QStringLiteral("*"));   // names without a dot too
     FiltersList->setFocusPolicy(Qt::NoFocus);
     FiltersList->setPalette(lp);
     connect(FiltersList, &QComboBox::activated, this, [this] {
@@ -581,8 +607,14 @@ void TfrmMain::bindStoredProperties()
     m_store.applyPlacement = [this](const TFormStorage::RestoredPlacement& rp) {
         const int ppi = screen() ? qRound(screen()->logicalDotsPerInch()) : 96;
         // Borderless: only the position is taken, the window keeps its size.
-        if (rp.positionRead && rp.placement.pixelsPerInch == ppi)
-            move(rp.placement.normal.left(), rp.placement.normal.top());
+        if (rp.positionRead && rp.placement.pixelsPerInch == ppi) {
+            QList<QRect> screens;
+            for (const QScreen* s : QGuiApplication::screens())
+                screens << s->geometry();
+            const QScreen* primary = QGuiApplication::primaryScreen();
+            move(KeepOnScreen(QRect(rp.placement.normal.topLeft(), size()), screens,
+                              primary ? primary->geometry() : QRect()));
+        }
         if (rp.placement.showCmd == 3)
             setWindowState(windowState() | Qt::WindowMaximized);
     };

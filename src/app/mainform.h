@@ -6,6 +6,8 @@
 #include <QColor>
 #include <QHash>
 #include <QPoint>
+#include <QSet>
+#include <QTimer>
 #include <QWidget>
 #include "app/alignwidget.h"
 #include <array>
@@ -58,6 +60,7 @@ struct PaneSlot {
     // exposure overlay's painted copy).
     std::unique_ptr<TJPEGPicture> jpeg;
     QImage bitmap;
+    QSize fullSize;   // a JPEG photo's size at 1:1, kept while the overlay replaces it
     bool hasPicture() const { return jpeg || !bitmap.isNull(); }
 };
 
@@ -92,6 +95,8 @@ public:
     void TogglePageMode();
     void DirEditExit();
     bool ListFolder(const QString& folder);
+    // Why a folder cannot be listed, or "" when it can.
+    static QString FolderProblem(const QString& folder);
     QString EntryPath(int index) const;
 
     // Commands
@@ -124,6 +129,9 @@ public:
     void setControlColour(QWidget* widget, int colour);
 
     static int KeyCodeOf(int qtKey, Qt::KeyboardModifiers modifiers);
+    // Asks the X server to send a key's release only when it really goes up;
+    // false where there is no X server or it cannot.
+    static bool RequestDetectableAutoRepeat();
 
 protected:
     bool eventFilter(QObject* watched, QEvent* event) override;
@@ -144,6 +152,7 @@ private:
     void layoutPicture(int n, int code);
     void reportError(const QString& message);
     void saveMarksOf(const QString& folder);
+    void marksChanged();
     void saveStore(bool destroying = false);
     void guarded(const std::function<void()>& command);
 
@@ -162,6 +171,8 @@ private:
     bool m_pageMode = false;
     bool m_captionsOn = false;
     bool m_applyingStartFolder = false;
+    bool m_keepStoredFolder = false;
+    bool m_returnTakenByField = false;   // until its release, Return belongs to the folder field   // the stored folder has gone: curdir stays until the user chooses
     bool m_directInput = false;
     bool m_selectingByCode = false;
     bool m_shownOnce = false;
@@ -170,6 +181,9 @@ private:
     std::vector<MarkStore::Entry> m_marksAsRead;   // to spare rewriting an unchanged marks file
     QColor m_lastColour = Qt::black;
     QHash<int, Qt::KeyboardModifiers> m_pressModifiers;   // by key, while it is down
+    QTimer m_marksTimer;           // writes the marks a moment after they change
+    QSet<QString> m_failedLoads;   // files of the listed folder already reported as failing
+    bool m_reportEveryFailure = false;   // R asks for the file again: its failure is always shown
 
     // Controls
     AlignWidget* TopPanel = nullptr;

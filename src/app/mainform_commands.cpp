@@ -23,16 +23,25 @@
 
 // ---- Folder and file list -------------------------------------------------
 
+QString TfrmMain::FolderProblem(const QString& folder)
+{
+    const QFileInfo info(folder);
+    if (folder.isEmpty() || !info.exists())
+        return QStringLiteral("the folder does not exist");
+    if (!info.isDir())
+        return QStringLiteral("it is not a folder");
+    if (!info.isReadable() || !info.isExecutable())
+        return QStringLiteral("permission denied");
+    return {};
+}
+
 bool TfrmMain::ListFolder(const QString& folder)
 {
     const QFileInfo info(folder);
-    QString reason;
-    if (folder.isEmpty() || !info.exists())
-        reason = QStringLiteral("the folder does not exist");
-    else if (!info.isDir())
-        reason = QStringLiteral("it is not a folder");
-    else if (!info.isReadable() || !info.isExecutable())
-        reason = QStringLiteral("permission denied");
+    QString reason = FolderProblem(folder);
+    // Pane paths are made from this absolute form, so that a later change of
+    // the working directory never points them at another folder's files.
+    const QString absolute = info.absoluteFilePath();
     if (reason.isEmpty() && !QDir::setCurrent(folder))
         reason = QStringLiteral("cannot enter the folder");
     if (!reason.isEmpty()) {
@@ -48,7 +57,7 @@ bool TfrmMain::ListFolder(const QString& folder)
     FilesList->addItems(names);
     FilesList->setCurrentRow(-1);
     m_selectingByCode = false;
-    m_listFolder = folder;
+    m_listFolder = absolute;
     return true;
 }
 
@@ -81,6 +90,7 @@ void TfrmMain::DirEditChange()
 {
     const QString folder = DirEdit->text();
     // 1. The marks of the folder being left are written first.
+    m_marksTimer.stop();
     try {
         saveMarksOf(m_app.CurrentFolder);
     } catch (const UserError& e) {
@@ -91,8 +101,10 @@ void TfrmMain::DirEditChange()
     if (!ListFolder(folder))
         return;
     m_appliedFolder = folder;
+    m_failedLoads.clear();   // a new visit reports its damaged files again
     // 3.-4. Remember it; the settings file is written at every folder change.
-    m_store.writeValue(QStringLiteral("curdir"), folder);
+    if (!m_keepStoredFolder)
+        m_store.writeValue(QStringLiteral("curdir"), folder);
     saveStore();
     // 5.-6. The new folder's marks.
     m_app.CurrentFolder = folder;
@@ -120,7 +132,7 @@ void TfrmMain::FillPanesFromList()
 {
     const int n = FilesList->count();
     for (int k = 1; k <= 4 && k <= n; ++k) {
-        LoadPane(k, FilesList->item(k - 1)->text());
+        LoadPane(k, EntryPath(k - 1));
         selectEntry(k - 1);
     }
 }
@@ -129,15 +141,16 @@ void TfrmMain::applyWalk(const WalkResult& walk)
 {
     if (!walk.changed)
         return;
-    for (int k = 0; k < 4; ++k)
-        m_panes[k].PanePath = walk.paths[k];
     selectEntry(walk.selection);
+    // A pane takes its new path only with its picture: a file that fails to
+    // load leaves the pane's picture, label and path as they were, so its
+    // commands act on the file it shows. A pane given no file is emptied.
     for (int k = 0; k < 4; ++k)
-        if (walk.clear[k])
+        if (walk.clear[k] || (walk.load[k] && walk.paths[k].isEmpty()))
             ClearPane(k + 1);
     for (int k = 0; k < 4; ++k)
-        if (walk.load[k])
-            LoadPane(k + 1, m_panes[k].PanePath);
+        if (walk.load[k] && !walk.paths[k].isEmpty())
+            LoadPane(k + 1, walk.paths[k]);
 }
 
 std::array<QString, 4> TfrmMain::panePaths() const
@@ -184,10 +197,11 @@ int TfrmMain::KeyCodeOf(int qtKey, Qt::KeyboardModifiers modifiers)
     case Qt::Key_Backspace: return 8;
     case Qt::Key_Return:
     case Qt::Key_Enter: return 13;
-    case Qt::Key_Left: return keypad ? 0 : 37;
-    case Qt::Key_Up: return keypad ? 0 : 38;
-    case Qt::Key_Right: return keypad ? 0 : 39;
-    case Qt::Key_Down: return keypad ? 0 : 40;
+    // The keypad's arrows (NumLock off) are arrows too.
+    case Qt::Key_Left: return 37;
+    case Qt::Key_Up: return 38;
+    case Qt::Key_Right: return 39;
+    case Qt::Key_Down: return 40;
     case Qt::Key_Plus: return keypad ? 107 : 0;
     case Qt::Key_Minus: return keypad ? 109 : 0;
     default: break;
@@ -201,6 +215,12 @@ int TfrmMain::KeyCodeOf(int qtKey, Qt::KeyboardModifiers modifiers)
 
 bool TfrmMain::eventFilter(QObject* watched, QEvent* event)
 {
+    if (watched == this && event->type() == QEvent::WindowDeactivate) {
+        // Releases of keys that went down here may go to another window now.
+        m_pressModifiers.clear();
+        m_returnTakenByField = false;
+        return false;
+    }
     if (event->type() != QEvent::KeyPress && event->type() != QEvent::KeyRelease)
         return false;
     auto* widget = qobject_cast<QWidget*>(watched);
@@ -211,15 +231,31 @@ bool TfrmMain::eventFilter(QObject* watched, QEvent* event)
     // The file list and a folder being typed handle their own keys; Tab moves the focus.
     const bool childKeys = focus == FilesList || (focus == DirEdit && m_directInput)
         || key->key() == Qt::Key_Tab || key->key() == Qt::Key_Backtab;
-    if (event->type() == QEvent::KeyPress && !key->isAutoRepeat())
-        m_pressModifiers[key->key()] = key->modifiers();
+    // A command runs on the release of a key whose press the window's
+    // commands saw. The release of a Return that closed a message box or a
+    // dialog, or applied a typed folder, finds no press here and does nothing.
+    // The Return that applied a typed folder is the field's: the field lets
+    // its press on to the window, and its release must not open a photo.
+    const bool enterKey = key->key() == Qt::Key_Return || key->key() == Qt::Key_Enter;
+    if (enterKey && m_returnTakenByField) {
+        if (event->type() == QEvent::KeyRelease && !key->isAutoRepeat())
+            m_returnTakenByField = false;
+        return true;
+    }
+    if (event->type() == QEvent::KeyPress && !childKeys) {
+        if (!key->isAutoRepeat() || !m_pressModifiers.contains(key->key()))
+            m_pressModifiers[key->key()] = key->modifiers();
+    }
     if (event->type() == QEvent::KeyRelease && !key->isAutoRepeat()) {
-        // Ctrl counts when it was held as the key went down, so Ctrl+3
-        // released in either order still marks.
-        const Qt::KeyboardModifiers modifiers = key->modifiers() | m_pressModifiers.value(key->key());
-        m_pressModifiers.remove(key->key());
-        const int code = KeyCodeOf(key->key(), modifiers);
-        guarded([&] { FormKeyUp(code, modifiers); });
+        const auto press = m_pressModifiers.constFind(key->key());
+        if (press != m_pressModifiers.constEnd()) {
+            // Ctrl counts when it was held as the key went down, so Ctrl+3
+            // released in either order still marks.
+            const Qt::KeyboardModifiers modifiers = key->modifiers() | press.value();
+            m_pressModifiers.erase(press);
+            const int code = KeyCodeOf(key->key(), modifiers);
+            guarded([&] { FormKeyUp(code, modifiers); });
+        }
     }
     // Everything else is the window's: a pane's box must not scroll on the
     // arrows, nor a button click on Space.
@@ -261,6 +297,9 @@ void TfrmMain::FormKeyUp(int keyCode, Qt::KeyboardModifiers modifiers)
     case '8': SetPaneScale(m_currentPane, 3); break;
     case 'C': ChooseBackgroundColour(); break;
     case 'D':
+        // The folder field is typed into where the user can see it.
+        if (TopPanel->isHidden())
+            ToggleTopBar();
         m_directInput = true;
         DirEdit->setReadOnly(false);
         DirEdit->setFocusPolicy(Qt::StrongFocus);
@@ -304,11 +343,10 @@ void TfrmMain::ZoomStep(bool in)
         return;
     int code;
     if (slot.PaneScale == ScaleFit) {
-        if (!slot.jpeg)
-            return;
-        const QSize full(slot.jpeg->fullWidth(), slot.jpeg->fullHeight());
+        if (slot.fullSize.isEmpty())
+            return;   // only JPEG photos have fixed scales
         const QSize shown = slot.box->areaRect().size();
-        code = in ? ZoomInFromFit(full, shown) : ZoomOutFromFit(full, shown);
+        code = in ? ZoomInFromFit(slot.fullSize, shown) : ZoomOutFromFit(slot.fullSize, shown);
     } else {
         code = in ? ZoomInStep(slot.PaneScale) : ZoomOutStep(slot.PaneScale);
     }
@@ -326,6 +364,7 @@ void TfrmMain::ToggleMarkV()
         m_app.Marks.ClearMark(slot.PanePath);
     else
         m_app.Marks.SetMark(slot.PanePath, MarkV);
+    marksChanged();
     ShowMark(m_currentPane, MarkV);
     slot.markImage->setVisible(slot.markImage->isHidden());
 }
@@ -336,8 +375,14 @@ void TfrmMain::SetDigitMark(int digit)
     if (slot.PanePath.isEmpty())
         return;
     m_app.Marks.SetMark(slot.PanePath, MarkCode(digit));
+    marksChanged();
     ShowMark(m_currentPane, digit);
     slot.markImage->show();
+}
+
+void TfrmMain::marksChanged()
+{
+    m_marksTimer.start();   // restarted by every change of a burst
 }
 
 // ---- Layout commands --------------------------------------------------------

@@ -40,7 +40,41 @@ void TfrmMain::LoadPane(int n, const QString& path)
         return;
     PaneSlot& slot = m_panes[n - 1];
 
-    slot.PaneScale = NormaliseScaleCode(m_store.intValue(QStringLiteral("imagescale%1").arg(n), 1));
+    const int scale = NormaliseScaleCode(m_store.intValue(QStringLiteral("imagescale%1").arg(n), 1));
+
+    // Decode before anything of the pane changes, so that a file that fails
+    // leaves the previous picture, path and caption in place.
+    const QString ext = QFileInfo(path).suffix().toLower();
+    std::unique_ptr<TJPEGPicture> jpeg;
+    QImage bitmap;
+    try {
+        if (isJpegExtension(ext)) {
+            jpeg = std::make_unique<TJPEGPicture>(TJPEGPicture::fromFile(path));
+            const int denom = scale == ScaleFit
+                ? FitDecoderDenom(QSize(jpeg->fullWidth(), jpeg->fullHeight()), m_app.MaxSize)
+                : DecoderScale(scale);
+            jpeg->setScaleDenom(denom);
+            jpeg->image();
+        } else if (ext == QLatin1String("bmp") || ext == QLatin1String("ico")) {
+            QImageReader reader(path);
+            bitmap = reader.read();
+            if (bitmap.isNull())
+                throw UserError(QStringLiteral("Cannot read the picture \"%1\": %2")
+                                    .arg(path, reader.errorString()).toStdString());
+        } else {
+            throw UserError(QStringLiteral("Unknown picture file extension (.%1)").arg(QFileInfo(path).suffix()).toStdString());
+        }
+    } catch (const UserError& e) {
+        // Walking past a damaged file shows its message once per visit of
+        // the folder, not once for every pane it passes through.
+        const bool seen = m_failedLoads.contains(path);
+        m_failedLoads.insert(path);
+        if (!seen || m_reportEveryFailure)
+            reportError(QString::fromUtf8(e.what()));
+        return;
+    }
+    m_failedLoads.remove(path);
+    slot.PaneScale = scale;
 
     slot.OverlayOn = false;
     slot.indicator->hide();
@@ -55,33 +89,8 @@ void TfrmMain::LoadPane(int n, const QString& path)
                                               m_store.textValue(QStringLiteral("rawsuffix"))));
     slot.readOnlyMark->setVisible(IsReadOnlyFile(path));
 
-    // Decode before anything of the pane changes, so that a file that fails
-    // leaves the previous picture, path and caption in place.
-    const QString ext = QFileInfo(path).suffix().toLower();
-    std::unique_ptr<TJPEGPicture> jpeg;
-    QImage bitmap;
-    try {
-        if (isJpegExtension(ext)) {
-            jpeg = std::make_unique<TJPEGPicture>(TJPEGPicture::fromFile(path));
-            const int denom = slot.PaneScale == ScaleFit
-                ? FitDecoderDenom(QSize(jpeg->fullWidth(), jpeg->fullHeight()), m_app.MaxSize)
-                : DecoderScale(slot.PaneScale);
-            jpeg->setScaleDenom(denom);
-            jpeg->image();
-        } else if (ext == QLatin1String("bmp") || ext == QLatin1String("ico")) {
-            QImageReader reader(path);
-            bitmap = reader.read();
-            if (bitmap.isNull())
-                throw UserError(QStringLiteral("Cannot read the picture \"%1\": %2")
-                                    .arg(path, reader.errorString()).toStdString());
-        } else {
-            throw UserError(QStringLiteral("Unknown picture file extension (.%1)").arg(QFileInfo(path).suffix()).toStdString());
-        }
-    } catch (const UserError& e) {
-        reportError(QString::fromUtf8(e.what()));
-        return;
-    }
     slot.picture->clear();
+    slot.fullSize = jpeg ? QSize(jpeg->fullWidth(), jpeg->fullHeight()) : QSize();
     slot.jpeg = std::move(jpeg);
     slot.bitmap = bitmap;
 
@@ -90,7 +99,10 @@ void TfrmMain::LoadPane(int n, const QString& path)
 
 void TfrmMain::ReloadPane(int n)
 {
+    // R asks for the file again: a failure is shown even when it was before.
+    m_reportEveryFailure = true;
     LoadPane(n, m_panes[n - 1].PanePath);
+    m_reportEveryFailure = false;
     SetPaneScale(n, m_panes[n - 1].PaneScale);
 }
 
@@ -100,6 +112,7 @@ void TfrmMain::ClearPane(int n)
     slot.PanePath.clear();
     slot.jpeg.reset();
     slot.bitmap = QImage();
+    slot.fullSize = QSize();
     slot.picture->clear();
     slot.caption->clear();
     slot.caption->hide();

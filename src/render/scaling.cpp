@@ -86,3 +86,15 @@ int ZoomOutFromFit(QSize fullSize, QSize fittedArea)
     }
     return Scale1to8;
 }
+
+QPoint KeepOnScreen(QRect window, const QList<QRect>& screens, QRect primary)
+{
+    constexpr int kVisible = 64;
+    for (const QRect& screen : screens) {
+        const QRect shared = screen.intersected(window);
+        if (shared.width() >= std::min(kVisible, window.width())
+            && shared.height() >= std::min(kVisible, window.height()))
+            return window.topLeft();
+    }
+    return primary.topLeft();
+}

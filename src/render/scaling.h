@@ -1,6 +1,7 @@
 #pragma once
 #include <QRect>
 #include <QSize>
+#include <QList>
 
 // Scale codes as the settings file holds them; 3 and 4 are not in order.
 enum ScaleCode { Scale1to1 = 1, Scale1to2 = 2, Scale1to8 = 3, Scale1to4 = 4, ScaleFit = 5 };
@@ -27,3 +28,9 @@ QRect PlaceInBox(QSize area, QSize box);
 // whose picture is smaller (1:8 at least).
 int ZoomInFromFit(QSize fullSize, QSize fittedArea);
 int ZoomOutFromFit(QSize fullSize, QSize fittedArea);
+
+// Where a window stored at `window` goes: there when at least a corner of it
+// (64 x 64 pixels) lies on one of the screens, else at the primary screen's
+// top left, so that a settings file written on a larger desktop never puts
+// the window where it can get no keys.
+QPoint KeepOnScreen(QRect window, const QList<QRect>& screens, QRect primary);

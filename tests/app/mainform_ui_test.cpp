@@ -151,11 +151,17 @@ TEST_P(StartFolderTest, ListsTheFolderAndFillsThePanesFromIt)
     EXPECT_EQ(Control<QLineEdit>(QStringLiteral("DirEdit"))->text(), expected);
     EXPECT_EQ(win->app().CurrentFolder, expected);
     EXPECT_EQ(QDir::currentPath(), expected);   // listing a folder enters it
-    EXPECT_EQ(IniValue(ini, QStringLiteral("curdir")), expected);
+    // A stored folder that has gone stays stored until the user picks another.
+    const bool gone = c.arg == StartArg::StoredGone;
+    const QString goneFolder = tmp.filePath(QStringLiteral("gone"));
+    EXPECT_EQ(IniValue(ini, QStringLiteral("curdir")), gone ? goneFolder : expected);
     // The first four files, whatever file the argument named.
     EXPECT_EQ(Names(), QStringList({prefix + "00.jpg", prefix + "01.jpg", prefix + "02.jpg", prefix + "03.jpg"}));
     EXPECT_EQ(Selected(), 3);
-    EXPECT_TRUE(errors.isEmpty()) << errors.join('\n').toStdString();
+    if (gone)
+        EXPECT_EQ(errors, QStringList{QStringLiteral("Cannot list the folder \"%1\": the folder does not exist.").arg(goneFolder)});
+    else
+        EXPECT_TRUE(errors.isEmpty()) << errors.join('\n').toStdString();
 }
 
 INSTANTIATE_TEST_SUITE_P(
@@ -167,8 +173,7 @@ INSTANTIATE_TEST_SUITE_P(
                       StartCase{"NoArgumentGivesTheStoredFolder", StartArg::None, "stored"},
                       StartCase{"NoArgumentNoStoredFolderGivesTheWorkingDirectory", StartArg::NoneNoStored, "cwd"},
                       StartCase{"MissingPathGivesTheStoredFolder", StartArg::Missing, "stored"},
-                      // A stored folder that has gone gives the working directory, without a message.
-                      StartCase{"StoredFolderGoneGivesTheWorkingDirectory", StartArg::StoredGone, "cwd"}),
+                      StartCase{"StoredFolderGoneIsReportedAndTheWorkingDirectoryShown", StartArg::StoredGone, "cwd"}),
     [](const auto& info) { return std::string(info.param.name); });
 
 class ShutdownTest : public uitest::MainWindowTest {};
@@ -291,7 +296,11 @@ INSTANTIATE_TEST_SUITE_P(
                       PlacementCase{"NormPosAtAnotherResolution", "NormPos=10,20,500,400\r\n", false, {0, 0}},
                       PlacementCase{"BlanksAndCommas", "NormPos= 30 , 40,0,0\r\n", true, {30, 40}},
                       PlacementCase{"OnlyMinMaxPosKeepsThePosition", "MinMaxPos=1,2,3,4\r\n", true, {0, 0}},
-                      PlacementCase{"NoPositionKeys", "", true, {0, 0}}),
+                      PlacementCase{"NoPositionKeys", "", true, {0, 0}},
+                      // Positions no screen reaches bring the window to the primary screen.
+                      PlacementCase{"OffEveryScreen", "NormPos=3000,3000,4000,4000\r\n", true, {0, 0}},
+                      PlacementCase{"BeyondTheIntRange", "NormPos=2147483647,0,-2147483648,0\r\n", true, {0, 0}},
+                      PlacementCase{"PartlyOnTheScreen", "NormPos=-300,-200,0,0\r\n", true, {-300, -200}}),
     [](const auto& info) { return std::string(info.param.name); });
 
 } // namespace

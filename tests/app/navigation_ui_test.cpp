@@ -120,15 +120,51 @@ TEST_F(NavigationTest, PageModeBackFromFiveRightAlignsTheFirstFiles)
     EXPECT_EQ(Selected(), 4);
 }
 
-TEST_F(NavigationTest, SpaceAfterAClearedPaneLeavesTheFormerPictureWithAnEmptyPath)
+TEST_F(NavigationTest, SpaceAfterAClearedPaneEmptiesThePaneThatTakesItsPlace)
 {
     Start({Folder(QStringLiteral("ten"), 10)});
     Key(Qt::Key_Right);
     Key(Qt::Key_X);   // pane 2 cleared
-    const QImage shownInPane1 = win->pane(1).picture->image();
     Key(Qt::Key_Space);
     EXPECT_EQ(Names(), Entries({-1, 2, 3, 4}));
-    EXPECT_EQ(win->pane(1).picture->image(), shownInPane1);
+    // No picture is left behind a pane that has no file to act on.
+    EXPECT_FALSE(win->pane(1).hasPicture());
+    EXPECT_TRUE(Control<QLabel>(QStringLiteral("lbl1"))->text().isEmpty());
+}
+
+TEST_F(NavigationTest, PanesKeepActingOnTheirOwnFilesAfterAFolderChange)
+{
+    const QString ten = Folder(QStringLiteral("ten"), 10);
+    // Another folder with other photos under the names panes 3 and 4 show.
+    const QString other = tmp.filePath(QStringLiteral("bb"));
+    ASSERT_TRUE(QDir().mkpath(other));
+    for (const char* name : {"/img_02.jpg", "/img_03.jpg"})
+        uitest::WriteBytes(other + QLatin1String(name), uitest::Photo(32, 24, 7));
+    Start({ten});
+    const QImage shown = win->pane(3).picture->image();
+    browseAnswer = other;
+    QTest::mouseClick(DirEdit()->findChild<QToolButton*>(), Qt::LeftButton);
+    ASSERT_EQ(win->app().CurrentFolder, other);
+
+    const QString own = ten + QStringLiteral("/img_02.jpg");
+    EXPECT_EQ(win->pane(3).PanePath, own);
+    EXPECT_EQ(Control<QLabel>(QStringLiteral("lbl3"))->text(), own);
+    ClickBox(3);
+    Key(Qt::Key_G);   // read-only goes to the file pane 3 shows
+    EXPECT_FALSE(QFileInfo(own).permissions() & QFileDevice::WriteOwner);
+    EXPECT_TRUE(QFileInfo(other + QStringLiteral("/img_02.jpg")).permissions() & QFileDevice::WriteOwner);
+    Key(Qt::Key_R);
+    EXPECT_EQ(win->pane(3).picture->image(), shown);
+}
+
+TEST_F(NavigationTest, AClickOnTheHighlightedEntryLoadsItIntoTheCurrentPane)
+{
+    Start({Folder(QStringLiteral("ten"), 10)});
+    Key(Qt::Key_Space);
+    ASSERT_EQ(Selected(), 4);
+    ClickBox(1);
+    ClickEntry(4);
+    EXPECT_EQ(NameIn(1), QStringLiteral("img_04.jpg"));
 }
 
 TEST_F(NavigationTest, ClickInTheListLoadsOnlyTheCurrentPaneAndAnchorsTheWalk)
@@ -219,6 +255,7 @@ TEST_F(NavigationTest, TypedFolderRunsNoCommandsAndIsAppliedOnEnter)
 
     QTest::keyClick(DirEdit(), Qt::Key_Return);
     EXPECT_TRUE(errors.isEmpty()) << errors.join('\n').toStdString();
+    EXPECT_TRUE(opened.isEmpty()) << "the Enter that applied the folder opened " << opened.join(QLatin1Char(' ')).toStdString();
     EXPECT_EQ(win->app().CurrentFolder, typed);
     EXPECT_EQ(Names(), QStringList({"b_00.jpg", "b_01.jpg", "img_02.jpg", "img_03.jpg"}));
     EXPECT_EQ(uitest::IniValue(ini, QStringLiteral("curdir")), typed);
@@ -274,7 +311,7 @@ TEST_F(NavigationTest, ListHoldsTheFolderFilesOfTheMaskSortedWithoutRegardToCase
     const QString folder = tmp.filePath(QStringLiteral("mixed"));
     ASSERT_TRUE(QDir().mkpath(folder + QStringLiteral("/sub.jpg")));   // a folder is no entry
     const QByteArray photo = uitest::Photo(64, 48);
-    for (const char* name : {"b.JPG", "A.jpeg", "c.jpe", "d.jfif", ".hidden.jpg", "e.png", "f.txt", "G.Jpg"})
+    for (const char* name : {"b.JPG", "A.jpeg", "c.jpe", "d.jfif", ".hidden.jpg", "e.png", "f.txt", "G.Jpg", "README"})
         uitest::WriteBytes(folder + QLatin1Char('/') + QLatin1String(name), photo);
     ASSERT_TRUE(QFile::setPermissions(folder + QStringLiteral("/G.Jpg"), QFileDevice::ReadOwner));
     Start({folder});
@@ -301,7 +338,7 @@ TEST_F(NavigationTest, ListHoldsTheFolderFilesOfTheMaskSortedWithoutRegardToCase
     entries.clear();
     for (int i = 0; i < List()->count(); ++i)
         entries << List()->item(i)->text();
-    EXPECT_EQ(entries, QStringList({".hidden.jpg", "A.jpeg", "b.JPG", "c.jpe", "d.jfif", "e.png", "f.txt", "G.Jpg"}));
+    EXPECT_EQ(entries, QStringList({".hidden.jpg", "A.jpeg", "b.JPG", "c.jpe", "d.jfif", "e.png", "f.txt", "G.Jpg", "README"}));
     EXPECT_EQ(PanePaths(), before);
 }
 

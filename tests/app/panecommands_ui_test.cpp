@@ -340,7 +340,7 @@ TEST_F(PaneCommandTest, FilesDialogHoldsTheKeysWhileOpenAndGivesThemBackAfter)
     EXPECT_EQ(dialogsRun, 1);
     EXPECT_TRUE(openDuring);
     EXPECT_EQ(className, QStringLiteral("TfrmFiles"));
-    EXPECT_EQ(current, QStringLiteral("img_00.jpg"));
+    EXPECT_EQ(current, photos + QStringLiteral("/img_00.jpg"));
     EXPECT_EQ(win->app().SettingsFileName, ini);
     EXPECT_FALSE(win->app().FilesDialogOpen);
     EXPECT_EQ(Names(), QStringList({"img_00.jpg", "img_01.jpg", "img_02.jpg", "img_03.jpg"}));
@@ -373,7 +373,7 @@ TEST_F(PaneCommandTest, FilesDialogMoveRelistsTheFolderAndThePaneKeepsThePicture
     ASSERT_EQ(list->count(), 5);
     EXPECT_TRUE(list->findItems(QStringLiteral("img_00.jpg"), Qt::MatchExactly).isEmpty());
     EXPECT_EQ(list->currentRow(), 3);   // the same place, now another file
-    EXPECT_EQ(win->pane(1).PanePath, QStringLiteral("img_00.jpg"));
+    EXPECT_EQ(win->pane(1).PanePath, photos + QStringLiteral("/img_00.jpg"));
     EXPECT_EQ(Image(1)->image(), shown);
     EXPECT_TRUE(errors.isEmpty()) << errors.join('\n').toStdString();
 }
@@ -447,7 +447,7 @@ TEST_F(PaneCommandTest, FilesDialogLeavesNoSelectionWhenTheOldIndexIsBeyondTheEn
     ASSERT_TRUE(QFileInfo::exists(sorted + QStringLiteral("/img_03.jpg")));
     EXPECT_EQ(Control<QListWidget>(QStringLiteral("FilesList"))->count(), 3);
     EXPECT_EQ(Selected(), -1);
-    EXPECT_EQ(win->pane(4).PanePath, QStringLiteral("img_03.jpg"));
+    EXPECT_EQ(win->pane(4).PanePath, photos + QStringLiteral("/img_03.jpg"));
     EXPECT_TRUE(win->pane(4).hasPicture());
 }
 

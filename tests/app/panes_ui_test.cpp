@@ -47,7 +47,7 @@ TEST_F(PaneTest, LoadingAMissingFileChangesNothing)
     const QImage before = Image(1)->image();
     win->LoadPane(1, photos + QStringLiteral("/nothing.jpg"));
     win->LoadPane(3, photos + QStringLiteral("/nothing.jpg"));
-    EXPECT_EQ(win->pane(1).PanePath, QStringLiteral("img_00.jpg"));
+    EXPECT_EQ(win->pane(1).PanePath, photos + QStringLiteral("/img_00.jpg"));
     EXPECT_EQ(Image(1)->image(), before);
     EXPECT_TRUE(win->pane(3).PanePath.isEmpty());
     EXPECT_FALSE(win->pane(3).hasPicture());
@@ -65,7 +65,7 @@ TEST_F(PaneTest, UnknownExtensionIsReportedAndThePaneKeepsItsFile)
 
     win->LoadPane(1, photos + QStringLiteral("/looks.png"));
     EXPECT_EQ(errors, QStringList{QStringLiteral("Unknown picture file extension (.png)")});
-    EXPECT_EQ(win->pane(1).PanePath, QStringLiteral("img_00.jpg"));
+    EXPECT_EQ(win->pane(1).PanePath, photos + QStringLiteral("/img_00.jpg"));
     EXPECT_EQ(Image(1)->image(), before);
     EXPECT_EQ(Image(1)->size(), QSize(100, 60));
     EXPECT_EQ(Control<QLabel>(QStringLiteral("lbl1"))->text(), label);
@@ -86,7 +86,7 @@ TEST_F(PaneTest, CorruptJpegIsReportedByTheDecodersNumberAndThePaneKeepsItsFile)
     ASSERT_EQ(list->count(), 5);
     QTest::mouseClick(list->viewport(), Qt::LeftButton, {}, list->visualItemRect(list->item(4)).center());
     EXPECT_EQ(errors, QStringList{QStringLiteral("JPEG error #%1").arg(JERR_NO_SOI)});
-    EXPECT_EQ(win->pane(1).PanePath, QStringLiteral("img_00.jpg"));
+    EXPECT_EQ(win->pane(1).PanePath, photos + QStringLiteral("/img_00.jpg"));
     EXPECT_EQ(Image(1)->image(), before);
     EXPECT_EQ(Image(1)->geometry(), area);
     EXPECT_EQ(Control<QLabel>(QStringLiteral("lbl1"))->text(), label);
@@ -98,7 +98,7 @@ TEST_F(PaneTest, TruncatedJpegStillLoads)
     const QByteArray good = Photo(96, 64, 7);
     WriteBytes(photos + QStringLiteral("/cut.jpg"), Truncate(good, good.size() * 6 / 10));
     Start({photos});   // "cut.jpg" sorts first: pane 1
-    EXPECT_EQ(win->pane(1).PanePath, QStringLiteral("cut.jpg"));
+    EXPECT_EQ(win->pane(1).PanePath, photos + QStringLiteral("/cut.jpg"));
     EXPECT_EQ(Image(1)->image().size(), QSize(96, 64));
     EXPECT_TRUE(errors.isEmpty()) << errors.join('\n').toStdString();
 }
@@ -280,6 +280,7 @@ struct ArrowRow {
     int from;
     Qt::Key key;
     int to;
+    Qt::KeyboardModifiers modifiers = {};   // the keypad's arrows with NumLock off
 };
 
 void PrintTo(const ArrowRow& r, std::ostream* os) { *os << r.from << " -> " << r.to; }
@@ -292,7 +293,7 @@ TEST_P(ArrowTest, ArrowKeysFollowTheNeighbourTable)
     Start({Folder(QStringLiteral("photos"), 4)});
     ClickBox(row.from);
     ASSERT_EQ(win->CurrentPane(), row.from);
-    Key(row.key);
+    Key(row.key, row.modifiers);
     EXPECT_EQ(win->CurrentPane(), row.to);
     EXPECT_EQ(Framed(), OnlyFramed(row.to));
 }
@@ -304,7 +305,8 @@ INSTANTIATE_TEST_SUITE_P(
                       ArrowRow{2, Qt::Key_Down, 4}, ArrowRow{2, Qt::Key_Up, 4}, ArrowRow{3, Qt::Key_Left, 4},
                       ArrowRow{3, Qt::Key_Right, 4}, ArrowRow{3, Qt::Key_Down, 1}, ArrowRow{3, Qt::Key_Up, 1},
                       ArrowRow{4, Qt::Key_Left, 3}, ArrowRow{4, Qt::Key_Right, 3}, ArrowRow{4, Qt::Key_Down, 2},
-                      ArrowRow{4, Qt::Key_Up, 2}));
+                      ArrowRow{4, Qt::Key_Up, 2}, ArrowRow{1, Qt::Key_Right, 2, Qt::KeypadModifier},
+                      ArrowRow{2, Qt::Key_Down, 4, Qt::KeypadModifier}));
 
 TEST_F(PaneTest, ClickOnABoxsEmptyAreaMakesItCurrentAndGivesItTheFocus)
 {
@@ -525,14 +527,44 @@ TEST_F(PaneTest, NumpadStepsFromAFittedPhotoGoToTheNeighbouringFixedScales)
     Key(Qt::Key_Minus, Qt::KeypadModifier);
     EXPECT_EQ(StoredScale(1), 3);
     EXPECT_EQ(Image(1)->size(), QSize(200, 150));
+    // With the overlay on, the steps work alike and the overlay is painted again.
+    Key(Qt::Key_U);
+    Key(Qt::Key_W);
+    ASSERT_TRUE(win->pane(1).OverlayOn);
+    Key(Qt::Key_Plus, Qt::KeypadModifier);
+    EXPECT_EQ(StoredScale(1), 4);
+    EXPECT_EQ(Image(1)->size(), QSize(400, 300));
+    EXPECT_TRUE(win->pane(1).OverlayOn);
 }
 
-TEST_F(PaneTest, PathLabelShowsTheFullPathOfABareName)
+TEST_F(PaneTest, PanesOfTheFirstFillHoldFullPathsAsTheirLabelsShow)
 {
     const QString photos = Folder(QStringLiteral("photos"), 2);
     Start({photos});
-    ASSERT_EQ(win->pane(2).PanePath, QStringLiteral("img_01.jpg"));
+    EXPECT_EQ(win->pane(2).PanePath, photos + QStringLiteral("/img_01.jpg"));
     EXPECT_EQ(Control<QLabel>(QStringLiteral("lbl2"))->text(), photos + QStringLiteral("/img_01.jpg"));
+}
+
+TEST_F(PaneTest, ADamagedFileIsReportedOncePerVisitAndLeavesThePaneAsItWas)
+{
+    const QString photos = Folder(QStringLiteral("photos"), 6);
+    WriteBytes(photos + QStringLiteral("/img_04.jpg"), "not a photo");
+    Start({photos});
+    const QImage before = Image(4)->image();
+    Key(Qt::Key_Space);   // pane 4 is to get img_04.jpg
+    ASSERT_EQ(errors.size(), 1);
+    EXPECT_TRUE(errors[0].contains(QStringLiteral("img_04.jpg"))) << errors[0].toStdString();
+    // Picture, label and path still agree on the file shown before.
+    EXPECT_EQ(win->pane(4).PanePath, photos + QStringLiteral("/img_03.jpg"));
+    EXPECT_EQ(Control<QLabel>(QStringLiteral("lbl4"))->text(), photos + QStringLiteral("/img_03.jpg"));
+    EXPECT_EQ(Image(4)->image(), before);
+    // Walking past it again in the same visit shows no new box; R does.
+    Key(Qt::Key_Backspace);
+    Key(Qt::Key_Space);
+    EXPECT_EQ(errors.size(), 1);
+    auto* list = Control<QListWidget>(QStringLiteral("FilesList"));
+    QTest::mouseClick(list->viewport(), Qt::LeftButton, {}, list->visualItemRect(list->item(4)).center());
+    EXPECT_EQ(errors.size(), 1);
 }
 
 } // namespace

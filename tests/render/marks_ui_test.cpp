@@ -216,4 +216,19 @@ TEST_F(MarksTest, CtrlDigitMarksWhicheverKeyIsReleasedFirst)
     EXPECT_EQ(win->store().intValue(QStringLiteral("imagescale1"), -1), 3);
 }
 
+TEST_F(MarksTest, MarksReachTheDiskASecondAfterTheLastChange)
+{
+    const QString photos = Folder(QStringLiteral("photos"), 2);
+    const QString marks = photos + QStringLiteral("/marked.txt");
+    Start({photos});
+    Key(Qt::Key_V);
+    QTest::qWait(600);
+    Key(Qt::Key_Right);
+    Key(Qt::Key_2, Qt::ControlModifier);
+    QTest::qWait(600);   // 1.2 s after the first change, 0.6 s after the last
+    EXPECT_FALSE(QFileInfo::exists(marks)) << "written while the burst went on";
+    EXPECT_TRUE(QTest::qWaitFor([&] { return QFileInfo::exists(marks); }, 3000));
+    EXPECT_EQ(ReadBytes(marks), QByteArray("img_00.jpg\r\nimg_01.jpg:2\r\n"));
+}
+
 } // namespace
