@@ -407,6 +407,7 @@ void TfrmMain::buildWindow()
     FilesList = new QListWidget;
     FilesList->setObjectName(QStringLiteral("FilesList"));
     FilesList->setFocusPolicy(Qt::ClickFocus);   // skipped by Tab
+    FilesList->setUniformItemSizes(true);          // a folder of 100,000 names lays out at once
     QPalette lp = FilesList->palette();
     lp.setColor(QPalette::Base, QApplication::palette().color(QPalette::Button));
     FilesList->setPalette(lp);

@@ -6,6 +6,7 @@
 #include "app/usererror.h"
 #include "app/walking.h"
 #include "files/filesform.h"
+#include "files/folderlisting.h"
 #include "files/tools.h"
 #include "options/options.h"
 #include "render/scaling.h"
@@ -48,10 +49,13 @@ bool TfrmMain::ListFolder(const QString& folder)
         reportError(QStringLiteral("Cannot list the folder \"%1\": %2.").arg(folder, reason));
         return false;
     }
-    QDir dir(folder);
     const QStringList masks = FiltersList->currentData().toString().split(QLatin1Char(';'));
-    const QStringList names = dir.entryList(masks, QDir::Files | QDir::Hidden | QDir::System,
-                                            QDir::Name | QDir::IgnoreCase);
+    const FolderListing listing = ListFolderEntries(absolute, masks);
+    if (!listing.ok()) {
+        reportError(QStringLiteral("Cannot list the folder \"%1\": %2.").arg(folder, listing.error));
+        return false;
+    }
+    const QStringList& names = listing.names;
     m_selectingByCode = true;
     FilesList->clear();
     FilesList->addItems(names);
