@@ -4,7 +4,9 @@
 #include "metadata/dumpexif.h"
 
 #include <QApplication>
+#include <QDir>
 #include <QGuiApplication>
+#include <QIcon>
 #include <QSocketNotifier>
 #include <csignal>
 #include <cstdio>
@@ -16,23 +18,65 @@
 
 namespace {
 
+// The one description of the command line, the keys and the files: --help
+// prints it, and the build turns that output into the manual page, so the
+// two cannot drift apart. Its layout follows what help2man understands:
+// "Options:", "Environment:" and "Files:" start sections of the page, and an
+// indented "term  text" line becomes a tagged paragraph.
 const char* const kUsage =
     "Usage: tetrafot [FOLDER | FILE | -d]\n"
-    "       tetrafot --dump-exif FILE...\n"
+    "  or:  tetrafot --dump-exif FILE...\n"
+    "  or:  tetrafot --help | --version\n"
     "\n"
-    "Shows the JPEG photos of a folder four at a time.\n"
-    "  FOLDER             start in this folder\n"
-    "  FILE               start in the folder of this file\n"
-    "  -d                 start in the working directory\n"
-    "  (none)             start in the folder shown last\n"
+    "Shows the JPEG photos of a folder four at a time in a two by two grid, for\n"
+    "choosing between similar shots. Each pane has its own zoom, caption, EXIF\n"
+    "panel and exposure-error overlay; files can be marked, copied, moved and\n"
+    "deleted together with their RAW companions.\n"
     "\n"
-    "  --dump-exif FILE... print the metadata panel's lines for each file and exit\n"
-    "                     (status 1 when a file has no readable EXIF data)\n"
-    "  --help             show this help and exit\n"
-    "  --version          show the version and exit\n"
+    "  FOLDER               start in this folder\n"
+    "  FILE                 start in the folder of this file\n"
+    "  -d                   start in the working directory\n"
+    "  (none)               start in the folder shown last\n"
     "\n"
-    "Settings: $TETRAFOT_INI, else tetrafot.ini beside the program when that folder\n"
-    "is writable, else ~/.config/tetrafot/tetrafot.ini.\n";
+    "Keys (in the window):\n"
+    "  Space, Backspace     next, previous file (four files in page mode)\n"
+    "  arrows               select the pane left, right, above or below\n"
+    "  1 2 4 8, U           scale 1:1, 1:2, 1:4, 1:8, fit the pane\n"
+    "  keypad + -           zoom the pane in, out\n"
+    "  V, Ctrl+0..9         toggle the V mark, set a digit mark\n"
+    "  W                    exposure-error overlay on or off\n"
+    "  E, L, T, Z           show or hide the EXIF panel, file list, top bar,\n"
+    "                       captions\n"
+    "  H, J                 split the panes evenly, page mode on or off\n"
+    "  C                    choose the background colour\n"
+    "  D                    type a folder into the folder field\n"
+    "  F                    file operations: copy (K), move (M), delete (D)\n"
+    "  O                    options\n"
+    "  G                    toggle the file's read-only attribute\n"
+    "  P, N                 run the external tool P, N on the file\n"
+    "  Enter, double click  open the file in its associated program\n"
+    "  R, Shift+R           reload the pane, all four panes\n"
+    "  X                    clear the pane\n"
+    "  Q                    save the settings and marks, and quit\n"
+    "\n"
+    "Options:\n"
+    "  --dump-exif FILE...  print the EXIF panel's lines for each file and exit\n"
+    "                       (status 1 when a file has no readable EXIF data)\n"
+    "  --help               show this help and exit\n"
+    "  --version            show the version and exit\n"
+    "\n"
+    "Environment:\n"
+    "  TETRAFOT_INI         the settings file to use instead of tetrafot.ini\n"
+    "\n"
+    "Files:\n"
+    "  tetrafot.ini         the settings: beside the program when that folder is\n"
+    "                       writable, else $XDG_CONFIG_HOME/tetrafot/tetrafot.ini\n"
+    "                       (~/.config/tetrafot/tetrafot.ini); read at start,\n"
+    "                       written at each change of folder and on quitting\n"
+    "  marked.txt           the marks of a folder's files, in that folder; read\n"
+    "                       when the folder is opened, written when it is left\n"
+    "                       or on quitting if the marks changed, removed when no\n"
+    "                       file is marked\n";
 
 // A session ending or a plain kill closes the window as Q does, so the
 // settings and the marks are saved: the handler only wakes the event loop.
@@ -99,6 +143,15 @@ int main(int argc, char** argv)
     QApplication app(argc, argv);
     QApplication::setApplicationName(QStringLiteral("tetrafot"));
     QApplication::setApplicationVersion(QStringLiteral(TETRAFOT_VERSION));
+    // The launcher's name lets a Wayland desktop match the window to its
+    // entry; the icon is the launcher's, at every size it is drawn.
+    QGuiApplication::setDesktopFileName(QStringLiteral(TETRAFOT_APP_ID));
+    Q_INIT_RESOURCE(tetrafot);
+    QIcon icon;
+    const QDir icons(QStringLiteral(":/icons"));
+    for (const QString& name : icons.entryList(QDir::Files))
+        icon.addFile(icons.filePath(name));
+    QApplication::setWindowIcon(icon);
     QStringList arguments = QApplication::arguments();
     arguments.removeFirst();
     TfrmMain window(arguments);
