@@ -161,7 +161,10 @@ AtomicFileWriter::AtomicFileWriter(const QString& target, const QString& failure
         if (!resolved.isEmpty())
             m_target = QFile::encodeName(resolved);
     }
-    const bool exists = ::stat(m_target.constData(), &st) == 0 && S_ISREG(st.st_mode);
+    const bool exists = ::stat(m_target.constData(), &st) == 0;
+    // A FIFO or a device under the name is someone's doing: never replaced.
+    if (exists && !S_ISREG(st.st_mode))
+        fail(S_ISDIR(st.st_mode) ? QStringLiteral("it is a folder") : QStringLiteral("it is not a regular file"));
 
     for (int attempt = 0; m_fd < 0; ++attempt) {
         m_temporary = TemporaryName(m_target);
@@ -200,10 +203,13 @@ void AtomicFileWriter::discard()
 
 void AtomicFileWriter::fail(int errorNumber)
 {
+    fail(SystemReason(errorNumber));
+}
+
+void AtomicFileWriter::fail(const QString& reason)
+{
     discard();
-    throw UserError(QStringLiteral("%1 \"%2\": %3")
-                        .arg(m_failure, m_targetName, SystemReason(errorNumber))
-                        .toStdString());
+    throw UserError(QStringLiteral("%1 \"%2\": %3").arg(m_failure, m_targetName, reason).toStdString());
 }
 
 void AtomicFileWriter::write(const char* data, qint64 size)

@@ -33,7 +33,8 @@ public:
 
     // Creates the temporary file. An existing target's mode is kept; a new
     // file gets the usual mode (0666 less the umask). A symbolic link is
-    // followed, so the file it names is replaced, not the link.
+    // followed, so the file it names is replaced, not the link. A target
+    // that is not a regular file (a folder, a FIFO) is refused.
     AtomicFileWriter(const QString& target, const QString& failure);
     ~AtomicFileWriter();   // removes the temporary file unless committed
     AtomicFileWriter(const AtomicFileWriter&) = delete;
@@ -51,6 +52,7 @@ public:
 
 private:
     [[noreturn]] void fail(int errorNumber);
+    [[noreturn]] void fail(const QString& reason);
     void discard();
 
     QString m_targetName;   // as the user knows it, for messages

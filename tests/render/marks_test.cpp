@@ -219,6 +219,10 @@ TEST_F(MarksFile, FifoIsReportedNotWaitedOn)
     }
     EXPECT_LT(timer.elapsed(), 1000);
     EXPECT_TRUE(store.empty());
+    store.SetMark("a.jpg", 1);
+    EXPECT_THROW(store.SaveMarks(dir.path()), UserError);   // nor replaced
+    struct stat st {};
+    EXPECT_TRUE(::stat(QFile::encodeName(file).constData(), &st) == 0 && S_ISFIFO(st.st_mode));
 }
 
 TEST_F(MarksFile, ChangedSinceSave)
