@@ -1,12 +1,14 @@
 #include "app/iniprofile.h"
 #include "app/usererror.h"
-#include <QFile>
-#include <QFileInfo>
-#include <QSaveFile>
+#include "files/safefile.h"
 #include <algorithm>
 
 namespace IniProfile {
 namespace {
+
+// Settings a person keeps are a few kilobytes; a file beyond this is not
+// one, and reading it whole would only cost memory.
+constexpr qint64 kMaxSettingsBytes = 16 << 20;
 
 enum class LineKind { Other, Header, Key };
 
@@ -101,20 +103,17 @@ QByteArray FileLineEnd(const std::vector<Line>& lines)
     return "\n";
 }
 
-QString Reason(const QFileDevice& file)
-{
-    return file.errorString();
-}
-
 }  // namespace
 
 KeyValues ReadSection(const QString& fileName, const QString& section)
 {
     KeyValues result;
-    QFile file(fileName);
-    if (!file.open(QIODevice::ReadOnly))
+    // A file that cannot be read, a FIFO or a folder under the name reads as
+    // no settings, as a missing file does; writing then names the fault.
+    const RegularFileRead read = ReadRegularFile(fileName, kMaxSettingsBytes);
+    if (!read.ok())
         return result;
-    const std::vector<Line> lines = SplitLines(file.readAll());
+    const std::vector<Line> lines = SplitLines(read.data);
     const qsizetype header = FindSection(lines, section);
     if (header < 0)
         return result;
@@ -184,25 +183,13 @@ QByteArray UpdateSectionText(const QByteArray& content, const QString& section, 
 
 void WriteSection(const QString& fileName, const QString& section, const KeyValues& keys)
 {
-    QByteArray content;
-    QFile in(fileName);
-    if (in.exists()) {
-        // Never replace a file whose other sections could not be read.
-        if (!in.open(QIODevice::ReadOnly))
-            throw UserError(QStringLiteral("Cannot read the settings file \"%1\": %2")
-                                .arg(fileName, Reason(in)).toStdString());
-        content = in.readAll();
-        if (in.error() != QFileDevice::NoError)
-            throw UserError(QStringLiteral("Cannot read the settings file \"%1\": %2")
-                                .arg(fileName, Reason(in)).toStdString());
-        in.close();
-    }
-    const QByteArray updated = UpdateSectionText(content, section, keys);
-
-    QSaveFile out(fileName);
-    if (!out.open(QIODevice::WriteOnly) || out.write(updated) != updated.size() || !out.commit())
-        throw UserError(QStringLiteral("Cannot write the settings file \"%1\": %2")
-                            .arg(fileName, Reason(out)).toStdString());
+    // Never replace a file whose other sections could not be read.
+    const RegularFileRead read = ReadRegularFile(fileName, kMaxSettingsBytes);
+    if (!read.ok() && !read.missing)
+        throw UserError(QStringLiteral("Cannot read the settings file \"%1\": %2")
+                            .arg(fileName, read.reason).toStdString());
+    WriteFileAtomically(fileName, UpdateSectionText(read.data, section, keys),
+                        QStringLiteral("Cannot write the settings file"));
 }
 
 }  // namespace IniProfile

@@ -12,7 +12,8 @@ namespace IniProfile {
 using KeyValues = std::vector<std::pair<QString, QString>>;
 
 // The keys of the section in file order, values trimmed of blanks. Empty
-// when the file or the section does not exist, or the file cannot be read.
+// when the file or the section does not exist, or the file cannot be read
+// (a FIFO or a folder under the name is not waited on).
 KeyValues ReadSection(const QString& fileName, const QString& section);
 
 // Writes the given keys into the section: a key present in the section is
@@ -20,7 +21,8 @@ KeyValues ReadSection(const QString& fileName, const QString& section);
 // key, a missing section goes to the end of the file. Every other line stays
 // byte for byte. The file is replaced in one step (temporary file and
 // rename), so a failure leaves the old file whole. Throws UserError naming
-// the file when it cannot be read or written.
+// the file and the system's reason when it cannot be read (or is no regular
+// file) or written.
 void WriteSection(const QString& fileName, const QString& section, const KeyValues& keys);
 
 // The same edit on the file's content in memory; used by WriteSection.

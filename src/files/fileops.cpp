@@ -1,10 +1,14 @@
 #include "files/fileops.h"
 #include "files/companions.h"
-#include <QDateTime>
+#include "files/safefile.h"
+#include "app/usererror.h"
 #include <QFile>
 #include <QFileInfo>
-#include <QSaveFile>
+#include <cerrno>
+#include <fcntl.h>
 #include <filesystem>
+#include <sys/stat.h>
+#include <unistd.h>
 #include <functional>
 #include <system_error>
 
@@ -36,39 +40,16 @@ bool Acceptable(const QString& source, const QString& target, bool overwrite)
     return QFileInfo(source).isFile() && TargetAllows(target, overwrite) && !SameFile(source, target);
 }
 
-// The copy goes to a temporary file beside the target and is renamed over
-// it only when complete, so a full disk never leaves half a photo.
 bool CopyOne(const QString& source, const QString& target, bool overwrite)
 {
     if (!Acceptable(source, target, overwrite))
         return false;
-    QFile in(source);
-    if (!in.open(QIODevice::ReadOnly))
-        return false;
-    QSaveFile out(target);
-    if (!out.open(QIODevice::WriteOnly))
-        return false;
-    constexpr qint64 kChunk = 1 << 20;
-    while (!in.atEnd()) {
-        const QByteArray chunk = in.read(kChunk);
-        if (chunk.isEmpty() && in.error() != QFileDevice::NoError)
-            return false;
-        if (out.write(chunk) != chunk.size())
-            return false;
+    try {
+        CopyFileWhole(source, target, overwrite);
+        return true;
+    } catch (const UserError&) {
+        return false;   // a single copy that fails is skipped
     }
-    // Like the platform's copy: the copy keeps the photo's time and mode.
-    if (!out.flush())
-        return false;
-    out.setFileTime(QFileInfo(source).lastModified(), QFileDevice::FileModificationTime);
-    if (!out.commit())
-        return false;
-    // The owner/group/other modes as they stand (Qt's permissions() would
-    // add what the current user may do).
-    std::error_code ec;
-    const auto mode = std::filesystem::status(FsPath(source), ec).permissions();
-    if (!ec)
-        std::filesystem::permissions(FsPath(target), mode, ec);
-    return true;
 }
 
 bool MoveOne(const QString& source, const QString& target, bool overwrite)
@@ -115,6 +96,72 @@ bool Transfer(const QString& currentFile, const QString& destination, const File
 }
 
 }  // namespace
+
+namespace {
+
+class SourceFile {
+public:
+    explicit SourceFile(const QString& path) : m_path(path)
+    {
+        // O_NONBLOCK: a FIFO swapped in under the photo's name is refused
+        // below, never waited on.
+        m_fd = ::open(QFile::encodeName(path).constData(), O_RDONLY | O_NONBLOCK | O_CLOEXEC | O_NOCTTY);
+        if (m_fd < 0 || ::fstat(m_fd, &m_stat) != 0)
+            fail(SystemReason(errno));
+        if (!S_ISREG(m_stat.st_mode))
+            fail(QStringLiteral("it is not a regular file"));
+    }
+    ~SourceFile()
+    {
+        if (m_fd >= 0)
+            ::close(m_fd);
+    }
+    SourceFile(const SourceFile&) = delete;
+    SourceFile& operator=(const SourceFile&) = delete;
+
+    // Up to `size` bytes; 0 at the end of the file.
+    qint64 read(char* data, qint64 size)
+    {
+        for (;;) {
+            const ssize_t n = ::read(m_fd, data, size_t(size));
+            if (n >= 0)
+                return n;
+            if (errno != EINTR)
+                fail(SystemReason(errno));
+        }
+    }
+    const struct stat& status() const { return m_stat; }
+
+private:
+    [[noreturn]] void fail(const QString& reason)
+    {
+        if (m_fd >= 0)
+            ::close(m_fd);   // no destructor runs for a constructor that throws
+        m_fd = -1;
+        throw UserError(QStringLiteral("Cannot read the file \"%1\": %2").arg(m_path, reason).toStdString());
+    }
+
+    QString m_path;
+    int m_fd = -1;
+    struct stat m_stat {};
+};
+
+}  // namespace
+
+void CopyFileWhole(const QString& source, const QString& target, bool overwrite)
+{
+    SourceFile in(source);
+    AtomicFileWriter out(target, QStringLiteral("Cannot write the copy"));
+    constexpr qint64 kChunk = 1 << 20;
+    QByteArray buffer(kChunk, Qt::Uninitialized);
+    while (const qint64 n = in.read(buffer.data(), kChunk))
+        out.write(buffer.constData(), n);
+    // Like the platform's copy: the copy keeps the photo's time and its
+    // owner/group/other modes as they stand.
+    out.setMode(in.status().st_mode & 07777);
+    out.setModificationTime(in.status().st_mtim.tv_sec, in.status().st_mtim.tv_nsec);
+    out.commit(overwrite ? AtomicFileWriter::Existing::Replace : AtomicFileWriter::Existing::Keep);
+}
 
 QString TargetPath(const QString& destination, const QString& path)
 {

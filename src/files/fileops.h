@@ -13,6 +13,13 @@ struct FileOpOptions {
     QStringList extensions;   // RawExtensions
 };
 
+// One copy, whole or not at all: the content goes to a temporary file
+// beside the target and replaces it only when complete, keeping the
+// source's modification time and mode. An existing target is replaced only
+// with overwrite. Throws UserError naming the file and the system's reason;
+// the target is then as it was.
+void CopyFileWhole(const QString& source, const QString& target, bool overwrite);
+
 // Each single copy, move or delete that fails is skipped silently; an
 // existing target is replaced only with overwrite, and never left
 // half-written. An empty destination touches no file and returns false;

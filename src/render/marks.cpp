@@ -1,12 +1,20 @@
 #include "render/marks.h"
 #include "app/usererror.h"
 #include "files/companions.h"
+#include "files/safefile.h"
 #include <QFile>
-#include <QSaveFile>
+#include <QStringDecoder>
+#include <algorithm>
+#include <optional>
+#include <cerrno>
+#include <unistd.h>
 
 namespace {
 
 constexpr char kMarksFile[] = "marked.txt";
+// A line is a file name and three bytes: a million marks stay far below
+// this, and a file beyond it is no marks file a person made.
+constexpr qint64 kMaxMarksBytes = 64 << 20;
 
 [[noreturn]] void Fail(const QString& what, const QString& fileName, const QString& reason)
 {
@@ -55,19 +63,15 @@ QByteArray MarkStore::FormatMarkLine(const QByteArray& name, MarkCode code)
 void MarkStore::LoadMarks(const QString& folder)
 {
     m_entries.clear();
+    m_changed = false;
     const QString fileName = MarksFileName(folder);
-    QFile file(fileName);
-    if (!file.exists())
+    const RegularFileRead read = ReadRegularFile(fileName, kMaxMarksBytes);
+    if (read.missing)
         return;
-    if (!file.open(QIODevice::ReadOnly))
-        Fail(QStringLiteral("Cannot read the marks file"), fileName, file.errorString());
+    if (!read.ok())
+        Fail(QStringLiteral("Cannot read the marks file"), fileName, read.reason);
 
-    while (!file.atEnd()) {
-        QByteArray line = file.readLine();
-        if (file.error() != QFileDevice::NoError)
-            Fail(QStringLiteral("Cannot read the marks file"), fileName, file.errorString());
-        if (line.endsWith('\n'))
-            line.chop(1);
+    for (QByteArray line : read.data.split('\n')) {
         if (line.endsWith('\r'))
             line.chop(1);
         if (line.isEmpty())
@@ -75,7 +79,7 @@ void MarkStore::LoadMarks(const QString& folder)
         const MarkCode code = ParseMarkLine(line);
         if (HasCodeSuffix(line))
             line.chop(2);
-        m_entries.push_back(Entry{QString::fromLocal8Bit(line), code});
+        m_entries.push_back(Entry{line, code});
     }
 }
 
@@ -83,35 +87,60 @@ void MarkStore::SaveMarks(const QString& folder) const
 {
     const QString fileName = MarksFileName(folder);
     if (m_entries.empty()) {
-        QFile file(fileName);
-        if (file.exists() && !file.remove())
-            Fail(QStringLiteral("Cannot delete the marks file"), fileName, file.errorString());
+        const QByteArray name = QFile::encodeName(fileName);
+        if (::unlink(name.constData()) != 0 && errno != ENOENT)
+            Fail(QStringLiteral("Cannot delete the marks file"), fileName, SystemReason(errno));
+        m_changed = false;
         return;
     }
 
     QByteArray content;
     for (const Entry& entry : m_entries)
-        content += FormatMarkLine(entry.name.toLocal8Bit(), entry.code) + "\r\n";
-
-    // Written whole to a temporary file and renamed, so a full disk never
-    // leaves the marks half written.
-    QSaveFile file(fileName);
-    if (!file.open(QIODevice::WriteOnly) || file.write(content) != content.size() || !file.commit())
-        Fail(QStringLiteral("Cannot write the marks file"), fileName, file.errorString());
+        content += FormatMarkLine(entry.name, entry.code) + "\r\n";
+    WriteFileAtomically(fileName, content, QStringLiteral("Cannot write the marks file"));
+    m_changed = false;
 }
 
 namespace {
 
-bool SameName(const QString& a, const QString& b)
+// The name as text when it is valid UTF-8 (the file system's encoding).
+std::optional<QString> NameText(const QByteArray& name)
 {
-    return a.compare(b, Qt::CaseInsensitive) == 0;
+    QStringDecoder decoder(QStringDecoder::Utf8, QStringDecoder::Flag::Stateless);
+    QString text = decoder.decode(name);
+    if (decoder.hasError())
+        return std::nullopt;
+    return text;
+}
+
+// Equal bytes are the same name; otherwise two texts that differ only in
+// case. A name that is not valid UTF-8 has no case, so two such names never
+// merge through the replacement character they would both decode to.
+bool SameName(const QByteArray& a, const QByteArray& b)
+{
+    if (a == b)
+        return true;
+    const std::optional<QString> ta = NameText(a);
+    const std::optional<QString> tb = ta ? NameText(b) : std::nullopt;
+    return tb && ta->compare(*tb, Qt::CaseInsensitive) == 0;
+}
+
+QByteArray NameBytes(const QString& path)
+{
+    return QFile::encodeName(PathFileName(path));
 }
 
 }  // namespace
 
+std::vector<MarkStore::Entry>::iterator MarkStore::find(const QByteArray& name)
+{
+    return std::find_if(m_entries.begin(), m_entries.end(),
+                        [&](const Entry& entry) { return SameName(entry.name, name); });
+}
+
 MarkCode MarkStore::GetMark(const QString& path) const
 {
-    const QString name = PathFileName(path);
+    const QByteArray name = NameBytes(path);
     for (const Entry& entry : m_entries)
         if (SameName(entry.name, name))
             return entry.code;
@@ -120,28 +149,34 @@ MarkCode MarkStore::GetMark(const QString& path) const
 
 void MarkStore::SetMark(const QString& path, MarkCode code)
 {
-    const QString name = PathFileName(path);
-    for (Entry& entry : m_entries) {
-        if (SameName(entry.name, name)) {
-            entry.code = code;
-            return;
-        }
+    const QString fileName = PathFileName(path);
+    if (fileName.contains(QLatin1Char('\n')) || fileName.contains(QLatin1Char('\r')))
+        throw UserError(QStringLiteral("Cannot mark \"%1\": its name contains a line break, which the marks file "
+                                       "cannot hold")
+                            .arg(path)
+                            .toStdString());
+    const QByteArray name = QFile::encodeName(fileName);
+    const auto it = find(name);
+    if (it == m_entries.end()) {
+        m_entries.push_back(Entry{name, code});
+        m_changed = true;
+    } else if (it->code != code) {
+        it->code = code;
+        m_changed = true;
     }
-    m_entries.push_back(Entry{name, code});
 }
 
 void MarkStore::ClearMark(const QString& path)
 {
-    const QString name = PathFileName(path);
-    for (auto it = m_entries.begin(); it != m_entries.end(); ++it) {
-        if (SameName(it->name, name)) {
-            m_entries.erase(it);
-            return;
-        }
+    const auto it = find(NameBytes(path));
+    if (it != m_entries.end()) {
+        m_entries.erase(it);
+        m_changed = true;
     }
 }
 
 void MarkStore::Clear()
 {
+    m_changed = m_changed || !m_entries.empty();
     m_entries.clear();
 }

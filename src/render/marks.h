@@ -9,32 +9,42 @@ constexpr MarkCode MarkV = 10;
 constexpr MarkCode NoMark = 11;
 
 // The marks of the current folder, in the order they were read or added.
-// Names are file names without folder, compared without regard to case;
-// the first entry of a name is the one that counts.
+// Names are file names without folder, kept as the bytes the file system
+// gives (a name need not be valid UTF-8), so lines nobody touched are
+// written back as they were read. Names that are valid UTF-8 compare
+// without regard to case, others byte for byte; the first entry of a name
+// is the one that counts.
 class MarkStore {
 public:
     struct Entry {
-        QString name;
+        QByteArray name;
         MarkCode code;
+        friend bool operator==(const Entry&, const Entry&) = default;
     };
 
     // Empties the store, then reads folder/marked.txt when it exists.
-    // Throws UserError (naming the file) when it exists but cannot be read;
-    // the entries read before the failure stay.
+    // Throws UserError (naming the file) when it exists but cannot be read,
+    // or is no regular file (a FIFO is reported, never waited on); the store
+    // then stays empty.
     void LoadMarks(const QString& folder);
     // Writes folder/marked.txt atomically, or deletes it when the store is
-    // empty. Throws UserError naming the file when that fails; the store
-    // keeps its entries either way.
+    // empty. Throws UserError naming the file and the system's reason when
+    // that fails; the old file then stays whole, and the store keeps its
+    // entries either way.
     void SaveMarks(const QString& folder) const;
 
     // A path argument may be a full path: only its file name is used.
     MarkCode GetMark(const QString& path) const;
+    // Throws UserError for a name with a line break: marked.txt could not
+    // hold it without it reading back as other names.
     void SetMark(const QString& path, MarkCode code);
     void ClearMark(const QString& path);
     void Clear();
 
     const std::vector<Entry>& entries() const { return m_entries; }
     bool empty() const { return m_entries.empty(); }
+    // True when a mark changed since the last load or successful save.
+    bool changedSinceSave() const { return m_changed; }
 
     static QString MarksFileName(const QString& folder);
     // One line of marked.txt without its line end.
@@ -42,5 +52,8 @@ public:
     static QByteArray FormatMarkLine(const QByteArray& name, MarkCode code);
 
 private:
+    std::vector<Entry>::iterator find(const QByteArray& name);
+
     std::vector<Entry> m_entries;
+    mutable bool m_changed = false;
 };

@@ -1,9 +1,11 @@
 #include "app/iniprofile.h"
 #include "app/usererror.h"
 #include <QDir>
+#include <QElapsedTimer>
 #include <QFile>
 #include <QTemporaryDir>
 #include <gtest/gtest.h>
+#include <sys/stat.h>
 
 namespace {
 
@@ -89,6 +91,27 @@ TEST(IniWrite, ReplacesWholeFileAndLeavesNoTemporary)
     ASSERT_TRUE(f.open(QIODevice::ReadOnly));
     EXPECT_EQ(f.readAll().toStdString(), "[Main]\nA=1\nB=3\n");
     EXPECT_EQ(QDir(dir.path()).entryList(QDir::Files | QDir::Hidden).size(), 1);
+}
+
+TEST(IniRead, FifoReadsAsNoSettingsAndIsNeverReplaced)
+{
+    QTemporaryDir dir;
+    const QString file = dir.filePath("t.ini");
+    ASSERT_EQ(::mkfifo(QFile::encodeName(file).constData(), 0600), 0);
+    QElapsedTimer timer;
+    timer.start();
+    EXPECT_TRUE(IniProfile::ReadSection(file, "Main").empty());
+    try {
+        IniProfile::WriteSection(file, "Main", kAB);
+        ADD_FAILURE() << "no error";
+    } catch (const UserError& e) {
+        EXPECT_EQ(std::string(e.what()),
+                  ("Cannot read the settings file \"" + file + "\": it is not a regular file").toStdString());
+    }
+    EXPECT_LT(timer.elapsed(), 1000);
+    struct stat st {};
+    ASSERT_EQ(::stat(QFile::encodeName(file).constData(), &st), 0);
+    EXPECT_TRUE(S_ISFIFO(st.st_mode));
 }
 
 }  // namespace

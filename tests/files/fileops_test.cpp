@@ -1,4 +1,5 @@
 #include "files/fileops.h"
+#include "app/usererror.h"
 #include <QDateTime>
 #include <QDir>
 #include <QFile>
@@ -212,6 +213,20 @@ TEST_F(FileOps, DeleteWithAndWithoutCompanions)
     options.companions = true;
     DeleteCurrentFile(photo, options);
     EXPECT_EQ(Names(cam), QStringList({"IMG_0002.CRW"}));
+}
+
+TEST_F(FileOps, CopyFromAFifoIsRefusedAtOnce)
+{
+    // A photo swapped for a FIFO after the folder was listed.
+    const QString fifo = cam + "/IMG_0002.JPG";
+    ASSERT_EQ(::mkfifo(QFile::encodeName(fifo).constData(), 0600), 0);
+    try {
+        CopyFileWhole(fifo, sorted + "/IMG_0002.JPG", true);
+        ADD_FAILURE() << "no error";
+    } catch (const UserError& e) {
+        EXPECT_EQ(std::string(e.what()), ("Cannot read the file \"" + fifo + "\": it is not a regular file").toStdString());
+    }
+    EXPECT_TRUE(Names(sorted).isEmpty());
 }
 
 }  // namespace

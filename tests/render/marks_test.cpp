@@ -1,9 +1,12 @@
 #include "app/usererror.h"
 #include "render/marks.h"
 #include <QDir>
+#include <QElapsedTimer>
 #include <QFile>
 #include <QTemporaryDir>
+#include <functional>
 #include <gtest/gtest.h>
+#include <sys/stat.h>
 
 namespace {
 
@@ -172,6 +175,76 @@ TEST_F(MarksFile, MarksFileThatIsAFolder)
     store.Clear();
     EXPECT_THROW(store.SaveMarks(dir.path()), UserError);   // nor delete it
     EXPECT_THROW(store.LoadMarks(dir.path()), UserError);   // nor read it
+}
+
+TEST_F(MarksFile, NamesAreBytesUntouchedLinesStayAndInvalidNamesNeverMerge)
+{
+    const QByteArray old = "caf\xe9.jpg:2\r\ncaf\xe8.jpg:3\r\n\xff\xfe.JPG\r\n";
+    WriteAll(file, old);
+    store.LoadMarks(dir.path());
+    EXPECT_EQ(store.entries().size(), 3u);
+    // Both invalid names would decode to this; neither is it.
+    EXPECT_EQ(store.GetMark(QString::fromUtf8("caf\xef\xbf\xbd.jpg")), NoMark);
+    store.SetMark("/f/B.jpg", 4);
+    store.SetMark("b.JPG", 5);
+    store.SaveMarks(dir.path());
+    EXPECT_EQ(ReadAll(file), old + "B.jpg:5\r\n");
+}
+
+TEST_F(MarksFile, NameWithLineBreakIsRefused)
+{
+    for (const char* path : {"/f/a\nb.jpg", "a\rb.jpg", "/f/\n"}) {
+        try {
+            store.SetMark(path, 3);
+            ADD_FAILURE() << "no error for " << path;
+        } catch (const UserError& e) {
+            EXPECT_NE(std::string(e.what()).find("its name contains a line break"), std::string::npos) << e.what();
+        }
+    }
+    store.SetMark("/x\ny/ok.jpg", 3);   // only the file name goes into the file
+    EXPECT_EQ(store.entries(), (std::vector<MarkStore::Entry>{{"ok.jpg", 3}}));
+}
+
+TEST_F(MarksFile, FifoIsReportedNotWaitedOn)
+{
+    ASSERT_EQ(::mkfifo(QFile::encodeName(file).constData(), 0600), 0);
+    store.SetMark("a.jpg", 1);
+    QElapsedTimer timer;
+    timer.start();
+    try {
+        store.LoadMarks(dir.path());
+        ADD_FAILURE() << "no error";
+    } catch (const UserError& e) {
+        EXPECT_EQ(std::string(e.what()), ("Cannot read the marks file \"" + file + "\": it is not a regular file").toStdString());
+    }
+    EXPECT_LT(timer.elapsed(), 1000);
+    EXPECT_TRUE(store.empty());
+    store.SetMark("a.jpg", 1);
+    EXPECT_THROW(store.SaveMarks(dir.path()), UserError);   // nor replaced
+    struct stat st {};
+    EXPECT_TRUE(::stat(QFile::encodeName(file).constData(), &st) == 0 && S_ISFIFO(st.st_mode));
+}
+
+TEST_F(MarksFile, ChangedSinceSave)
+{
+    WriteAll(file, "a.jpg:1\r\n");
+    const std::pair<std::function<void()>, bool> steps[] = {
+        {[&] { store.LoadMarks(dir.path()); }, false},
+        {[&] { store.SetMark("A.JPG", 1); }, false},   // the mark it has
+        {[&] { store.ClearMark("none.jpg"); }, false},
+        {[&] { store.SetMark("a.jpg", 2); }, true},
+        {[&] { store.SaveMarks(dir.path()); }, false},
+        {[&] { store.SetMark("b.jpg", MarkV); }, true},
+        {[&] { store.LoadMarks(dir.path()); }, false},
+        {[&] { store.ClearMark("a.jpg"); }, true},
+        {[&] { store.SaveMarks(dir.path()); }, false},   // deletes the file
+        {[&] { store.Clear(); }, false},
+    };
+    int i = 0;
+    for (const auto& [step, changed] : steps) {
+        step();
+        EXPECT_EQ(store.changedSinceSave(), changed) << "step " << i++;
+    }
 }
 
 }  // namespace
