@@ -34,12 +34,19 @@ extern "C" int LLVMFuzzerTestOneInput(const std::uint8_t* data, std::size_t size
     Check(reader.StartSeen == (size >= 2));
     if (status != 0)
         Check(reader.Tags.empty());
-    for (const TTagItem& item : reader.Tags)
+    // The caps: 512 entries, 16,384 elements of at most 23 characters, a
+    // cut mark per value.
+    Check(reader.Tags.size() <= 512);
+    std::size_t text = 0;
+    for (const TTagItem& item : reader.Tags) {
         Check(FindTag(item.tag) != nullptr);
+        text += item.text.size();
+    }
+    Check(text <= 16384 * 24 + 512 * 3);
 
     MetadataListing listing = ListMetadata(reader);
     Check(listing.status == status);
-    Check(listing.lines.size() <= reader.Tags.size());
+    Check(listing.lines.size() <= reader.Tags.size() + (reader.TagsCut ? 1 : 0));
     for (const std::string& line : listing.lines)
         Check(DumpLine(line).find('\n') == std::string::npos);
     return 0;

@@ -1,5 +1,7 @@
 #include "app/panewidgets.h"
 
+#include "render/exposure.h"
+
 #include <QLabel>
 #include <QMouseEvent>
 #include <QPainter>
@@ -110,10 +112,7 @@ void ExposureIndicator::setColours(const QColor& fill, const QColor& outline)
 void ExposureIndicator::paintEvent(QPaintEvent*)
 {
     QPainter p(this);
-    p.setRenderHint(QPainter::Antialiasing);
-    p.setPen(QPen(m_outline, 1));
-    p.setBrush(m_fill);
-    p.drawEllipse(QRectF(0.5, 0.5, 16, 16));
+    p.drawImage(0, 0, IndicatorDisc(width(), m_fill.rgb(), m_outline.rgb()));
 }
 
 ScrollBoxWidget::ScrollBoxWidget(int pane, QWidget* parent) : QAbstractScrollArea(parent), m_tag(pane)

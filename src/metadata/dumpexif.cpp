@@ -1,6 +1,7 @@
 #include "metadata/dumpexif.h"
 
 #include "metadata/metadatalisting.h"
+#include "metadata/phmetadata.h"
 
 namespace {
 
@@ -41,6 +42,35 @@ std::size_t Utf8SequenceLength(const std::string& text, std::size_t i)
 
 } // namespace
 
+std::string DumpName(const std::string& name)
+{
+    static constexpr char digits[] = "0123456789ABCDEF";
+    std::string out;
+    for (std::size_t i = 0; i < name.size();) {
+        const auto c = static_cast<unsigned char>(name[i]);
+        const std::size_t length = Utf8SequenceLength(name, i);
+        if (c == '\\') {
+            out += "\\\\";
+        } else if (c == '\n') {
+            out += "\\n";
+        } else if (c == '\t') {
+            out += "\\t";
+        } else if (c == '\r') {
+            out += "\\r";
+        } else if (length == 0 || c < 0x20 || c == 0x7F) {
+            out += "\\x";
+            out += digits[c >> 4];
+            out += digits[c & 15];
+        } else {
+            out.append(name, i, length);
+            i += length;
+            continue;
+        }
+        ++i;
+    }
+    return out;
+}
+
 std::string DumpLine(const std::string& line)
 {
     std::size_t tab = line.find(":\t");
@@ -64,14 +94,21 @@ int DumpExif(const std::vector<std::string>& files, std::FILE* out, std::FILE* e
 {
     int result = 0;
     for (const std::string& file : files) {
-        MetadataListing listing = ListMetadata(file);
+        const TImageMetadata reader(file);
+        const MetadataListing listing = ListMetadata(reader);
+        const std::string name = DumpName(file);
+        if (listing.status == ExifStatus::OpenFailed) {
+            std::fprintf(err, "tetrafot: %s: cannot read it: %s\n", name.c_str(), reader.OpenReason.c_str());
+            result = 1;
+            continue;
+        }
         if (listing.status != 0) {
-            std::fprintf(err, "tetrafot: %s: no EXIF data (status %d)\n", file.c_str(), listing.status);
+            std::fprintf(err, "tetrafot: %s: no EXIF data (status %d)\n", name.c_str(), listing.status);
             result = 1;
             continue;
         }
         if (files.size() > 1)
-            std::fprintf(out, "==> %s <==\n", file.c_str());
+            std::fprintf(out, "==> %s <==\n", name.c_str());
         for (const std::string& line : listing.lines) {
             std::string text = DumpLine(line) + '\n';
             std::fwrite(text.data(), 1, text.size(), out);

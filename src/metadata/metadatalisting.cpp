@@ -43,5 +43,7 @@ MetadataListing ListMetadata(const TImageMetadata& reader)
         if (std::string* field = BasicField(listing.basic, record->Name))
             *field = item.text;
     }
+    if (reader.TagsCut)
+        listing.lines.push_back("\xE2\x80\xA6"); // …: entries were left unread
     return listing;
 }

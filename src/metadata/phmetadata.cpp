@@ -1,5 +1,6 @@
 #include "metadata/phmetadata.h"
 
+#include <algorithm>
 #include <bit>
 #include <cerrno>
 #include <cstring>
@@ -31,14 +32,22 @@ public:
             ::close(fd);
     }
 
-    bool Open(const std::string& fileName)
+    // Returns the reason when the name is no regular file that opens.
+    std::string Open(const std::string& fileName)
     {
-        fd = ::open(fileName.c_str(), O_RDONLY | O_CLOEXEC);
+        // O_NONBLOCK: a FIFO under a photo's name would otherwise wait for
+        // a writer; it and any other special file are refused here.
+        fd = ::open(fileName.c_str(), O_RDONLY | O_NONBLOCK | O_CLOEXEC | O_NOCTTY);
         if (fd < 0)
-            return false;
+            return std::strerror(errno);
         struct stat st{};
-        // A folder opens on Linux but is no file to read.
-        return ::fstat(fd, &st) == 0 && !S_ISDIR(st.st_mode);
+        if (::fstat(fd, &st) != 0)
+            return std::strerror(errno);
+        if (S_ISDIR(st.st_mode))
+            return "it is a folder";
+        if (!S_ISREG(st.st_mode))
+            return "it is not a regular file";
+        return std::string();
     }
 
     bool ReadBytes(char* buffer, std::size_t n) override
@@ -57,18 +66,8 @@ public:
 
     void Skip(std::size_t n) override
     {
-        if (::lseek(fd, static_cast<off_t>(n), SEEK_CUR) >= 0)
-            return;
-        // A pipe cannot seek: read the bytes and drop them.
-        char sink[4096];
-        while (n > 0) {
-            ssize_t got = ::read(fd, sink, std::min(n, sizeof sink));
-            if (got < 0 && errno == EINTR)
-                continue;
-            if (got <= 0)
-                return;
-            n -= static_cast<std::size_t>(got);
-        }
+        // Only regular files are opened, and they seek past their end freely.
+        ::lseek(fd, static_cast<off_t>(n), SEEK_CUR);
     }
 
 private:
@@ -109,6 +108,20 @@ constexpr int TagFocalLength = 0x920A;
 // keeps a crafted block from nesting thousands of directories deep, which
 // the offset set alone would allow.
 constexpr int MaxDirectoryDepth = 16;
+
+// A 64 KB block can hold 5,000 entries whose values all lie on the same
+// 60 KB, and directories that overlap one another multiply that again:
+// listed in full, one such file took seconds and gigabytes. Real camera
+// files have about a hundred entries, and their longest values (a transfer
+// function, a colour map) 768 elements, a few thousand in all. So at most
+// 1,024 elements of an entry are shown, 16,384 of all entries together,
+// and at most 512 entries are read; a value cut short ends in "…", a
+// listing cut short gets a last line "…". That bounds a listing to some
+// 400 KB of text and a few tens of milliseconds.
+constexpr std::uint32_t MaxElementsShown = 1024;
+constexpr std::uint32_t MaxElementsInAll = 16384;
+constexpr int MaxEntriesRead = 512;
+constexpr std::string_view CutMark = "\xE2\x80\xA6"; // …
 
 // The TIFF block: the APP1 payload after "Exif\0\0". Callers check bounds
 // with Fits before decoding.
@@ -275,6 +288,9 @@ public:
             offset = ReadIFD(offset);
     }
 
+    // Whether entries were left unread because of MaxEntriesRead.
+    bool EntriesCut() const { return entriesCut; }
+
 private:
     // Returns the next-directory offset, 0 when there is none or when the
     // directory does not fit in the block.
@@ -289,10 +305,57 @@ private:
         if (!b.Fits(p, 12ull * n + 6))
             return 0;
         ++depth;
-        for (std::uint32_t i = 0; i < n; ++i)
-            ReadEntry(p + 2 + 12ull * i);
+        for (std::uint32_t i = 0; i < n && !entriesCut; ++i) {
+            if (entriesRead == MaxEntriesRead)
+                entriesCut = true;
+            else {
+                ++entriesRead;
+                ReadEntry(p + 2 + 12ull * i);
+            }
+        }
         --depth;
-        return b.U32(p + 2 + 12ull * n);
+        return entriesCut ? 0 : b.U32(p + 2 + 12ull * n);
+    }
+
+    // Whether the elements [from, to) of an entry, left out of its text,
+    // would have shown: characters that the text trims or drops (zero
+    // bytes of an ASCII value, blanks after a comment) do not count, so a
+    // long padded value lists as it always has.
+    bool RestShows(const TEXIFTag& record, int type, std::uint64_t first, std::uint32_t from,
+                   std::uint32_t to) const
+    {
+        const int size = TypeSizes[type];
+        auto lowByte = [&](std::uint32_t i) -> unsigned {
+            return size == 1 ? b.data[first + i]
+                             : ElementBits(b, type, first + std::uint64_t(i) * size) & 0xFF;
+        };
+        bool wide = record.Kind == KindWideText;
+        if (record.Kind == KindComment) {
+            if (to <= 8)
+                return false; // no text after the character code
+            std::string code;
+            for (std::uint32_t i = 0; i < 8; ++i)
+                code += static_cast<char>(lowByte(i));
+            wide = StartsWithUnicode(code);
+        } else if (record.Kind == KindFormatted) {
+            if (type != TypeAscii)
+                return true;
+            for (std::uint32_t i = from; i < to; ++i)
+                if (b.data[first + i] != 0)
+                    return true;
+            return false;
+        } else if (record.Kind != KindWideText) {
+            return true;
+        }
+        // Text units start at even elements; the one cut in half is gone
+        // from the text, and an odd last byte is dropped by the text anyway.
+        const std::uint32_t step = wide ? 2 : 1;
+        for (std::uint32_t i = wide ? from & ~1u : from; i + step <= to; i += step) {
+            const unsigned unit = wide ? lowByte(i) | lowByte(i + 1) << 8 : lowByte(i);
+            if (unit > 32)
+                return true;
+        }
+        return false;
     }
 
     void ReadEntry(std::uint64_t entry)
@@ -319,7 +382,10 @@ private:
         if (!isInline)
             fitting = first <= b.size ? (b.size - first) / size : 0;
         const bool error = fitting < elements;
-        const std::uint32_t readable = static_cast<std::uint32_t>(std::min<std::uint64_t>(elements, fitting));
+        const std::uint32_t whole = static_cast<std::uint32_t>(std::min<std::uint64_t>(elements, fitting));
+        const std::uint32_t readable = std::min(std::min(whole, MaxElementsShown), elementsLeft);
+        elementsLeft -= readable;
+        const bool cut = !error && readable < whole && RestShows(*record, type, first, readable, whole);
 
         // The raw characters of the other kinds: one byte types are used
         // where they lie, wider ones give their low bytes.
@@ -364,6 +430,8 @@ private:
             // The focal length is a plain number, not a rational text.
             if (tag == TagFocalLength && (type == TypeRational || type == TypeSRational))
                 text = FocalLengthText(lastNumerator, lastDenominator);
+            if (cut)
+                text += CutMark;
         }
         out.push_back({std::move(text), static_cast<std::uint16_t>(tag)});
     }
@@ -372,6 +440,9 @@ private:
     std::vector<TTagItem>& out;
     std::unordered_set<std::uint32_t> visited;
     int depth = 0;
+    int entriesRead = 0;
+    bool entriesCut = false;
+    std::uint32_t elementsLeft = MaxElementsInAll;
 };
 
 } // namespace
@@ -379,7 +450,8 @@ private:
 TImageMetadata::TImageMetadata(const std::string& fileName)
 {
     FileSource source;
-    if (!source.Open(fileName)) {
+    OpenReason = source.Open(fileName);
+    if (!OpenReason.empty()) {
         SetError(ExifStatus::OpenFailed);
         return;
     }
@@ -470,6 +542,7 @@ void TImageMetadata::Read(Source& source)
     Block block{tiff, static_cast<std::uint32_t>(payload.size() - 6), intel};
     DirectoryWalker walker(block, Tags);
     walker.WalkChain(block.U32(4));
+    TagsCut = walker.EntriesCut();
     SetError(ExifStatus::Ok);
 }
 

@@ -34,8 +34,14 @@ public:
     bool StartSeen = false;
     std::int32_t ErrorCode = 9999;
     // Directory by directory; a sub-directory's items come before the item
-    // of the entry that points to it.
+    // of the entry that points to it. A value shows at most 1,024 elements,
+    // all values together 16,384; a value cut short ends in "…".
     std::vector<TTagItem> Tags;
+    // Set when the block holds more than 512 entries: the rest were not read.
+    bool TagsCut = false;
+    // Status 1: the system's reason, "it is a folder" or "it is not a
+    // regular file" (a FIFO or device is never read, never waited on).
+    std::string OpenReason;
 
     // Where the bytes come from (a file or memory); internal to the reader.
     class Source;

@@ -1,10 +1,12 @@
 #include "render/exposure.h"
 
+#include "app/usererror.h"
+
 #include <QList>
 
 #include <array>
 #include <cmath>
-#include <limits>
+#include <utility>
 
 namespace {
 
@@ -120,46 +122,37 @@ bool Over(int mode, int r, int g, int b, const Limits& l)
     }
 }
 
-int NearestIndex(const QList<QRgb>& palette, int r, int g, int b)
-{
-    int best = 0;
-    int bestDistance = std::numeric_limits<int>::max();
-    for (int i = 0; i < palette.size(); ++i) {
-        const int dr = qRed(palette[i]) - r, dg = qGreen(palette[i]) - g, db = qBlue(palette[i]) - b;
-        const int d = dr * dr + dg * dg + db * db;
-        if (d < bestDistance) {
-            bestDistance = d;
-            best = i;
-        }
-    }
-    return best;
-}
-
+// A greyscale photo decodes with an 8-bit palette of greys, where no signal
+// colour could show: its working copy becomes RGB888, each pixel looked up
+// in a table that holds, per palette entry, its grey or the signal colour.
 void PaintIndexed(QImage& image, int underMode, int overMode, int underColour, int overColour, const Limits& l)
 {
     const QList<QRgb> palette = image.colorTable();
-    if (palette.isEmpty())
-        return;
-    const int underIndex = NearestIndex(palette, underColour & 0xFF, (underColour >> 8) & 0xFF, (underColour >> 16) & 0xFF);
-    const int overIndex = NearestIndex(palette, overColour & 0xFF, (overColour >> 8) & 0xFF, (overColour >> 16) & 0xFF);
-    // The tests depend on the palette entry only: decide once per entry.
-    std::array<unsigned char, 256> map{};
+    QImage rgb(image.size(), QImage::Format_RGB888);
+    if (rgb.isNull())
+        throw UserError("Not enough memory to paint the exposure overlay.");
+    std::array<std::array<unsigned char, 3>, 256> colours{};
     for (int i = 0; i < 256; ++i) {
-        map[i] = static_cast<unsigned char>(i);
-        if (i >= palette.size())
-            continue;
-        const int r = qRed(palette[i]), g = qGreen(palette[i]), b = qBlue(palette[i]);
+        const QRgb entry = i < palette.size() ? palette[i] : qRgb(0, 0, 0);
+        const int r = qRed(entry), g = qGreen(entry), b = qBlue(entry);
+        int colour = r | g << 8 | b << 16;
         if (Over(overMode, r, g, b, l))
-            map[i] = static_cast<unsigned char>(overIndex);
+            colour = overColour;
         else if (Under(underMode, r, g, b, l))
-            map[i] = static_cast<unsigned char>(underIndex);
+            colour = underColour;
+        colours[i] = {static_cast<unsigned char>(colour & 0xFF), static_cast<unsigned char>((colour >> 8) & 0xFF),
+                      static_cast<unsigned char>((colour >> 16) & 0xFF)};
     }
     const int w = image.width(), h = image.height();
     for (int y = 0; y < h; ++y) {
-        unsigned char* p = image.scanLine(y);
-        for (int x = 0; x < w; ++x)
-            p[x] = map[p[x]];
+        const unsigned char* in = image.constScanLine(y);
+        unsigned char* out = rgb.scanLine(y);
+        for (int x = 0; x < w; ++x, out += 3) {
+            const auto& c = colours[in[x]];
+            out[0] = c[0]; out[1] = c[1]; out[2] = c[2];
+        }
     }
+    image = std::move(rgb);
 }
 
 } // namespace
@@ -214,4 +207,27 @@ void PaintExposure(QImage& image, int underMode, int overMode, int underColour, 
     case 2: PaintRgb888Over<2>(image, overMode, u, o, limits); break;
     default: PaintRgb888Over<-1>(image, overMode, u, o, limits); break;
     }
+}
+
+QImage IndicatorDisc(int diameter, QRgb fill, QRgb rim)
+{
+    QImage disc(diameter, diameter, QImage::Format_ARGB32);
+    disc.fill(Qt::transparent);
+    // In half-pixel units about the centre, so that every distance is a
+    // whole number: a pixel is inside when its centre lies in the circle.
+    auto inside = [diameter](int x, int y) {
+        if (x < 0 || y < 0 || x >= diameter || y >= diameter)
+            return false;
+        const int dx = 2 * x - (diameter - 1), dy = 2 * y - (diameter - 1);
+        return dx * dx + dy * dy <= diameter * diameter;
+    };
+    for (int y = 0; y < diameter; ++y) {
+        for (int x = 0; x < diameter; ++x) {
+            if (!inside(x, y))
+                continue;
+            const bool edge = !inside(x - 1, y) || !inside(x + 1, y) || !inside(x, y - 1) || !inside(x, y + 1);
+            disc.setPixel(x, y, qRgba(qRed(edge ? rim : fill), qGreen(edge ? rim : fill), qBlue(edge ? rim : fill), 255));
+        }
+    }
+    return disc;
 }

@@ -1,11 +1,12 @@
 #include "render/jpegpicture.h"
 
 #include "app/usererror.h"
+#include "files/safefile.h"
 
 #include <QDir>
-#include <QFile>
 
 #include <csetjmp>
+#include <new>
 #include <cstdio>
 #include <vector>
 
@@ -30,10 +31,35 @@ void ErrorExit(j_common_ptr cinfo)
 // Warnings (corrupt data, a premature end) are ignored; decoding goes on.
 void IgnoreMessage(j_common_ptr, int) {}
 
-[[noreturn]] void ThrowJpegError(int code)
+// A fatal error as libjpeg reported it: its message number and its text,
+// formatted while the error manager still holds the message's parameters.
+struct JpegFailure {
+    int code;
+    char text[JMSG_LENGTH_MAX];
+};
+
+void NoteFailure(j_common_ptr cinfo, JpegFailure* failure)
 {
-    throw UserError(QStringLiteral("JPEG error #%1").arg(code).toStdString());
+    failure->code = cinfo->err->msg_code;
+    cinfo->err->format_message(cinfo, failure->text);
 }
+
+// "NAME: JPEG error #N (libjpeg's text)": with four panes the name tells
+// which photo failed.
+[[noreturn]] void ThrowJpegError(const QString& path, const JpegFailure& failure)
+{
+    QString message = QStringLiteral("JPEG error #%1 (%2)").arg(failure.code).arg(QString::fromLocal8Bit(failure.text));
+    if (!path.isEmpty())
+        message.prepend(QDir::toNativeSeparators(path) + QStringLiteral(": "));
+    throw UserError(message.toStdString());
+}
+
+// What one decode may take: the output picture and, for a progressive or
+// multi-scan file, libjpeg's coefficient buffer together. It is also
+// libjpeg's own memory limit, a second guard should the estimate miss.
+constexpr qint64 kMaxDecodeBytes = qint64(1) << 30;
+// A photo file is read whole; no camera writes one anywhere near this.
+constexpr qint64 kMaxFileBytes = qint64(512) << 20;
 
 constexpr int kDenoms[4] = {1, 2, 4, 8};
 
@@ -50,11 +76,31 @@ struct HeaderInfo {
     int height[4];
     bool grey;
     bool cmyk;
+    qint64 coefficientBytes;   // the whole-image buffer of a multi-scan file, else 0
 };
 
-// Returns false with libjpeg's message number in *code on a fatal error. Only trivially destructible locals:
-// a longjmp must not skip a destructor.
-bool ReadHeaderInfo(const unsigned char* data, unsigned long size, HeaderInfo* info, int* code)
+// A progressive or multi-scan file is decoded through a buffer of all its
+// DCT coefficients at full size, whatever the output scale: 64 two-byte
+// coefficients a block, the blocks of each component rounded up to whole
+// sampling units.
+qint64 CoefficientBufferBytes(j_decompress_ptr cinfo)
+{
+    if (!jpeg_has_multiple_scans(cinfo))
+        return 0;
+    qint64 bytes = 0;
+    for (int c = 0; c < cinfo->num_components; ++c) {
+        const jpeg_component_info& comp = cinfo->comp_info[c];
+        const qint64 h = comp.h_samp_factor, v = comp.v_samp_factor;
+        const qint64 blocksWide = (qint64(comp.width_in_blocks) + h - 1) / h * h;
+        const qint64 blocksHigh = (qint64(comp.height_in_blocks) + v - 1) / v * v;
+        bytes += blocksWide * blocksHigh * DCTSIZE2 * qint64(sizeof(JCOEF));
+    }
+    return bytes;
+}
+
+// Returns false with libjpeg's message in *failure on a fatal error. Only
+// trivially destructible locals: a longjmp must not skip a destructor.
+bool ReadHeaderInfo(const unsigned char* data, unsigned long size, HeaderInfo* info, JpegFailure* failure)
 {
     jpeg_decompress_struct cinfo;
     ErrorManager err;
@@ -62,15 +108,17 @@ bool ReadHeaderInfo(const unsigned char* data, unsigned long size, HeaderInfo* i
     err.pub.error_exit = ErrorExit;
     err.pub.emit_message = IgnoreMessage;
     if (setjmp(err.jump)) {
-        *code = err.pub.msg_code;
+        NoteFailure(reinterpret_cast<j_common_ptr>(&cinfo), failure);
         jpeg_destroy_decompress(&cinfo);
         return false;
     }
     jpeg_create_decompress(&cinfo);
+    cinfo.mem->max_memory_to_use = kMaxDecodeBytes;
     jpeg_mem_src(&cinfo, data, size);
     jpeg_read_header(&cinfo, TRUE);
     info->grey = cinfo.jpeg_color_space == JCS_GRAYSCALE;
     info->cmyk = cinfo.jpeg_color_space == JCS_CMYK || cinfo.jpeg_color_space == JCS_YCCK;
+    info->coefficientBytes = CoefficientBufferBytes(&cinfo);
     cinfo.scale_num = 1;
     for (int i = 0; i < 4; ++i) {
         cinfo.scale_denom = static_cast<unsigned int>(kDenoms[i]);
@@ -106,7 +154,7 @@ void CmykToRgb(const unsigned char* in, unsigned char* out, int width, bool inve
     }
 }
 
-bool Decode(const unsigned char* data, unsigned long size, int denom, const DecodeTarget* t, int* code)
+bool Decode(const unsigned char* data, unsigned long size, int denom, const DecodeTarget* t, JpegFailure* failure)
 {
     jpeg_decompress_struct cinfo;
     ErrorManager err;
@@ -114,11 +162,12 @@ bool Decode(const unsigned char* data, unsigned long size, int denom, const Deco
     err.pub.error_exit = ErrorExit;
     err.pub.emit_message = IgnoreMessage;
     if (setjmp(err.jump)) {
-        *code = err.pub.msg_code;
+        NoteFailure(reinterpret_cast<j_common_ptr>(&cinfo), failure);
         jpeg_destroy_decompress(&cinfo);
         return false;
     }
     jpeg_create_decompress(&cinfo);
+    cinfo.mem->max_memory_to_use = kMaxDecodeBytes;
     jpeg_mem_src(&cinfo, data, size);
     jpeg_read_header(&cinfo, TRUE);
     const bool cmyk = cinfo.jpeg_color_space == JCS_CMYK || cinfo.jpeg_color_space == JCS_YCCK;
@@ -131,7 +180,8 @@ bool Decode(const unsigned char* data, unsigned long size, int denom, const Deco
     jpeg_start_decompress(&cinfo);
     if (static_cast<int>(cinfo.output_width) != t->width || static_cast<int>(cinfo.output_height) != t->height) {
         // Cannot happen for one stream and one scale; refuse rather than overrun.
-        *code = JERR_IMAGE_TOO_BIG;
+        failure->code = JERR_IMAGE_TOO_BIG;
+        std::snprintf(failure->text, sizeof failure->text, "the picture changed its size while decoding");
         jpeg_destroy_decompress(&cinfo);
         return false;
     }
@@ -150,26 +200,31 @@ bool Decode(const unsigned char* data, unsigned long size, int denom, const Deco
     return true;
 }
 
-constexpr qint64 kMaxPixelBytes = qint64(1) << 30;
+[[noreturn]] void ThrowOutOfMemory(const QString& path)
+{
+    throw UserError(QStringLiteral("Not enough memory to show the picture \"%1\".")
+                        .arg(QDir::toNativeSeparators(path))
+                        .toStdString());
+}
 
 } // namespace
 
 TJPEGPicture TJPEGPicture::fromFile(const QString& path)
 {
-    QFile file(path);
-    if (!file.open(QIODevice::ReadOnly))
-        throw UserError(QStringLiteral("Cannot open the file \"%1\": %2")
-                            .arg(QDir::toNativeSeparators(path), file.errorString())
-                            .toStdString());
-    QByteArray data = file.readAll();
-    if (file.error() != QFileDevice::NoError)
+    RegularFileRead file;
+    try {
+        file = ReadRegularFile(path, kMaxFileBytes);
+    } catch (const std::bad_alloc&) {
+        ThrowOutOfMemory(path);
+    }
+    if (!file.ok())
         throw UserError(QStringLiteral("Cannot read the file \"%1\": %2")
-                            .arg(QDir::toNativeSeparators(path), file.errorString())
+                            .arg(QDir::toNativeSeparators(path), file.reason)
                             .toStdString());
-    return TJPEGPicture(std::move(data));
+    return TJPEGPicture(std::move(file.data), path);
 }
 
-TJPEGPicture::TJPEGPicture(QByteArray data) : m_data(std::move(data)) {}
+TJPEGPicture::TJPEGPicture(QByteArray data, QString path) : m_data(std::move(data)), m_path(std::move(path)) {}
 
 void TJPEGPicture::setScaleDenom(int denom)
 {
@@ -189,10 +244,11 @@ void TJPEGPicture::readHeader()
     if (m_headerRead)
         return;
     HeaderInfo info{};
-    int code = 0;
+    JpegFailure failure{};
     if (!ReadHeaderInfo(reinterpret_cast<const unsigned char*>(m_data.constData()),
-                        static_cast<unsigned long>(m_data.size()), &info, &code))
-        ThrowJpegError(code);
+                        static_cast<unsigned long>(m_data.size()), &info, &failure))
+        ThrowJpegError(m_path, failure);
+    m_coefficientBytes = info.coefficientBytes;
     for (int i = 0; i < 4; ++i)
         m_sizes[i] = QSize(info.width[i], info.height[i]);
     m_grey = info.grey;
@@ -239,21 +295,29 @@ const QImage& TJPEGPicture::image()
     if (!m_image.isNull())
         return m_image;
     readHeader();
-    const QImage::Format format = m_grey ? QImage::Format_Indexed8 : QImage::Format_RGB888;
     const qint64 bytesPerLine = ((qint64(m_width) * (m_grey ? 1 : 3) + 3) / 4) * 4;
-    if (bytesPerLine * m_height > kMaxPixelBytes)
-        throw UserError(QStringLiteral("The picture is too large to show: %1 x %2 pixels at 1:%3 "
+    if (bytesPerLine * m_height + m_coefficientBytes > kMaxDecodeBytes)
+        throw UserError(QStringLiteral("%1The picture is too large to show: %2 x %3 pixels at 1:%4 "
                                        "would need more than 1 GiB of memory.")
-                            .arg(m_width)
-                            .arg(m_height)
+                            .arg(m_path.isEmpty() ? QString() : QDir::toNativeSeparators(m_path) + QStringLiteral(": "))
+                            .arg(m_fullWidth)
+                            .arg(m_fullHeight)
                             .arg(m_denom)
                             .toStdString());
+    try {
+        decode();
+    } catch (const std::bad_alloc&) {
+        ThrowOutOfMemory(m_path);
+    }
+    return m_image;
+}
+
+void TJPEGPicture::decode()
+{
+    const QImage::Format format = m_grey ? QImage::Format_Indexed8 : QImage::Format_RGB888;
     QImage image(m_width, m_height, format);
     if (image.isNull())
-        throw UserError(QStringLiteral("Not enough memory to show a picture of %1 x %2 pixels.")
-                            .arg(m_width)
-                            .arg(m_height)
-                            .toStdString());
+        ThrowOutOfMemory(m_path);
     if (m_grey) {
         QList<QRgb> palette(256);
         for (int i = 0; i < 256; ++i)
@@ -267,10 +331,9 @@ const QImage& TJPEGPicture::image()
         rows[y] = bits + static_cast<qsizetype>(y) * image.bytesPerLine();
     std::vector<unsigned char> cmykRow(m_cmyk ? static_cast<size_t>(m_width) * 4 : 0);
     const DecodeTarget target{rows.data(), m_width, m_height, m_grey, cmykRow.data()};
-    int code = 0;
+    JpegFailure failure{};
     if (!Decode(reinterpret_cast<const unsigned char*>(m_data.constData()),
-                static_cast<unsigned long>(m_data.size()), m_denom, &target, &code))
-        ThrowJpegError(code);
+                static_cast<unsigned long>(m_data.size()), m_denom, &target, &failure))
+        ThrowJpegError(m_path, failure);
     m_image = std::move(image);
-    return m_image;
 }

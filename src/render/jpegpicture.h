@@ -9,13 +9,16 @@
 // the size or the pixels are first asked for, and discarded when the scale
 // changes. Colour photos decode to QImage::Format_RGB888, greyscale ones to
 // Format_Indexed8 with a grey palette; CMYK and YCCK are converted to RGB.
-// Fatal decoder errors throw UserError "JPEG error #%d" (libjpeg's message
-// number); warnings are ignored.
+// Fatal decoder errors throw UserError "PATH: JPEG error #%d (TEXT)" with
+// libjpeg's message number and text; warnings are ignored. Running out of
+// memory is a UserError as well.
 class TJPEGPicture {
 public:
-    // Throws UserError when the file cannot be read.
+    // Reads a regular file without blocking (a FIFO, device or folder is
+    // refused); throws UserError naming the file when it cannot be read.
     static TJPEGPicture fromFile(const QString& path);
-    explicit TJPEGPicture(QByteArray data);
+    // path only names the photo in messages; it may be empty.
+    explicit TJPEGPicture(QByteArray data, QString path = QString());
 
     void setScaleDenom(int denom);   // 1, 2, 4 or 8
     int scaleDenom() const { return m_denom; }
@@ -26,8 +29,9 @@ public:
     int fullHeight();
     bool isGreyscale();
 
-    // Decodes when needed. Throws UserError for a picture whose pixels would
-    // take more than 1 GiB.
+    // Decodes when needed. Throws UserError, before decoding, for a picture
+    // whose pixels and (for a progressive or multi-scan file) full-size
+    // coefficient buffer together would take more than 1 GiB.
     const QImage& image();
     bool isDecoded() const { return !m_image.isNull(); }
     // The file's bytes as read, for readers that need more than the pixels.
@@ -35,7 +39,10 @@ public:
 
 private:
     void readHeader();
+    void decode();
     QByteArray m_data;
+    QString m_path;
+    qint64 m_coefficientBytes = 0;
     int m_denom = 1;
     bool m_headerRead = false;
     int m_fullWidth = 0, m_fullHeight = 0;

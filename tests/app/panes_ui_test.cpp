@@ -85,7 +85,8 @@ TEST_F(PaneTest, CorruptJpegIsReportedByTheDecodersNumberAndThePaneKeepsItsFile)
     auto* list = Control<QListWidget>(QStringLiteral("FilesList"));
     ASSERT_EQ(list->count(), 5);
     QTest::mouseClick(list->viewport(), Qt::LeftButton, {}, list->visualItemRect(list->item(4)).center());
-    EXPECT_EQ(errors, QStringList{QStringLiteral("JPEG error #%1").arg(JERR_NO_SOI)});
+    EXPECT_EQ(errors, QStringList{photos + QStringLiteral("/zz_broken.jpg: JPEG error #%1 (Not a JPEG file: starts with 0xff 0x00)")
+                                              .arg(JERR_NO_SOI)});
     EXPECT_EQ(win->pane(1).PanePath, photos + QStringLiteral("/img_00.jpg"));
     EXPECT_EQ(Image(1)->image(), before);
     EXPECT_EQ(Image(1)->geometry(), area);

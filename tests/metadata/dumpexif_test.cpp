@@ -2,6 +2,9 @@
 
 #include <cstdio>
 #include <memory>
+#include <sys/stat.h>
+
+#include <QFile>
 
 #include "exiftestfiles.h"
 #include "metadata/dumpexif.h"
@@ -65,18 +68,46 @@ TEST_F(DumpExifTest, SeveralFilesHaveHeaders)
                            " <==\nOrientation:\tPortrait (Top Left)\n");
 }
 
+// A file that does not open says why; a FIFO is refused, not waited on.
 TEST_F(DumpExifTest, FailedFileOnlyOnTheErrorStream)
 {
     Streams s;
     const std::string missing = dir.filePath("missing.jpg").toStdString();
-    EXPECT_EQ(DumpExif({bad, first, missing}, s.out.get(), s.err.get()), 1);
+    const std::string folder = dir.path().toStdString();
+    const std::string fifo = dir.filePath("fifo.jpg").toStdString();
+    ASSERT_EQ(::mkfifo(fifo.c_str(), 0600), 0);
+    EXPECT_EQ(DumpExif({bad, first, missing, folder, fifo}, s.out.get(), s.err.get()), 1);
     EXPECT_EQ(s.Out(), "==> " + first + " <==\n" + firstLines);
-    EXPECT_EQ(s.Err(), "tetrafot: " + bad + ": no EXIF data (status 11)\ntetrafot: " + missing +
-                           ": no EXIF data (status 1)\n");
+    EXPECT_EQ(s.Err(), "tetrafot: " + bad + ": no EXIF data (status 11)\n"
+                       "tetrafot: " + missing + ": cannot read it: No such file or directory\n"
+                       "tetrafot: " + folder + ": cannot read it: it is a folder\n"
+                       "tetrafot: " + fifo + ": cannot read it: it is not a regular file\n");
 
     Streams alone;
     EXPECT_EQ(DumpExif({bad}, alone.out.get(), alone.err.get()), 1);
     EXPECT_EQ(alone.Out(), "");
+}
+
+// A name keeps its header on one line of valid UTF-8, and the escapes
+// cannot be mistaken for characters of another name.
+TEST_F(DumpExifTest, NamesAreEscaped)
+{
+    const std::vector<std::pair<std::string, std::string>> cases = {
+        {"a\nb.jpg", "a\\nb.jpg"},
+        {"tab\there\r.jpg", "tab\\there\\r.jpg"},
+        {"back\\n.jpg", "back\\\\n.jpg"},
+        {"caf\xE9\x01\x7F.jpg", "caf\\xE9\\x01\\x7F.jpg"},
+        {"Zo\xC3\xAB \xE2\x82\xAC.jpg", "Zo\xC3\xAB \xE2\x82\xAC.jpg"},
+    };
+    for (const auto& [name, expected] : cases)
+        EXPECT_EQ(DumpName(name), expected) << name;
+
+    const QString lineBreak = dir.filePath("a\nb.jpg");
+    ASSERT_TRUE(QFile::copy(QString::fromStdString(first), lineBreak));
+    Streams s;
+    EXPECT_EQ(DumpExif({second, lineBreak.toStdString()}, s.out.get(), s.err.get()), 0);
+    EXPECT_EQ(s.Out(), "==> " + second + " <==\nOrientation:\tPortrait (Top Left)\n==> " + dir.path().toStdString() +
+                           "/a\\nb.jpg <==\n" + firstLines);
 }
 
 // Each entry stays one line of valid UTF-8.

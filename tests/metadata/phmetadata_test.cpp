@@ -1,8 +1,10 @@
 #include <gtest/gtest.h>
 
 #include <functional>
+#include <sys/stat.h>
 
 #include "exiftestfiles.h"
+#include "metadata/metadatalisting.h"
 
 using namespace exif;
 using namespace exiftest;
@@ -95,11 +97,21 @@ INSTANTIATE_TEST_SUITE_P(Files, ReaderStatusTest, ::testing::ValuesIn(StatusCase
 
 TEST_F(ExifFileTest, OpenFailures)
 {
-    EXPECT_EQ(TImageMetadata(dir.filePath("missing.jpg").toStdString()).ErrorCode, 1);
-    EXPECT_EQ(TImageMetadata(dir.path().toStdString()).ErrorCode, 1);
-    TImageMetadata missing(dir.filePath("missing.jpg").toStdString());
-    EXPECT_TRUE(missing.Failed);
-    EXPECT_FALSE(missing.StartSeen);
+    const std::string fifo = dir.filePath("fifo.jpg").toStdString();
+    ASSERT_EQ(::mkfifo(fifo.c_str(), 0600), 0);
+    const std::vector<std::pair<std::string, std::string>> cases = {
+        {dir.filePath("missing.jpg").toStdString(), "No such file or directory"},
+        {dir.path().toStdString(), "it is a folder"},
+        {fifo, "it is not a regular file"}, // returns at once: nothing waits for a writer
+        {"/dev/null", "it is not a regular file"},
+    };
+    for (const auto& [name, reason] : cases) {
+        TImageMetadata reader(name);
+        EXPECT_EQ(reader.ErrorCode, 1) << name;
+        EXPECT_EQ(reader.OpenReason, reason) << name;
+        EXPECT_TRUE(reader.Failed);
+        EXPECT_FALSE(reader.StartSeen);
+    }
 }
 
 TEST_F(ExifFileTest, OnlyTheFirstApp1IsLookedAt)
@@ -317,6 +329,75 @@ INSTANTIATE_TEST_SUITE_P(
                       TextCase{"Focal", Rational(0x920A, {{50, 1}}).WithValueField(60000), "(error)"},
                       TextCase{"CountBeyondBlock", Short(0x0102, {8, 8, 8}).WithCount(0x7FFFFFFF), "(error)"}),
     CaseName);
+
+const std::string Cut = "\xE2\x80\xA6"; // …
+
+std::string Repeat(std::string_view unit, int times)
+{
+    std::string out;
+    for (int i = 0; i < times; ++i)
+        out += unit;
+    return out;
+}
+
+// At most 1,024 elements of a value are shown; a cut value ends in "…",
+// unless all that is left out is padding its text drops anyway.
+INSTANTIATE_TEST_SUITE_P(
+    LongValues, ValueTextTest,
+    ::testing::Values(
+        TextCase{"ShortsAtTheCap", Short(0x0102, std::vector<std::uint16_t>(1024, 7)), Repeat("7,", 1023) + "7"},
+        TextCase{"ShortsOverTheCap", Short(0x0102, std::vector<std::uint16_t>(1025, 7)), Repeat("7,", 1023) + "7" + Cut},
+        TextCase{"MeaningReadsOneElement", Short(0xA001, std::vector<std::uint16_t>(5000, 1)), "sRGB"},
+        TextCase{"AsciiPaddedWithZeros", AsciiBytes(0x010E, std::string(1000, 'a') + std::string(3000, '\0')),
+                 std::string(1000, 'a')},
+        TextCase{"AsciiOverTheCap", Ascii(0x010E, std::string(1030, 'a')), std::string(1024, 'a') + Cut},
+        TextCase{"CommentPaddedWithBlanks", Comment("ASCII\0\0\0hi"s + std::string(3000, ' ')), "hi"},
+        TextCase{"CommentOverTheCap", Comment("ASCII\0\0\0"s + std::string(1100, 'x')), std::string(1016, 'x') + Cut},
+        TextCase{"UnicodeCommentPadded", Comment("UNICODE\0"s + Utf16(u"ab") + std::string(3000, '\0')), "ab"},
+        TextCase{"UnicodeCommentOverTheCap", Comment("UNICODE\0"s + Repeat(Utf16(u"b"), 600)), std::string(508, 'b') + Cut},
+        TextCase{"WidePadded", Undefined(0x9C9B, Repeat(Utf16(u"A"), 400) + std::string(1000, '\0')), std::string(400, 'A')},
+        TextCase{"WideOverTheCap", Undefined(0x9C9B, Repeat(Utf16(u"A"), 600)), std::string(512, 'A') + Cut},
+        TextCase{"HexOverTheCap", Undefined(0x927C, std::string(2000, '\x01')), Repeat("01", 1024) + Cut},
+        TextCase{"VersionOverTheCap", Undefined(0x9000, std::string(2000, '1')), "11." + std::string(1022, '1') + Cut}),
+    CaseName);
+
+// Blocks made to be expensive: every entry of a full directory points at
+// the same 60,000 characters; an Exif pointer leads to thousands of
+// directories that overlap one another. Both stop at 512 entries, and
+// their texts hold at most 16,384 elements in all.
+TEST_F(ExifFileTest, CraftedBlocksStayWithinTheCaps)
+{
+    ExifBuilder sameValue;
+    for (int i = 0; i < 5000; ++i)
+        sameValue.Add(ExifDir::Ifd0, RawEntry(0x010E, tAscii, 60000, "").WithValueField(8));
+
+    // At every even offset of the filler lies a directory of two entries
+    // (tag 2, ASCII, 131,074 characters: "(error)").
+    const int pointers = 4000;
+    ExifBuilder overlapping;
+    overlapping.Add(ExifDir::Ifd0, RawEntry(0x8769, tLong, pointers, std::string(4 * pointers, '\0')));
+    const std::uint32_t filler = std::uint32_t(overlapping.Tiff().size());
+    std::string offsets;
+    for (std::uint32_t k = 0; k < pointers; ++k)
+        for (int byte = 0; byte < 4; ++byte)
+            offsets += char((filler + 2 * k) >> (8 * byte));
+    overlapping = ExifBuilder();
+    overlapping.Add(ExifDir::Ifd0, RawEntry(0x8769, tLong, pointers, offsets))
+        .AppendTiff(QByteArray::fromStdString(Repeat({"\x02\0", 2}, pointers + 20)));
+
+    for (const ExifBuilder* b : {&sameValue, &overlapping}) {
+        TImageMetadata reader = Read(ExifJpeg(*b));
+        EXPECT_EQ(reader.ErrorCode, 0);
+        EXPECT_TRUE(reader.TagsCut);
+        EXPECT_EQ(reader.Tags.size(), 512u);
+        // At most 16,384 elements in all, each ten digits and a comma at most.
+        std::size_t total = 0;
+        for (const TTagItem& item : reader.Tags)
+            total += item.text.size();
+        EXPECT_LE(total, 16384u * 11 + 512 * Cut.size());
+        EXPECT_EQ(ListMetadata(reader).lines.back(), Cut);
+    }
+}
 
 TEST_F(ExifFileTest, CommaSeparator)
 {

@@ -6,6 +6,8 @@
 #include <QList>
 
 #include <random>
+#include <string>
+#include <utility>
 #include <vector>
 
 namespace {
@@ -189,16 +191,41 @@ QImage GreyImage(const std::vector<int>& levels)
     return image;
 }
 
-TEST(PaintExposure, GreyPictureTakesNearestPaletteColour)
+// A greyscale photo's copy turns RGB888, so that the two signal colours stay
+// apart (in its grey palette both red and green would be grey 85).
+TEST(PaintExposure, GreyPictureShowsBothColoursExactly)
 {
-    // Pure red is nearest to grey 85: (255-v)^2 + 2v^2 is least at v = 85.
+    const int kGreen = 0x00FF00;
     QImage image = GreyImage({0, 1, 2, 128, 254, 255});
-    PaintExposure(image, 2, 1, kWhite, kRed);
-    ASSERT_EQ(image.format(), QImage::Format_Indexed8);
-    const int expected[] = {255, 255, 2, 128, 254, 85};
+    PaintExposure(image, 2, 1, kGreen, kRed);
+    ASSERT_EQ(image.format(), QImage::Format_RGB888);
+    const QColor expected[] = {QColor(0, 255, 0), QColor(0, 255, 0), QColor(2, 2, 2),
+                               QColor(128, 128, 128), QColor(254, 254, 254), QColor(255, 0, 0)};
     for (int x = 0; x < 6; ++x)
-        EXPECT_EQ(image.pixelIndex(x, 0), expected[x]) << "pixel " << x;
-    EXPECT_EQ(image.colorCount(), 256);
+        EXPECT_EQ(image.pixelColor(x, 0), expected[x]) << "pixel " << x;
+}
+
+// The 17-pixel indicator, worked out with the pixel centres on a circle of
+// radius 8.5: '.' transparent, 'o' the over colour, 'u' the under colour.
+TEST(IndicatorDisc, FillIsTheOverColourInsideAOnePixelRimOfTheUnderColour)
+{
+    const QImage disc = IndicatorDisc(17, qRgb(255, 0, 0), qRgb(255, 255, 255));
+    ASSERT_EQ(disc.size(), QSize(17, 17));
+    const std::vector<std::pair<int, std::string>> rows = {
+        {0, "......uuuuu......"},
+        {1, "....uuooooouu...."},
+        {2, "..uuooooooooouu.."},
+        {8, "uooooooooooooooou"},
+        {16, "......uuuuu......"},
+    };
+    for (const auto& [y, row] : rows) {
+        std::string seen;
+        for (int x = 0; x < 17; ++x) {
+            const QRgb p = disc.pixel(x, y);
+            seen += p == qRgb(255, 0, 0) ? 'o' : p == qRgb(255, 255, 255) ? 'u' : qAlpha(p) == 0 ? '.' : '?';
+        }
+        EXPECT_EQ(seen, row) << "row " << y;
+    }
 }
 
 TEST(PaintExposure, OtherPixelFormatsKeepTheirFormat)

@@ -14,6 +14,10 @@
 #include <cstring>
 #include <ostream>
 #include <string>
+#include <utility>
+#include <vector>
+
+#include <sys/stat.h>
 
 #include <jpeglib.h>
 #include <jerror.h>
@@ -43,7 +47,24 @@ std::string ErrorText(F&& f)
     return "(no error)";
 }
 
-std::string JpegError(int code) { return "JPEG error #" + std::to_string(code); }
+// The message of a picture made from bytes alone: libjpeg's number and text.
+std::string JpegError(int code, const std::string& text)
+{
+    return "JPEG error #" + std::to_string(code) + " (" + text + ")";
+}
+
+// The photo with its frame header claiming another size.
+QByteArray WithFrameSize(const QByteArray& photo, int frameMarker, int width, int height)
+{
+    const int sof = FindMarker(photo, frameMarker);
+    EXPECT_GT(sof, 0);
+    QByteArray patched = photo;
+    patched[sof + 5] = static_cast<char>(height >> 8);
+    patched[sof + 6] = static_cast<char>(height & 0xFF);
+    patched[sof + 7] = static_cast<char>(width >> 8);
+    patched[sof + 8] = static_cast<char>(width & 0xFF);
+    return patched;
+}
 
 double MeanDifference(const QImage& a, const QImage& b)
 {
@@ -187,6 +208,7 @@ struct BrokenRow {
     int offsetFromSof;   // -1: replace the second byte of the file
     char value;
     int code;
+    const char* text;
 };
 
 void PrintTo(const BrokenRow& r, std::ostream* os) { *os << r.name; }
@@ -201,25 +223,25 @@ TEST_P(BrokenHeader, ThrowsTheDecodersMessageNumber)
     ASSERT_GT(sof, 0);
     const int offset = row.offsetFromSof < 0 ? 1 : sof + row.offsetFromSof;
     TJPEGPicture picture(CorruptAt(good, offset, row.value));
-    EXPECT_EQ(ErrorText([&] { picture.width(); }), JpegError(row.code));
+    EXPECT_EQ(ErrorText([&] { picture.width(); }), JpegError(row.code, row.text));
     // The error repeats on the next request instead of leaving a half-read picture.
-    EXPECT_EQ(ErrorText([&] { picture.image(); }), JpegError(row.code));
+    EXPECT_EQ(ErrorText([&] { picture.image(); }), JpegError(row.code, row.text));
     EXPECT_FALSE(picture.isDecoded());
 }
 
 // SOF0 layout: FF C0, length (2), precision (1), height (2), width (2), components (1).
 INSTANTIATE_TEST_SUITE_P(Corruptions, BrokenHeader,
-    testing::Values(BrokenRow{"NoStartOfImage", -1, 0x00, JERR_NO_SOI},
-                    BrokenRow{"Precision", 4, 12, JERR_BAD_PRECISION},
-                    BrokenRow{"ZeroHeight", 6, 0, JERR_EMPTY_IMAGE}),
+    testing::Values(BrokenRow{"NoStartOfImage", -1, 0x00, JERR_NO_SOI, "Not a JPEG file: starts with 0xff 0x00"},
+                    BrokenRow{"Precision", 4, 12, JERR_BAD_PRECISION, "Unsupported JPEG data precision 12"},
+                    BrokenRow{"ZeroHeight", 6, 0, JERR_EMPTY_IMAGE, "Empty JPEG image (DNL not supported)"}),
     [](const testing::TestParamInfo<BrokenRow>& info) { return std::string(info.param.name); });
 
 TEST(JPEGPicture, EmptyAndForeignDataAreErrors)
 {
     TJPEGPicture empty{QByteArray()};
-    EXPECT_EQ(ErrorText([&] { empty.height(); }), JpegError(JERR_INPUT_EMPTY));
+    EXPECT_EQ(ErrorText([&] { empty.height(); }), JpegError(JERR_INPUT_EMPTY, "Empty input file"));
     TJPEGPicture text{QByteArray("just some text, not a photo")};
-    EXPECT_EQ(ErrorText([&] { text.image(); }), JpegError(JERR_NO_SOI));
+    EXPECT_EQ(ErrorText([&] { text.image(); }), JpegError(JERR_NO_SOI, "Not a JPEG file: starts with 0x6a 0x75"));
 }
 
 TEST(JPEGPicture, ScaleChangeDiscardsPixelsAndDecodesAgain)
@@ -255,14 +277,7 @@ TEST(JPEGPicture, PictureOverOneGibibyteIsRefused)
 {
     // A small photo whose frame header claims 20000 x 20000: 1.2 GB as RGB
     // at 1:1, a quarter of that at 1:2.
-    const QByteArray good = Photo(64, 48);
-    const int sof = FindMarker(good, 0xC0);
-    QByteArray huge = good;
-    for (int i : {5, 7}) {
-        huge[sof + i] = static_cast<char>(20000 >> 8);
-        huge[sof + i + 1] = static_cast<char>(20000 & 0xFF);
-    }
-    TJPEGPicture picture(huge);
+    TJPEGPicture picture(WithFrameSize(Photo(64, 48), 0xC0, 20000, 20000));
     EXPECT_EQ(picture.width(), 20000);
     const std::string error = ErrorText([&] { picture.image(); });
     EXPECT_NE(error.find("1 GiB"), std::string::npos) << error;
@@ -270,6 +285,29 @@ TEST(JPEGPicture, PictureOverOneGibibyteIsRefused)
     EXPECT_FALSE(picture.isDecoded());
     picture.setScaleDenom(8);
     EXPECT_EQ(picture.image().size(), QSize(2500, 2500));
+}
+
+// A progressive file is decoded through a buffer of all its coefficients
+// at full size, whatever the scale: 3 bytes a pixel for 4:2:0 colour. At
+// 18880 x 18880 that is 1,069,363,200 bytes, with the 1:8 picture
+// (2360 x 2360 x 3 = 16,708,800) just over 1 GiB; the same frame in a
+// baseline file decodes at 1:8.
+TEST(JPEGPicture, ProgressiveFileNeedingMoreThanOneGibibyteIsRefusedAtEveryScale)
+{
+    const QByteArray progressive = Photo(64, 48, false, true);
+    for (int side : {18880, 30000}) {
+        for (int denom : {1, 2, 4, 8}) {
+            TJPEGPicture picture(WithFrameSize(progressive, 0xC2, side, side));
+            picture.setScaleDenom(denom);
+            const std::string error = ErrorText([&] { picture.image(); });
+            const std::string size = std::to_string(side) + " x " + std::to_string(side);
+            EXPECT_NE(error.find(size + " pixels at 1:" + std::to_string(denom)), std::string::npos) << error;
+            EXPECT_NE(error.find("1 GiB"), std::string::npos) << error;
+        }
+    }
+    TJPEGPicture baseline(WithFrameSize(Photo(64, 48), 0xC0, 18880, 18880));
+    baseline.setScaleDenom(8);
+    EXPECT_EQ(baseline.image().size(), QSize(2360, 2360));
 }
 
 TEST(JPEGPicture, FromFile)
@@ -284,9 +322,23 @@ TEST(JPEGPicture, FromFile)
     TJPEGPicture picture = TJPEGPicture::fromFile(path);
     EXPECT_EQ(picture.image().size(), QSize(120, 90));
 
-    const QString missing = dir.filePath("gone.jpg");
-    const std::string error = ErrorText([&] { TJPEGPicture::fromFile(missing); });
-    EXPECT_NE(error.find(missing.toStdString()), std::string::npos) << error;
+    // Messages name the file; a FIFO is refused at once, not waited on.
+    const QString broken = dir.filePath("broken.jpg");
+    QFile file(broken);
+    ASSERT_TRUE(file.open(QIODevice::WriteOnly));
+    file.write(CorruptAt(MakeJpeg(desc), 1, 0x00));
+    file.close();
+    const QString fifo = dir.filePath("fifo.jpg");
+    ASSERT_EQ(::mkfifo(QFile::encodeName(fifo).constData(), 0600), 0);
+    const std::vector<std::pair<QString, std::string>> failures = {
+        {dir.filePath("gone.jpg"), "Cannot read the file \"" + dir.filePath("gone.jpg").toStdString() +
+                                       "\": No such file or directory"},
+        {dir.path(), "Cannot read the file \"" + dir.path().toStdString() + "\": it is a folder"},
+        {fifo, "Cannot read the file \"" + fifo.toStdString() + "\": it is not a regular file"},
+        {broken, broken.toStdString() + ": " + JpegError(JERR_NO_SOI, "Not a JPEG file: starts with 0xff 0x00")},
+    };
+    for (const auto& [path, message] : failures)
+        EXPECT_EQ(ErrorText([&] { TJPEGPicture::fromFile(path).image(); }), message);
 }
 
 } // namespace

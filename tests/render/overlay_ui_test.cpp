@@ -48,6 +48,10 @@ TEST_F(OverlayTest, WPaintsTheWhiteAreaInTheOverColourAndWAgainRestoresThePhoto)
     EXPECT_FALSE(Indicator(1)->isHidden());
     EXPECT_EQ(Indicator(1)->fill(), QColor(255, 0, 0));
     EXPECT_EQ(Indicator(1)->outline(), QColor(255, 255, 255));
+    const QImage disc = Indicator(1)->grab().toImage();   // drawn without blending
+    EXPECT_EQ(disc.pixelColor(8, 8), QColor(255, 0, 0));
+    for (QPoint rim : {QPoint(8, 0), QPoint(2, 2), QPoint(16, 8)})
+        EXPECT_EQ(disc.pixelColor(rim), QColor(255, 255, 255)) << rim.x() << "," << rim.y();
     EXPECT_EQ(Shown(1).pixelColor(8, 24), QColor(255, 0, 0));
     EXPECT_EQ(Shown(1).pixelColor(56, 24), grey);   // neither under nor over
     EXPECT_EQ(win->pane(1).picture->geometry(), area);
