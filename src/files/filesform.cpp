@@ -241,6 +241,16 @@ bool TfrmFiles::eventFilter(QObject* watched, QEvent* event)
 {
     if (event->type() == QEvent::FocusIn && watched->parent() == ui->OpSelector)
         FocusCheckedItem(watched, static_cast<QFocusEvent*>(event));
+    // Neither button is a default one, so that Enter elsewhere does nothing;
+    // a push button without auto-default ignores Enter even when focused,
+    // so the focused button is pressed here.
+    if (event->type() == QEvent::KeyPress && (watched == ui->btnOk || watched == ui->btnCancel)) {
+        const int key = static_cast<QKeyEvent*>(event)->key();
+        if (key == Qt::Key_Return || key == Qt::Key_Enter) {
+            static_cast<QPushButton*>(watched)->click();
+            return true;
+        }
+    }
     if (event->type() != QEvent::KeyRelease || !isVisible())
         return QDialog::eventFilter(watched, event);
     auto* widget = qobject_cast<QWidget*>(watched);
