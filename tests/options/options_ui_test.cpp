@@ -262,7 +262,12 @@ INSTANTIATE_TEST_SUITE_P(Typed, SizeField,
                                            SizeCase{"+12", "+12", 12, 12},
                                            // no whole number: counts as 1, the text stays
                                            SizeCase{"-", "-", 1, 1}, SizeCase{"", "", 1, 1},
-                                           SizeCase{"99999999999", "99999999999", 1, 1}));
+                                           // too large for an int: the nearer bound, also with the focus
+                                           SizeCase{"99999999999", "100000", 100000, 100000},
+                                           SizeCase{"2147483648", "100000", 100000, 100000},
+                                           SizeCase{"2147483647", "100000", 100000, 2147483647},
+                                           SizeCase{"-99999999999", "1", 1, 1},
+                                           SizeCase{"123456789012345678901234", "100000", 100000, 100000}));
 
 TEST_F(OptionsDialogTest, SizeFieldRefusesOtherCharactersAndStepsByOne)
 {
