@@ -48,6 +48,13 @@ void FocusCheckedItem(QObject* watched, const QFocusEvent* event)
         }
 }
 
+void SetDialogFont(QWidget* dialog)
+{
+    QFont narrow(QStringLiteral("DejaVu Sans Condensed"));
+    narrow.setPixelSize(10);
+    dialog->setFont(narrow);
+}
+
 TfrmFiles::TfrmFiles(AppState& app, QWidget* parent)
     : QDialog(parent), m_app(app), ui(std::make_unique<Ui::TfrmFiles>()),
       FormStorage2(std::make_unique<TFormStorage>(QStringLiteral("TfrmFiles")))
@@ -56,11 +63,7 @@ TfrmFiles::TfrmFiles(AppState& app, QWidget* parent)
     setWindowFlags(Qt::Dialog | Qt::CustomizeWindowHint | Qt::WindowTitleHint | Qt::WindowSystemMenuHint
                    | Qt::WindowCloseButtonHint | Qt::MSWindowsFixedSizeDialogHint);
     setFixedSize(422, 382);
-    // The layout was drawn for a narrow 8 pt face; where that face is missing
-    // a condensed one keeps the texts inside their controls.
-    QFont narrow = font();
-    narrow.setFamilies({narrow.family(), QStringLiteral("DejaVu Sans Condensed"), QStringLiteral("Liberation Sans Narrow")});
-    setFont(narrow);
+    SetDialogFont(this);
     // Labels size themselves to their text, as the layout was drawn for.
     for (QLabel* label : {ui->Label1, ui->Label5, ui->Label3, ui->Label4})
         label->resize(label->sizeHint());

@@ -168,11 +168,7 @@ TfrmOptions::TfrmOptions(AppState& app, QWidget* parent)
     setWindowFlags(Qt::Dialog | Qt::CustomizeWindowHint | Qt::WindowTitleHint | Qt::WindowSystemMenuHint
                    | Qt::WindowCloseButtonHint | Qt::MSWindowsFixedSizeDialogHint);
     setFixedSize(599, 468);
-    // The layout was drawn for a narrow 8 pt face; where that face is missing
-    // a condensed one keeps the texts inside their controls.
-    QFont narrow = font();
-    narrow.setFamilies({narrow.family(), QStringLiteral("DejaVu Sans Condensed"), QStringLiteral("Liberation Sans Narrow")});
-    setFont(narrow);
+    SetDialogFont(this);
     for (QLabel* label : {ui->Label1, ui->Label2, ui->Label4, ui->Label5, ui->Label6, ui->Label7, ui->Label8,
                           ui->Label9})
         label->resize(label->sizeHint());
