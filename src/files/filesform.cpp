@@ -48,6 +48,13 @@ void FocusCheckedItem(QObject* watched, const QFocusEvent* event)
         }
 }
 
+void SetDialogFont(QWidget* dialog)
+{
+    QFont narrow(QStringLiteral("DejaVu Sans Condensed"));
+    narrow.setPixelSize(10);
+    dialog->setFont(narrow);
+}
+
 TfrmFiles::TfrmFiles(AppState& app, QWidget* parent)
     : QDialog(parent), m_app(app), ui(std::make_unique<Ui::TfrmFiles>()),
       FormStorage2(std::make_unique<TFormStorage>(QStringLiteral("TfrmFiles")))
@@ -56,11 +63,7 @@ TfrmFiles::TfrmFiles(AppState& app, QWidget* parent)
     setWindowFlags(Qt::Dialog | Qt::CustomizeWindowHint | Qt::WindowTitleHint | Qt::WindowSystemMenuHint
                    | Qt::WindowCloseButtonHint | Qt::MSWindowsFixedSizeDialogHint);
     setFixedSize(422, 382);
-    // The layout was drawn for a narrow 8 pt face; where that face is missing
-    // a condensed one keeps the texts inside their controls.
-    QFont narrow = font();
-    narrow.setFamilies({narrow.family(), QStringLiteral("DejaVu Sans Condensed"), QStringLiteral("Liberation Sans Narrow")});
-    setFont(narrow);
+    SetDialogFont(this);
     // Labels size themselves to their text, as the layout was drawn for.
     for (QLabel* label : {ui->Label1, ui->Label5, ui->Label3, ui->Label4})
         label->resize(label->sizeHint());
@@ -241,6 +244,16 @@ bool TfrmFiles::eventFilter(QObject* watched, QEvent* event)
 {
     if (event->type() == QEvent::FocusIn && watched->parent() == ui->OpSelector)
         FocusCheckedItem(watched, static_cast<QFocusEvent*>(event));
+    // Neither button is a default one, so that Enter elsewhere does nothing;
+    // a push button without auto-default ignores Enter even when focused,
+    // so the focused button is pressed here.
+    if (event->type() == QEvent::KeyPress && (watched == ui->btnOk || watched == ui->btnCancel)) {
+        const int key = static_cast<QKeyEvent*>(event)->key();
+        if (key == Qt::Key_Return || key == Qt::Key_Enter) {
+            static_cast<QPushButton*>(watched)->click();
+            return true;
+        }
+    }
     if (event->type() != QEvent::KeyRelease || !isVisible())
         return QDialog::eventFilter(watched, event);
     auto* widget = qobject_cast<QWidget*>(watched);

@@ -16,6 +16,11 @@ class TfrmFiles;
 // this from their focus-in filters.
 void FocusCheckedItem(QObject* watched, const QFocusEvent* event);
 
+// Both dialogs are laid out in pixels for a narrow face; DejaVu Sans
+// Condensed at 10 pixels, whatever the screen's resolution, keeps every text
+// inside its control and clear of its neighbours.
+void SetDialogFont(QWidget* dialog);
+
 // The file operations dialog: copies, moves or deletes the current pane's
 // file (and, when asked, its companion files). K, M and D released while no
 // text field has the focus pick the operation, carry it out and close.

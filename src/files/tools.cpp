@@ -2,21 +2,47 @@
 #include "files/companions.h"
 #include <QDir>
 #include <QProcess>
+#include <vector>
 
 namespace {
 
-// Left to right, non-overlapping; the scan resumes after the inserted text.
-QString ReplaceAll(const QString& s, QLatin1String from, const QString& to)
+// The expansion so far: the template's own text, and the values put in,
+// which no later pass looks into.
+struct Piece {
+    QString text;
+    bool value;
+};
+using Pieces = std::vector<Piece>;
+
+void Append(Pieces& pieces, const QString& text, bool value)
 {
-    QString out;
-    qsizetype start = 0;
-    for (qsizetype hit = s.indexOf(from, 0, Qt::CaseSensitive); hit >= 0;
-         hit = s.indexOf(from, start, Qt::CaseSensitive)) {
-        out += QStringView(s).mid(start, hit - start);
-        out += to;
-        start = hit + from.size();
+    if (text.isEmpty())
+        return;
+    // Template text on both sides of an empty value joins up again.
+    if (!value && !pieces.empty() && !pieces.back().value)
+        pieces.back().text += text;
+    else
+        pieces.push_back({text, value});
+}
+
+// Left to right, non-overlapping, in the template's text only.
+Pieces ReplaceAll(const Pieces& pieces, QLatin1String macro, const QString& value)
+{
+    Pieces out;
+    for (const Piece& piece : pieces) {
+        if (piece.value) {
+            out.push_back(piece);
+            continue;
+        }
+        qsizetype start = 0;
+        for (qsizetype hit = piece.text.indexOf(macro, 0, Qt::CaseSensitive); hit >= 0;
+             hit = piece.text.indexOf(macro, start, Qt::CaseSensitive)) {
+            Append(out, piece.text.mid(start, hit - start), false);
+            Append(out, value, true);
+            start = hit + macro.size();
+        }
+        Append(out, piece.text.mid(start), false);
     }
-    out += QStringView(s).mid(start);
     return out;
 }
 
@@ -29,34 +55,17 @@ bool IsBlank(QChar c)
 
 QString ExpandToolMacros(const QString& templ, const QString& folder, const QString& name, const QString& extension)
 {
-    QString s = ReplaceAll(templ, QLatin1String("%d"), folder);
-    s = ReplaceAll(s, QLatin1String("%f"), name);
-    s = ReplaceAll(s, QLatin1String("%e"), extension);
-    s = ReplaceAll(s, QLatin1String("%p"), folder + name + QLatin1Char('.') + extension);
-    return ReplaceAll(s, QLatin1String("%%"), QStringLiteral("%"));
-}
-
-QString ToolCommandLine(const QString& path, const QString& templ, const QString& currentFolder)
-{
-    if (path.isEmpty())
-        return QString();
-    const QString folderPart = PathFolderPart(path);
-    const QString fileName = path.mid(folderPart.size());
-    const qsizetype dot = fileName.lastIndexOf(QLatin1Char('.'));
-    const QString name = dot < 0 ? fileName : fileName.left(dot);
-    const QString extension = dot < 0 ? QString() : fileName.mid(dot + 1);
-
-    // A bare name is a file of the listed folder; before any folder was
-    // chosen that is the working directory.
-    QString folder = folderPart;
-    if (folder.isEmpty())
-        folder = currentFolder.isEmpty() ? QDir::currentPath() : currentFolder;
-    folder = WithTrailingSeparator(folder);
-    // "a//b.jpg" still gives one separator at the end.
-    while (folder.size() > 1 && IsPathSeparator(folder.back()) && folder[folder.size() - 2] == folder.back())
-        folder.chop(1);
-
-    return ExpandToolMacros(templ, folder, name, extension);
+    Pieces pieces;
+    Append(pieces, templ, false);
+    pieces = ReplaceAll(pieces, QLatin1String("%d"), folder);
+    pieces = ReplaceAll(pieces, QLatin1String("%f"), name);
+    pieces = ReplaceAll(pieces, QLatin1String("%e"), extension);
+    pieces = ReplaceAll(pieces, QLatin1String("%p"), folder + name + QLatin1Char('.') + extension);
+    pieces = ReplaceAll(pieces, QLatin1String("%%"), QStringLiteral("%"));
+    QString out;
+    for (const Piece& piece : pieces)
+        out += piece.text;
+    return out;
 }
 
 SplitCommand SplitCommandLine(const QString& commandLine)
@@ -85,11 +94,45 @@ SplitCommand SplitCommandLine(const QString& commandLine)
     return split;
 }
 
+SplitCommand ToolCommand(const QString& path, const QString& templ, const QString& currentFolder)
+{
+    if (path.isEmpty())
+        return {};
+    const QString folderPart = PathFolderPart(path);
+    const QString fileName = path.mid(folderPart.size());
+    const qsizetype dot = fileName.lastIndexOf(QLatin1Char('.'));
+    const QString name = dot < 0 ? fileName : fileName.left(dot);
+    const QString extension = dot < 0 ? QString() : fileName.mid(dot + 1);
+
+    // A bare name is a file of the listed folder; before any folder was
+    // chosen that is the working directory.
+    QString folder = folderPart;
+    if (folder.isEmpty())
+        folder = currentFolder.isEmpty() ? QDir::currentPath() : currentFolder;
+    folder = WithTrailingSeparator(folder);
+    // "a//b.jpg" still gives one separator at the end.
+    while (folder.size() > 1 && IsPathSeparator(folder.back()) && folder[folder.size() - 2] == folder.back())
+        folder.chop(1);
+
+    // Splitting the expanded line instead would cut a name with blanks
+    // apart and eat its quotes.
+    const SplitCommand parts = SplitCommandLine(templ);
+    QStringList tokens;
+    for (const QString& part : QStringList{parts.program} + parts.arguments) {
+        const QString expanded = ExpandToolMacros(part, folder, name, extension);
+        if (!expanded.isEmpty())
+            tokens << expanded;
+    }
+    if (tokens.isEmpty())
+        return {};
+    return {tokens.takeFirst(), tokens};
+}
+
 bool RunTool(const QString& path, const QString& templ, const QString& currentFolder, const QString& workingDir)
 {
     if (path.isEmpty())
         return false;
-    const SplitCommand command = SplitCommandLine(ToolCommandLine(path, templ, currentFolder));
+    const SplitCommand command = ToolCommand(path, templ, currentFolder);
     if (command.program.isEmpty())
         return false;
     return QProcess::startDetached(command.program, command.arguments, workingDir);

@@ -12,10 +12,12 @@
 #include <QKeyEvent>
 #include <QLineEdit>
 #include <QMouseEvent>
+#include <QRegularExpression>
 #include <QScreen>
 #include <QStyle>
 #include <algorithm>
 #include <array>
+#include <limits>
 
 namespace {
 
@@ -80,11 +82,31 @@ void TSpinEdit::setRange(int minimum, int maximum)
     m_max = std::max(minimum, maximum);
 }
 
+std::optional<qint64> TSpinEdit::typedNumber() const
+{
+    const QString typed = text().trimmed();
+    bool ok = false;
+    const qint64 number = typed.toLongLong(&ok);
+    if (ok)
+        return number;
+    // Digits beyond any integer still make a number: the furthest one.
+    static const QRegularExpression digits(QStringLiteral("^[+-]?[0-9]+$"));
+    if (digits.match(typed).hasMatch())
+        return typed.startsWith(QLatin1Char('-')) ? std::numeric_limits<qint64>::min()
+                                                  : std::numeric_limits<qint64>::max();
+    return std::nullopt;
+}
+
 int TSpinEdit::value() const
 {
-    bool ok = false;
-    const int number = text().toInt(&ok);
-    return ok ? number : m_min;
+    const std::optional<qint64> number = typedNumber();
+    if (!number)
+        return m_min;
+    // A number in the integers is kept as typed; one beyond them can only
+    // mean the nearer bound.
+    if (*number < std::numeric_limits<int>::min() || *number > std::numeric_limits<int>::max())
+        return int(std::clamp<qint64>(*number, m_min, m_max));
+    return int(*number);
 }
 
 void TSpinEdit::setValue(int value)
@@ -131,9 +153,9 @@ void TSpinEdit::keyPressEvent(QKeyEvent* event)
 
 void TSpinEdit::focusOutEvent(QFocusEvent* event)
 {
-    const int typed = value();
-    if (std::clamp(typed, m_min, m_max) != typed)
-        setValue(typed);
+    const std::optional<qint64> typed = typedNumber();
+    if (typed && std::clamp<qint64>(*typed, m_min, m_max) != *typed)
+        setValue(int(std::clamp<qint64>(*typed, m_min, m_max)));
     QAbstractSpinBox::focusOutEvent(event);
 }
 
@@ -146,11 +168,7 @@ TfrmOptions::TfrmOptions(AppState& app, QWidget* parent)
     setWindowFlags(Qt::Dialog | Qt::CustomizeWindowHint | Qt::WindowTitleHint | Qt::WindowSystemMenuHint
                    | Qt::WindowCloseButtonHint | Qt::MSWindowsFixedSizeDialogHint);
     setFixedSize(599, 468);
-    // The layout was drawn for a narrow 8 pt face; where that face is missing
-    // a condensed one keeps the texts inside their controls.
-    QFont narrow = font();
-    narrow.setFamilies({narrow.family(), QStringLiteral("DejaVu Sans Condensed"), QStringLiteral("Liberation Sans Narrow")});
-    setFont(narrow);
+    SetDialogFont(this);
     for (QLabel* label : {ui->Label1, ui->Label2, ui->Label4, ui->Label5, ui->Label6, ui->Label7, ui->Label8,
                           ui->Label9})
         label->resize(label->sizeHint());

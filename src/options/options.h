@@ -4,6 +4,7 @@
 #include <QDialog>
 #include <functional>
 #include <memory>
+#include <optional>
 
 struct AppState;
 class QColorDialog;
@@ -17,7 +18,7 @@ class TfrmOptions;
 // only digits and signs can be typed (anything else beeps), a number out of
 // range is brought to the nearer bound only when the field loses the focus,
 // and value() reads the text as it stands (text that is no number counts as
-// the minimum).
+// the minimum, a number too large for an int as the nearer bound).
 class TSpinEdit : public QAbstractSpinBox {
     Q_OBJECT
 public:
@@ -39,6 +40,10 @@ protected:
     void focusOutEvent(QFocusEvent* event) override;
 
 private:
+    // The whole number the text holds, beyond the 64-bit range as its end;
+    // none for other text.
+    std::optional<qint64> typedNumber() const;
+
     int m_min = 0;
     int m_max = 99;
 };

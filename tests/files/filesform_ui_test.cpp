@@ -14,6 +14,7 @@
 #include <QLineEdit>
 #include <QPushButton>
 #include <QRadioButton>
+#include <QSignalSpy>
 #include <QTemporaryDir>
 #include <QTest>
 #include <gtest/gtest.h>
@@ -264,6 +265,38 @@ TEST_F(FilesDialogTest, OkCarriesOutTheSelectedItemWithPrefixAndSuffixFromTheFie
     EXPECT_EQ(store.textValue(QStringLiteral("exts")), QStringLiteral("CRW;THM;"));
     EXPECT_EQ(store.textValue(QStringLiteral("rawprefix")), QStringLiteral("e_"));
     EXPECT_EQ(store.textValue(QStringLiteral("rawsuffix")), QStringLiteral("_edit"));
+}
+
+// Enter presses the button that has the focus, once, and nothing else does.
+TEST_F(FilesDialogTest, EnterPressesOnlyTheFocusedButton)
+{
+    struct Case {
+        const char* focus;
+        Qt::Key key;
+        int finished;   // times the dialog closed
+        bool copied;
+    };
+    const Case cases[] = {
+        {"btnOk", Qt::Key_Return, 1, true},
+        {"btnOk", Qt::Key_Enter, 1, true},
+        {"btnCancel", Qt::Key_Return, 1, false},
+        {"btnCancel", Qt::Key_Enter, 1, false},
+        {"OpSelectorItem0", Qt::Key_Return, 0, false},
+        {"ckOverwrite", Qt::Key_Enter, 0, false},
+    };
+    for (const Case& c : cases) {
+        SCOPED_TRACE(std::string(c.focus) + (c.key == Qt::Key_Enter ? " Enter" : " Return"));
+        QFile::remove(dst + QStringLiteral("/IMG_0001.JPG"));
+        Open();
+        Control<QLineEdit>("DstDir")->setText(dst);
+        Control<QWidget>(c.focus)->setFocus();
+        QSignalSpy finished(dialog.get(), &QDialog::finished);
+        Press(c.key);
+        EXPECT_EQ(finished.count(), c.finished);
+        EXPECT_EQ(dialog->isVisible(), c.finished == 0);
+        EXPECT_EQ(QFile::exists(dst + QStringLiteral("/IMG_0001.JPG")), c.copied);
+        EXPECT_TRUE(QFile::exists(app.CurrentFilePath));
+    }
 }
 
 TEST_F(FilesDialogTest, BareFileNameIsTakenFromTheWorkingDirectory)

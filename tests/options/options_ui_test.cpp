@@ -4,15 +4,18 @@
 #include "app/appstate.h"
 #include "app/formstorage.h"
 #include "app/mainsettings.h"
+#include "files/filesform.h"
 #include "options/options.h"
 
 #include <QApplication>
 #include <QCheckBox>
 #include <QFile>
 #include <QFrame>
+#include <QLabel>
 #include <QLineEdit>
 #include <QPushButton>
 #include <QRadioButton>
+#include <QStyle>
 #include <QTemporaryDir>
 #include <QTest>
 #include <gtest/gtest.h>
@@ -262,7 +265,12 @@ INSTANTIATE_TEST_SUITE_P(Typed, SizeField,
                                            SizeCase{"+12", "+12", 12, 12},
                                            // no whole number: counts as 1, the text stays
                                            SizeCase{"-", "-", 1, 1}, SizeCase{"", "", 1, 1},
-                                           SizeCase{"99999999999", "99999999999", 1, 1}));
+                                           // too large for an int: the nearer bound, also with the focus
+                                           SizeCase{"99999999999", "100000", 100000, 100000},
+                                           SizeCase{"2147483648", "100000", 100000, 100000},
+                                           SizeCase{"2147483647", "100000", 100000, 2147483647},
+                                           SizeCase{"-99999999999", "1", 1, 1},
+                                           SizeCase{"123456789012345678901234", "100000", 100000, 100000}));
 
 TEST_F(OptionsDialogTest, SizeFieldRefusesOtherCharactersAndStepsByOne)
 {
@@ -364,6 +372,82 @@ TEST_F(OptionsDialogTest, TabOrderVisitsTheSelectedRadioItems)
             focus = spin;
         EXPECT_EQ(focus->objectName().toStdString(), name);
     }
+}
+
+// The text as drawn: "&x" shows x underlined, "&&" one ampersand.
+QString Drawn(const QString& text, bool mnemonic)
+{
+    QString out;
+    for (qsizetype i = 0; i < text.size(); ++i) {
+        if (mnemonic && text[i] == QLatin1Char('&') && i + 1 < text.size())
+            ++i;
+        out += text[i];
+    }
+    return out;
+}
+
+// Every label, check box, radio item and button of both dialogs shows its whole
+// text inside its own rectangle, clear of the controls beside it, in the
+// font and style the dialogs really use.
+TEST(DialogTexts, FitTheirControlsAndStayClearOfTheirNeighbours)
+{
+    AppState app;
+    TfrmFiles files(app);
+    TfrmOptions options(app);
+    int checked = 0;
+    for (QDialog* dialog : {static_cast<QDialog*>(&files), static_cast<QDialog*>(&options)}) {
+        dialog->ensurePolished();
+        for (QWidget* w : dialog->findChildren<QWidget*>()) {
+            if (w->window() != dialog)   // the colour picker is a window of its own
+                continue;
+            const QStyle* style = w->style();
+            QString text;
+            bool mnemonic = true;
+            int lead = 0;   // indicator and gap in front of the text, or a button's margin on each side
+            Qt::Alignment alignment = Qt::AlignLeft | Qt::AlignVCenter;
+            if (auto* label = qobject_cast<QLabel*>(w)) {
+                text = label->text();
+                mnemonic = label->buddy() != nullptr;
+                alignment = label->alignment();
+            } else if (auto* radio = qobject_cast<QRadioButton*>(w)) {
+                text = radio->text();
+                lead = style->pixelMetric(QStyle::PM_ExclusiveIndicatorWidth, nullptr, w)
+                       + style->pixelMetric(QStyle::PM_RadioButtonLabelSpacing, nullptr, w);
+            } else if (auto* box = qobject_cast<QCheckBox*>(w)) {
+                text = box->text();
+                lead = style->pixelMetric(QStyle::PM_IndicatorWidth, nullptr, w)
+                       + style->pixelMetric(QStyle::PM_CheckBoxLabelSpacing, nullptr, w);
+            } else if (auto* button = qobject_cast<QPushButton*>(w)) {
+                text = button->text();
+                lead = style->pixelMetric(QStyle::PM_ButtonMargin, nullptr, w);
+                alignment = Qt::AlignCenter;
+            } else {
+                continue;
+            }
+            const QFontMetrics metrics(w->font());
+            const QStringList lines = Drawn(text, mnemonic).split(QLatin1Char('\n'));
+            int width = 0;
+            for (const QString& line : lines)
+                width = std::max(width, metrics.horizontalAdvance(line));
+            const int height = int(lines.size() - 1) * metrics.lineSpacing() + metrics.height();
+            const bool button = qobject_cast<QPushButton*>(w) != nullptr;
+            const QRect room = w->geometry().adjusted(lead, 0, button ? -lead : 0, 0);
+            const QRect area = QStyle::alignedRect(w->layoutDirection(), alignment, QSize(width, height), room);
+            const std::string name = w->objectName().toStdString();
+            ++checked;
+
+            EXPECT_LE(width, room.width()) << name << ": " << text.toStdString();
+            EXPECT_LE(height, room.height()) << name << ": " << lines.size() << " lines";
+            EXPECT_TRUE(w->parentWidget()->rect().contains(area)) << name;
+            for (QWidget* sibling : w->parentWidget()->findChildren<QWidget*>(Qt::FindDirectChildrenOnly)) {
+                if (sibling != w && !sibling->isHidden()) {
+                    EXPECT_FALSE(area.intersects(sibling->geometry()))
+                        << name << " runs under " << sibling->objectName().toStdString();
+                }
+            }
+        }
+    }
+    EXPECT_EQ(checked, 12 + 18);   // every text-bearing control of both dialogs was looked at
 }
 
 }  // namespace
