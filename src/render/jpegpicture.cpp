@@ -248,7 +248,7 @@ const QImage& TJPEGPicture::image()
                             .arg(m_height)
                             .arg(m_denom)
                             .toStdString());
-    QImage image(m_width, m_height, format);
+    QImage image = m_allocator ? m_allocator(QSize(m_width, m_height), format) : QImage(m_width, m_height, format);
     if (image.isNull())
         throw UserError(QStringLiteral("Not enough memory to show a picture of %1 x %2 pixels.")
                             .arg(m_width)
