@@ -47,6 +47,7 @@ struct BufferPool::State {
     // than a quarter of it, else maps a new one.
     Buffer take(size_t bytes)
     {
+        bytes = (bytes + kHugePage - 1) / kHugePage * kHugePage;
         {
             std::lock_guard lock(mutex);
             auto best = kept.end();

@@ -82,7 +82,14 @@ TEST(DecodeCache, InsertOfAHeldKeyReturnsTheHeldPhotoAndMakeRoomSaysWhetherItFit
 
 TEST(BufferPool, ReusesAFreedBufferThatFitsAndKeepsNoMoreThanItsBound)
 {
-    // 2000 x 1000 RGB: 6,000,000 bytes, kept as 6 MiB (three huge pages).
+    // Pictures of any size come back to the same buffer: 6,000,000 bytes
+    // (kept as 6 MiB, three huge pages), 4,500,000 and 1,125,000 bytes.
+    for (const QSize size : {QSize(2000, 1000), QSize(1500, 1000), QSize(750, 500)}) {
+        BufferPool pool;
+        const uchar* first = pool.allocate(size, QImage::Format_RGB888).constBits();
+        EXPECT_EQ(pool.allocate(size, QImage::Format_RGB888).constBits(), first) << size.width();
+        EXPECT_EQ(pool.freshAllocations(), 1) << size.width();
+    }
     BufferPool pool(13 << 20);
     const QSize big(2000, 1000);
     const uchar* first;
