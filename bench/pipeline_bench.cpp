@@ -14,6 +14,8 @@
 
 #include <QTemporaryDir>
 
+#include <atomic>
+#include <thread>
 #include <vector>
 
 #include <jpeglib.h>
@@ -85,12 +87,21 @@ void BM_PipelineGetMany(benchmark::State& state, int code)
         QFile::link(Bench24MPPath(), name);
         requests.push_back({name, code, kMaxSize});
     }
-    DecodePipeline pipeline;
+    // How the decodes were shared between the calling thread and the workers.
+    const std::thread::id caller = std::this_thread::get_id();
+    std::atomic<int> onCaller{0}, all{0};
+    DecodePipeline::Options options;
+    options.beforeDecode = [&](const QString&) {
+        ++all;
+        onCaller += std::this_thread::get_id() == caller ? 1 : 0;
+    };
+    DecodePipeline pipeline(options);
     pipeline.getMany(requests);
     for (auto _ : state) {
         pipeline.clearCache();
         benchmark::DoNotOptimize(pipeline.getMany(requests).data());
     }
+    state.counters["caller_share"] = double(onCaller) / all;
 }
 
 } // namespace

@@ -74,8 +74,13 @@ bool DecodeCache::makeRoom(qint64 bytes)
 {
     std::vector<std::shared_ptr<const DecodedPhoto>> dropped;
     std::lock_guard lock(m_mutex);
+    qint64 held = 0;
+    for (const auto& p : m_lru)
+        held += p.use_count() > 1 ? p->costBytes() : 0;
+    if (held + bytes > m_budget)
+        return false;   // pushing photos out would not be enough: keep them
     evictLocked(bytes, nullptr, &dropped);
-    return m_used + bytes <= m_budget;
+    return true;
 }
 
 std::shared_ptr<const DecodedPhoto> DecodeCache::insert(std::shared_ptr<const DecodedPhoto> photo)

@@ -27,7 +27,8 @@ public:
     std::optional<QSize> fullSize(const FileIdentity& identity) const;
 
     // Pushes out the least recently used photos nobody else holds until
-    // `bytes` more fit in the budget; false if they cannot.
+    // `bytes` more fit in the budget; false, pushing out nothing, if even
+    // that would not make them fit.
     bool makeRoom(qint64 bytes);
     // Adds the photo as the most recently used and makes room behind it (it
     // stays even if it alone exceeds the budget). When the same identity and

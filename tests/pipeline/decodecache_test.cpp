@@ -72,9 +72,10 @@ TEST(DecodeCache, InsertOfAHeldKeyReturnsTheHeldPhotoAndMakeRoomSaysWhetherItFit
     const auto a = cache.insert(Photo('A'));
     EXPECT_EQ(cache.insert(Photo('A')), a);
     cache.insert(Photo('B'));
-    EXPECT_TRUE(cache.makeRoom(2000));    // B goes, A is held
+    EXPECT_FALSE(cache.makeRoom(2500));   // A is held: B would go for nothing
+    EXPECT_EQ(cache.count(), 2);
+    EXPECT_TRUE(cache.makeRoom(2000));    // B goes
     EXPECT_EQ(cache.count(), 1);
-    EXPECT_FALSE(cache.makeRoom(2500));
     cache.remove(QStringLiteral("A"));
     EXPECT_EQ(cache.usedBytes(), 0);
     EXPECT_GE(DecodeCache::DefaultBudget(), qint64(512) << 20);
