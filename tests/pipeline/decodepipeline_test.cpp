@@ -196,6 +196,7 @@ TEST(DecodePipeline, LookAheadFillsTheCacheAndAGetWaitsForItsRunningDecode)
     Gate gate;
     gate.hold = "a.jpg";
     DecodePipeline::Options options;
+    options.threads = 1;   // a before b
     options.beforeDecode = [&](const QString& path) { gate.enter(path); };
     DecodePipeline pipeline(options);
     pipeline.lookAhead({{a, 1, 0}, {b, 5, 500}});
