@@ -1,7 +1,8 @@
-// Decoding and overlay costs on a 24 megapixel photo. BM_RawDecode is the
-// yardstick: libjpeg used directly with the settings the viewer uses (DCT
-// scale, float IDCT, block smoothing), into a plain buffer. BM_PictureDecode
-// is the same decode through TJPEGPicture and should match it.
+// Decoding and overlay costs on a 24 megapixel photo. BM_RawDecode is
+// libjpeg used directly with the settings the viewer uses (DCT scale, float
+// IDCT, block smoothing) into a fresh whole-picture buffer: against
+// BM_StreamDecode it shows what mapping new picture memory costs.
+// BM_PictureDecode is the same decode through TJPEGPicture.
 
 #include "benchdata.h"
 

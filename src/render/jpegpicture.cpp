@@ -315,7 +315,7 @@ const QImage& TJPEGPicture::image()
 void TJPEGPicture::decode()
 {
     const QImage::Format format = m_grey ? QImage::Format_Indexed8 : QImage::Format_RGB888;
-    QImage image(m_width, m_height, format);
+    QImage image = m_allocator ? m_allocator(QSize(m_width, m_height), format) : QImage(m_width, m_height, format);
     if (image.isNull())
         ThrowOutOfMemory(m_path);
     if (m_grey) {

@@ -4,6 +4,8 @@
 #include <QSize>
 #include <QString>
 
+#include <functional>
+
 // A JPEG photo decoded by libjpeg at a DCT scale of 1/1, 1/2, 1/4 or 1/8.
 // The compressed bytes stay in memory; the pixels are decoded lazily when
 // the size or the pixels are first asked for, and discarded when the scale
@@ -33,6 +35,11 @@ public:
     // whose pixels and (for a progressive or multi-scan file) full-size
     // coefficient buffer together would take more than 1 GiB.
     const QImage& image();
+    // Where image() puts the pixels: by default a fresh QImage(size, format);
+    // a caller may hand out reused memory instead. A null image counts as
+    // running out of memory.
+    using ImageAllocator = std::function<QImage(QSize, QImage::Format)>;
+    void setImageAllocator(ImageAllocator allocator) { m_allocator = std::move(allocator); }
     bool isDecoded() const { return !m_image.isNull(); }
     // The file's bytes as read, for readers that need more than the pixels.
     const QByteArray& data() const { return m_data; }
@@ -51,4 +58,5 @@ private:
     bool m_cmyk = false;             // CMYK or YCCK, converted to RGB
     QSize m_sizes[4];                // output size at 1/1, 1/2, 1/4, 1/8
     QImage m_image;
+    ImageAllocator m_allocator;
 };

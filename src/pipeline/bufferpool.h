@@ -1,0 +1,36 @@
+#pragma once
+#include <QImage>
+#include <QSize>
+
+#include <memory>
+
+// Picture buffers that outlive the pictures in them. A 24-megapixel photo
+// at 1:1 takes 72 MB; memory fresh from the system is mapped page by page
+// as the decoder first writes it, which costs about as much as the decode.
+// Freed buffers are kept (up to keepBytes in all, oldest dropped first) and
+// handed out again for a picture that fits. Small pictures are not pooled.
+// Thread-safe; pictures may outlive the pool (their buffers are then freed).
+class BufferPool {
+public:
+    static constexpr qint64 kDefaultKeepBytes = qint64(256) << 20;
+    static constexpr qint64 kDefaultMinBytes = qint64(1) << 20;
+
+    explicit BufferPool(qint64 keepBytes = kDefaultKeepBytes, qint64 minPooledBytes = kDefaultMinBytes);
+    ~BufferPool();
+    BufferPool(const BufferPool&) = delete;
+    BufferPool& operator=(const BufferPool&) = delete;
+
+    // A picture of the given size and format, uninitialised; a null image
+    // when the memory cannot be had.
+    QImage allocate(QSize size, QImage::Format format);
+
+    qint64 keptBytes() const;     // in freed buffers waiting for reuse
+    int keptCount() const;
+    qint64 freshAllocations() const;   // buffers taken from the system so far
+
+    struct State;
+
+private:
+    std::shared_ptr<State> m_state;
+    qint64 m_minBytes;
+};

@@ -1,0 +1,17 @@
+#include "pipeline/decodedphoto.h"
+
+#include <QFile>
+
+#include <sys/stat.h>
+
+bool StatFileIdentity(const QString& path, FileIdentity* identity)
+{
+    struct stat st;
+    if (path.isEmpty() || ::stat(QFile::encodeName(path).constData(), &st) != 0 || !S_ISREG(st.st_mode))
+        return false;
+    identity->path = path;
+    identity->size = st.st_size;
+    identity->mtimeNs = qint64(st.st_mtim.tv_sec) * 1000000000 + st.st_mtim.tv_nsec;
+    identity->inode = st.st_ino;
+    return true;
+}

@@ -1,0 +1,41 @@
+#pragma once
+#include <QByteArray>
+#include <QImage>
+#include <QSize>
+#include <QString>
+
+#include <tuple>
+
+// What a file was when it was read: a file changed on disk (another size,
+// another modification time, or another file put in its place) no longer
+// matches and is read again.
+struct FileIdentity {
+    QString path;
+    qint64 size = -1;
+    qint64 mtimeNs = 0;   // modification time in nanoseconds since the epoch
+    quint64 inode = 0;
+
+    auto tied() const { return std::tie(path, size, mtimeNs, inode); }
+    bool operator==(const FileIdentity& o) const { return tied() == o.tied(); }
+    bool operator<(const FileIdentity& o) const { return tied() < o.tied(); }
+};
+
+// The identity of a regular file; false when the name cannot be looked up
+// or is not a regular file (a FIFO or device is never read ahead).
+bool StatFileIdentity(const QString& path, FileIdentity* identity);
+
+// A photo decoded at one DCT scale, shared read-only between the cache and
+// the panes that show it. Bitmaps (BMP, ICO) have no JPEG bytes and are
+// always at 1:1.
+struct DecodedPhoto {
+    FileIdentity identity;
+    QByteArray bytes;   // the JPEG file as read; the EXIF block is read from it
+    QImage image;       // at 1:denom
+    QSize fullSize;     // at 1:1
+    int denom = 1;
+    bool grey = false;
+    bool jpeg = true;
+
+    // Memory the photo holds: its pixels and its file bytes.
+    qint64 costBytes() const { return image.sizeInBytes() + bytes.size(); }
+};

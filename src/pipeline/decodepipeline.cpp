@@ -1,0 +1,347 @@
+#include "pipeline/decodepipeline.h"
+
+#include "app/usererror.h"
+#include "render/jpegpicture.h"
+#include "render/scaling.h"
+
+#include <QFileInfo>
+#include <QImageReader>
+
+#include <algorithm>
+
+namespace {
+
+enum class Kind { Jpeg, Bitmap, Unknown };
+
+Kind KindOf(const QString& path)
+{
+    // .jpe and .jfif are offered by the file list, so they decode too.
+    const QString ext = QFileInfo(path).suffix().toLower();
+    if (ext == QLatin1String("jpg") || ext == QLatin1String("jpeg") || ext == QLatin1String("jpe")
+        || ext == QLatin1String("jfif"))
+        return Kind::Jpeg;
+    if (ext == QLatin1String("bmp") || ext == QLatin1String("ico"))
+        return Kind::Bitmap;
+    return Kind::Unknown;
+}
+
+} // namespace
+
+struct DecodePipeline::Job {
+    bool done = false;
+    bool stale = false;   // the file was invalidated while it decoded
+    std::shared_ptr<const DecodedPhoto> photo;
+    std::exception_ptr error;
+};
+
+DecodePipeline::DecodePipeline() : DecodePipeline(Options()) {}
+
+DecodePipeline::DecodePipeline(Options options)
+    : m_options(std::move(options)),
+      m_pool(std::min(m_options.poolBytes, m_options.budgetBytes / 2)),
+      m_cache(m_options.budgetBytes - std::min(m_options.poolBytes, m_options.budgetBytes / 2))
+{
+    int threads = m_options.threads;
+    if (threads <= 0)
+        threads = std::max(1, int(std::thread::hardware_concurrency()) - 1);
+    for (int i = 0; i < threads; ++i)
+        m_workers.emplace_back([this] { workerLoop(); });
+}
+
+DecodePipeline::~DecodePipeline()
+{
+    {
+        std::lock_guard lock(m_mutex);
+        m_stop = true;
+        m_ahead.clear();
+        m_urgent.clear();
+    }
+    m_wake.notify_all();
+    for (std::thread& t : m_workers)
+        t.join();
+}
+
+std::shared_ptr<const DecodedPhoto> DecodePipeline::cachedLocked(const FileIdentity& id, int scaleCode, int maxSize)
+{
+    int denom = 1;
+    switch (KindOf(id.path)) {
+    case Kind::Unknown:
+        return nullptr;
+    case Kind::Bitmap:
+        break;
+    case Kind::Jpeg:
+        if (scaleCode == ScaleFit) {
+            const std::optional<QSize> full = m_cache.fullSize(id);
+            if (!full)
+                return nullptr;
+            denom = FitDecoderDenom(*full, maxSize);
+        } else {
+            denom = DecoderScale(scaleCode);
+        }
+        break;
+    }
+    return m_cache.find(id, denom);
+}
+
+std::shared_ptr<const DecodedPhoto> DecodePipeline::decode(const QString& path, const FileIdentity* id, int scaleCode,
+                                                           int maxSize, bool mayExceedBudget)
+{
+    ++m_decodes;
+    if (m_options.beforeDecode)
+        m_options.beforeDecode(path);
+    auto photo = std::make_shared<DecodedPhoto>();
+    if (id)
+        photo->identity = *id;
+    else
+        photo->identity.path = path;
+    switch (KindOf(path)) {
+    case Kind::Jpeg: {
+        // The same steps, in the same order, as a pane load always took, so
+        // the same file fails with the same message.
+        TJPEGPicture jpeg = TJPEGPicture::fromFile(path);
+        const QSize full(jpeg.fullWidth(), jpeg.fullHeight());
+        const int denom = scaleCode == ScaleFit ? FitDecoderDenom(full, maxSize) : DecoderScale(scaleCode);
+        jpeg.setScaleDenom(denom);
+        if (id && scaleCode == ScaleFit)
+            if (auto hit = m_cache.find(*id, denom))
+                return hit;   // held at this denominator under a fixed scale
+        // Room first, so that a buffer pushed out now is the one reused.
+        const qint64 rowBytes = (qint64(jpeg.width()) * (jpeg.isGreyscale() ? 1 : 3) + 3) / 4 * 4;
+        if (!m_cache.makeRoom(rowBytes * jpeg.height() + jpeg.data().size()) && !mayExceedBudget)
+            return nullptr;
+        jpeg.setImageAllocator([this](QSize size, QImage::Format format) { return m_pool.allocate(size, format); });
+        photo->image = jpeg.image();
+        photo->bytes = jpeg.data();
+        photo->fullSize = full;
+        photo->denom = denom;
+        photo->grey = jpeg.isGreyscale();
+        photo->jpeg = true;
+        break;
+    }
+    case Kind::Bitmap: {
+        QImageReader reader(path);
+        photo->image = reader.read();
+        if (photo->image.isNull())
+            throw UserError(QStringLiteral("Cannot read the picture \"%1\": %2")
+                                .arg(path, reader.errorString()).toStdString());
+        photo->fullSize = photo->image.size();
+        photo->grey = photo->image.isGrayscale();
+        photo->jpeg = false;
+        break;
+    }
+    case Kind::Unknown:
+        throw UserError(QStringLiteral("Unknown picture file extension (.%1)").arg(QFileInfo(path).suffix()).toStdString());
+    }
+    return photo;
+}
+
+void DecodePipeline::finishJob(const JobKey& key, const std::shared_ptr<Job>& job,
+                               std::shared_ptr<const DecodedPhoto> photo, std::exception_ptr error)
+{
+    {
+        std::lock_guard lock(m_mutex);
+        if (photo && !job->stale)
+            photo = m_cache.insert(std::move(photo));
+        job->photo = std::move(photo);
+        job->error = error;
+        job->done = true;
+        if (auto it = m_running.find(key); it != m_running.end() && it->second == job)
+            m_running.erase(it);
+    }
+    m_changed.notify_all();
+}
+
+std::shared_ptr<const DecodedPhoto> DecodePipeline::get(const QString& path, int scaleCode, int maxSize)
+{
+    scaleCode = NormaliseScaleCode(scaleCode);
+    if (scaleCode != ScaleFit)
+        maxSize = 0;
+    FileIdentity id;
+    if (!StatFileIdentity(path, &id))
+        return decode(path, nullptr, scaleCode, maxSize, true);   // fails as a load would; never cached
+    const JobKey key{id, scaleCode, maxSize};
+    std::unique_lock lock(m_mutex);
+    for (;;) {
+        if (auto hit = cachedLocked(id, scaleCode, maxSize))
+            return hit;
+        auto it = m_running.find(key);
+        if (it == m_running.end() || it->second->stale)
+            break;
+        // Decoding on another thread right now: wait for it rather than decode twice.
+        const std::shared_ptr<Job> job = it->second;
+        m_changed.wait(lock, [&] { return job->done; });
+        if (job->error)
+            std::rethrow_exception(job->error);
+        if (job->photo)
+            return job->photo;
+        // A look-ahead that gave up for the budget: decode here.
+    }
+    const auto job = std::make_shared<Job>();
+    m_running[key] = job;
+    lock.unlock();
+    std::shared_ptr<const DecodedPhoto> photo;
+    std::exception_ptr error;
+    try {
+        photo = decode(path, &id, scaleCode, maxSize, true);
+    } catch (...) {
+        error = std::current_exception();
+    }
+    finishJob(key, job, photo, error);
+    if (error)
+        std::rethrow_exception(error);
+    return job->photo;
+}
+
+std::vector<DecodeResult> DecodePipeline::getMany(const std::vector<DecodeRequest>& requests)
+{
+    struct Batch {
+        std::mutex mutex;
+        std::condition_variable done;
+        std::vector<DecodeRequest> requests;
+        std::vector<DecodeResult> results;
+        std::vector<size_t> todo;
+        size_t next = 0;
+        size_t pending = 0;
+        std::exception_ptr failure;   // anything but a UserError
+    };
+    auto batch = std::make_shared<Batch>();
+    batch->requests = requests;
+    batch->results.resize(requests.size());
+    for (size_t i = 0; i < requests.size(); ++i) {
+        batch->results[i].photo = cached(requests[i]);
+        if (!batch->results[i].ok())
+            batch->todo.push_back(i);
+    }
+    batch->pending = batch->todo.size();
+
+    auto work = [this, batch] {
+        for (;;) {
+            size_t i;
+            {
+                std::lock_guard lock(batch->mutex);
+                if (batch->next == batch->todo.size())
+                    return;
+                i = batch->todo[batch->next++];
+            }
+            DecodeResult result;
+            std::exception_ptr failure;
+            try {
+                result.photo = get(batch->requests[i]);
+            } catch (const UserError& e) {
+                result.error = QString::fromUtf8(e.what());
+            } catch (...) {
+                failure = std::current_exception();
+            }
+            std::lock_guard lock(batch->mutex);
+            batch->results[i] = std::move(result);
+            if (failure && !batch->failure)
+                batch->failure = failure;
+            if (--batch->pending == 0)
+                batch->done.notify_all();
+        }
+    };
+    // The calling thread decodes too; the workers take the rest.
+    const size_t helpers = std::min(batch->todo.size(), m_workers.size() + 1);
+    if (helpers > 1) {
+        {
+            std::lock_guard lock(m_mutex);
+            for (size_t i = 1; i < helpers; ++i)
+                m_urgent.push_back(work);
+        }
+        m_wake.notify_all();
+    }
+    work();
+    std::unique_lock lock(batch->mutex);
+    batch->done.wait(lock, [&] { return batch->pending == 0; });
+    if (batch->failure)
+        std::rethrow_exception(batch->failure);
+    return batch->results;
+}
+
+void DecodePipeline::lookAhead(const std::vector<DecodeRequest>& requests)
+{
+    {
+        std::lock_guard lock(m_mutex);
+        m_ahead.assign(requests.begin(), requests.end());
+    }
+    m_wake.notify_all();
+    m_changed.notify_all();   // an emptied queue may end a wait
+}
+
+void DecodePipeline::invalidate(const QString& path)
+{
+    std::lock_guard lock(m_mutex);
+    for (auto& [key, job] : m_running)
+        if (key.identity.path == path)
+            job->stale = true;
+    m_cache.remove(path);
+}
+
+std::shared_ptr<const DecodedPhoto> DecodePipeline::cached(const DecodeRequest& r)
+{
+    const int scaleCode = NormaliseScaleCode(r.scaleCode);
+    FileIdentity id;
+    if (!StatFileIdentity(r.path, &id))
+        return nullptr;
+    std::lock_guard lock(m_mutex);
+    return cachedLocked(id, scaleCode, r.maxSize);
+}
+
+void DecodePipeline::waitForLookAhead()
+{
+    std::unique_lock lock(m_mutex);
+    m_changed.wait(lock, [&] { return m_ahead.empty() && m_aheadRunning == 0; });
+}
+
+void DecodePipeline::runLookAhead(const DecodeRequest& r)
+{
+    const int scaleCode = NormaliseScaleCode(r.scaleCode);
+    const int maxSize = scaleCode == ScaleFit ? r.maxSize : 0;
+    FileIdentity id;
+    if (!StatFileIdentity(r.path, &id))
+        return;
+    const JobKey key{id, scaleCode, maxSize};
+    const auto job = std::make_shared<Job>();
+    {
+        std::lock_guard lock(m_mutex);
+        if (cachedLocked(id, scaleCode, maxSize))
+            return;
+        if (auto it = m_running.find(key); it != m_running.end() && !it->second->stale)
+            return;
+        m_running[key] = job;
+    }
+    std::shared_ptr<const DecodedPhoto> photo;
+    std::exception_ptr error;
+    try {
+        photo = decode(r.path, &id, scaleCode, maxSize, false);
+    } catch (...) {
+        error = std::current_exception();   // for a get waiting on it; the look-ahead itself says nothing
+    }
+    finishJob(key, job, std::move(photo), error);
+}
+
+void DecodePipeline::workerLoop()
+{
+    std::unique_lock lock(m_mutex);
+    for (;;) {
+        m_wake.wait(lock, [&] { return m_stop || !m_urgent.empty() || !m_ahead.empty(); });
+        if (m_stop)
+            return;
+        if (!m_urgent.empty()) {
+            const std::function<void()> task = std::move(m_urgent.front());
+            m_urgent.pop_front();
+            lock.unlock();
+            task();
+            lock.lock();
+            continue;
+        }
+        const DecodeRequest request = std::move(m_ahead.front());
+        m_ahead.pop_front();
+        ++m_aheadRunning;
+        lock.unlock();
+        runLookAhead(request);
+        lock.lock();
+        --m_aheadRunning;
+        m_changed.notify_all();
+    }
+}

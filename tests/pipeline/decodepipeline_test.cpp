@@ -1,0 +1,259 @@
+#include "pipeline/decodepipeline.h"
+
+#include "app/usererror.h"
+#include "jpegwriter.h"
+#include "render/jpegpicture.h"
+
+#include <gtest/gtest.h>
+
+#include <QFile>
+#include <QTemporaryDir>
+
+#include <chrono>
+#include <future>
+#include <set>
+#include <thread>
+
+#include <fcntl.h>
+#include <jerror.h>
+#include <sys/stat.h>
+
+namespace {
+
+QByteArray Jpeg(int width = 640, int height = 480, unsigned seed = 1)
+{
+    JpegSpec desc;
+    desc.width = width;
+    desc.height = height;
+    desc.seed = seed;
+    return MakeJpeg(desc);
+}
+
+struct Folder {
+    QTemporaryDir dir;
+    QString put(const QString& name, const QByteArray& bytes)
+    {
+        QFile f(dir.filePath(name));
+        EXPECT_TRUE(f.open(QIODevice::WriteOnly) && f.write(bytes) == bytes.size());
+        return f.fileName();
+    }
+};
+
+template <typename F>
+std::string ErrorText(F&& f)
+{
+    try {
+        f();
+    } catch (const UserError& e) {
+        return e.what();
+    }
+    return "(no error)";
+}
+
+// Holds the first decode of `path` until released; records every decode.
+struct Gate {
+    std::mutex mutex;
+    std::condition_variable cv;
+    std::vector<QString> decoded;
+    QString hold;
+    bool open = false;
+    void enter(const QString& path)
+    {
+        std::unique_lock lock(mutex);
+        decoded.push_back(QFileInfo(path).fileName());
+        cv.notify_all();
+        if (path.endsWith(hold))
+            cv.wait(lock, [&] { return open; });
+    }
+    void waitFor(size_t count)
+    {
+        std::unique_lock lock(mutex);
+        cv.wait(lock, [&] { return decoded.size() >= count; });
+    }
+    void release()
+    {
+        std::lock_guard lock(mutex);
+        open = true;
+        cv.notify_all();
+    }
+};
+
+struct ScaleRow {
+    int code, maxSize, denom;
+    QSize size;
+};
+
+class PipelineScale : public testing::TestWithParam<ScaleRow> {};
+
+TEST_P(PipelineScale, DecodesOnceAtTheScaleAndSharesThePhoto)
+{
+    const ScaleRow r = GetParam();
+    Folder folder;
+    const QByteArray bytes = Jpeg();
+    const QString path = folder.put("a.jpg", bytes);
+    DecodePipeline pipeline;
+    const auto photo = pipeline.get(path, r.code, r.maxSize);
+    EXPECT_EQ(photo->denom, r.denom);
+    EXPECT_EQ(photo->image.size(), r.size);
+    EXPECT_EQ(photo->fullSize, QSize(640, 480));
+    EXPECT_EQ(photo->bytes, bytes);
+    TJPEGPicture direct(bytes);
+    direct.setScaleDenom(r.denom);
+    EXPECT_TRUE(photo->image == direct.image());
+    EXPECT_EQ(pipeline.get(path, r.code, r.maxSize), photo);
+    EXPECT_EQ(pipeline.decodeCount(), 1);
+}
+
+INSTANTIATE_TEST_SUITE_P(Codes, PipelineScale,
+    testing::Values(ScaleRow{1, 0, 1, {640, 480}}, ScaleRow{2, 0, 2, {320, 240}}, ScaleRow{3, 0, 8, {80, 60}},
+                    ScaleRow{4, 0, 4, {160, 120}}, ScaleRow{5, 639, 2, {320, 240}}, ScaleRow{5, 640, 1, {640, 480}},
+                    ScaleRow{0, 0, 1, {640, 480}}, ScaleRow{9, 0, 1, {640, 480}}),
+    [](const testing::TestParamInfo<ScaleRow>& info) {
+        return "code" + std::to_string(info.param.code) + "max" + std::to_string(info.param.maxSize);
+    });
+
+TEST(DecodePipeline, AFitFindsTheDenominatorItNeedsUnderAFixedScale)
+{
+    Folder folder;
+    const QString path = folder.put("a.jpg", Jpeg());
+    DecodePipeline pipeline;
+    const auto half = pipeline.get(path, 2, 0);
+    EXPECT_EQ(pipeline.get(path, 5, 500), half);
+    EXPECT_EQ(pipeline.decodeCount(), 1);
+}
+
+TEST(DecodePipeline, AChangedFileIsReadAgain)
+{
+    Folder folder;
+    const QString path = folder.put("a.jpg", Jpeg());
+    DecodePipeline pipeline;
+    const auto first = pipeline.get(path, 1, 0);
+    struct {
+        const char* change;
+        std::function<void()> apply;
+        int decodes;   // after the change and one get
+    } rows[] = {
+        {"nothing", [] {}, 1},
+        {"modification time", [&] {
+             const timespec times[2] = {{0, UTIME_OMIT}, {1234567890, 5}};
+             ASSERT_EQ(::utimensat(AT_FDCWD, QFile::encodeName(path).constData(), times, 0), 0);
+         }, 2},
+        {"size", [&] { folder.put("a.jpg", Jpeg(640, 480, 2)); }, 3},
+        {"invalidated", [&] { pipeline.invalidate(path); }, 4},
+    };
+    for (const auto& row : rows) {
+        row.apply();
+        const auto photo = pipeline.get(path, 1, 0);
+        EXPECT_EQ(pipeline.decodeCount(), row.decodes) << row.change;
+    }
+    EXPECT_EQ(pipeline.cache().count(), 1) << "stale copies leave the cache";
+}
+
+TEST(DecodePipeline, AFailingFileFailsEveryTimeUntilRepaired)
+{
+    Folder folder;
+    const QByteArray good = Jpeg();
+    const int sof = FindMarker(good, 0xC0);
+    const QString missing = folder.dir.filePath("gone.jpg");
+    struct {
+        QString path;
+        std::string error;
+    } rows[] = {
+        {missing, "Cannot open the file \"" + missing.toStdString() + "\": No such file or directory"},
+        // SOF0: FF C0, length (2), precision (1), height (2): a height of 0.
+        {folder.put("b.jpg", CorruptAt(CorruptAt(good, sof + 5, 0), sof + 6, 0)),
+         "JPEG error #" + std::to_string(JERR_EMPTY_IMAGE)},
+        {folder.put("c.txt", good), "Unknown picture file extension (.txt)"},
+    };
+    DecodePipeline pipeline;
+    for (const auto& row : rows) {
+        EXPECT_EQ(ErrorText([&] { pipeline.get(row.path, 1, 0); }), row.error);
+        EXPECT_EQ(ErrorText([&] { pipeline.get(row.path, 1, 0); }), row.error) << "not cached";
+    }
+    EXPECT_EQ(pipeline.decodeCount(), 6);
+    folder.put("gone.jpg", good);
+    folder.put("b.jpg", good);
+    EXPECT_EQ(pipeline.get(missing, 1, 0)->image.size(), QSize(640, 480));
+    EXPECT_EQ(pipeline.get(rows[1].path, 1, 0)->image.size(), QSize(640, 480));
+
+    // Several at once: one answer per request, in order.
+    const auto results = pipeline.getMany({{rows[2].path, 1, 0}, {missing, 5, 500}, {rows[0].path, 4, 0},
+                                           {folder.put("d.jpg", good), 1, 0}, {missing, 2, 0}});
+    ASSERT_EQ(results.size(), 5u);
+    EXPECT_EQ(results[0].error.toStdString(), rows[2].error);
+    EXPECT_EQ(results[1].photo->denom, 2);
+    EXPECT_EQ(results[1].photo, results[4].photo);
+    EXPECT_EQ(results[2].photo->denom, 4);
+    EXPECT_EQ(results[3].photo->denom, 1);
+    for (int i : {1, 2, 3, 4})
+        EXPECT_TRUE(results[i].error.isEmpty()) << i;
+}
+
+TEST(DecodePipeline, LookAheadFillsTheCacheAndAGetWaitsForItsRunningDecode)
+{
+    Folder folder;
+    const QString a = folder.put("a.jpg", Jpeg()), b = folder.put("b.jpg", Jpeg());
+    Gate gate;
+    gate.hold = "a.jpg";
+    DecodePipeline::Options options;
+    options.threads = 1;   // a before b
+    options.beforeDecode = [&](const QString& path) { gate.enter(path); };
+    DecodePipeline pipeline(options);
+    pipeline.lookAhead({{a, 1, 0}, {b, 5, 500}});
+    gate.waitFor(1);
+    auto waiting = std::async(std::launch::async, [&] { return pipeline.get(a, 1, 0); });
+    std::this_thread::sleep_for(std::chrono::milliseconds(50));
+    gate.release();
+    const auto photo = waiting.get();
+    pipeline.waitForLookAhead();
+    EXPECT_EQ(pipeline.get(a, 1, 0), photo);
+    EXPECT_EQ(pipeline.get(b, 5, 500)->denom, 2);
+    EXPECT_EQ(gate.decoded, (std::vector<QString>{"a.jpg", "b.jpg"}));
+}
+
+TEST(DecodePipeline, ReaimedLookAheadDropsWhatHasNotStarted)
+{
+    Folder folder;
+    const QByteArray bytes = Jpeg();
+    Gate gate;
+    gate.hold = "a.jpg";
+    DecodePipeline::Options options;
+    options.threads = 1;
+    options.beforeDecode = [&](const QString& path) { gate.enter(path); };
+    DecodePipeline pipeline(options);
+    pipeline.lookAhead({{folder.put("a.jpg", bytes), 1, 0}, {folder.put("b.jpg", bytes), 1, 0},
+                        {folder.put("c.jpg", bytes), 1, 0}});
+    gate.waitFor(1);
+    pipeline.lookAhead({{folder.put("d.jpg", bytes), 1, 0}});
+    gate.release();
+    pipeline.waitForLookAhead();
+    EXPECT_EQ(gate.decoded, (std::vector<QString>{"a.jpg", "d.jpg"}));
+    EXPECT_TRUE(pipeline.isCached(folder.dir.filePath("a.jpg"), 1, 0)) << "a running decode finishes";
+    EXPECT_FALSE(pipeline.isCached(folder.dir.filePath("b.jpg"), 1, 0));
+}
+
+TEST(DecodePipeline, LookAheadStaysInsideTheBudgetAndLeavesHeldPhotos)
+{
+    Folder folder;
+    const QByteArray bytes = Jpeg();
+    const QString a = folder.put("a.jpg", bytes), b = folder.put("b.jpg", bytes), c = folder.put("c.jpg", bytes);
+    DecodePipeline::Options options;
+    options.budgetBytes = (640 * 480 * 3 + bytes.size()) * 5 / 2;   // two and a half photos
+    options.poolBytes = 0;
+    DecodePipeline pipeline(options);
+    const auto paneA = pipeline.get(a, 1, 0);
+    auto paneB = pipeline.get(b, 1, 0);
+    pipeline.lookAhead({{c, 1, 0}});
+    pipeline.waitForLookAhead();
+    EXPECT_FALSE(pipeline.isCached(c, 1, 0));
+    EXPECT_EQ(pipeline.cache().count(), 2);
+    paneB.reset();   // the pane moves on: b may go now
+    pipeline.lookAhead({{c, 1, 0}});
+    pipeline.waitForLookAhead();
+    EXPECT_TRUE(pipeline.isCached(c, 1, 0));
+    EXPECT_TRUE(pipeline.isCached(a, 1, 0));
+    EXPECT_FALSE(pipeline.isCached(b, 1, 0));
+    EXPECT_LE(pipeline.cache().usedBytes(), options.budgetBytes);
+}
+
+} // namespace
