@@ -159,10 +159,11 @@ TEST(DecodePipeline, AFailingFileFailsEveryTimeUntilRepaired)
         QString path;
         std::string error;
     } rows[] = {
-        {missing, "Cannot open the file \"" + missing.toStdString() + "\": No such file or directory"},
+        {missing, "Cannot read the file \"" + missing.toStdString() + "\": No such file or directory"},
         // SOF0: FF C0, length (2), precision (1), height (2): a height of 0.
         {folder.put("b.jpg", CorruptAt(CorruptAt(good, sof + 5, 0), sof + 6, 0)),
-         "JPEG error #" + std::to_string(JERR_EMPTY_IMAGE)},
+         folder.dir.filePath("b.jpg").toStdString() + ": JPEG error #" + std::to_string(JERR_EMPTY_IMAGE)
+             + " (Empty JPEG image (DNL not supported))"},
         {folder.put("c.txt", good), "Unknown picture file extension (.txt)"},
     };
     DecodePipeline pipeline;
