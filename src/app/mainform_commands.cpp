@@ -484,6 +484,7 @@ void TfrmMain::OpenFilesDialog()
     m_app.CurrentFilePath = m_panes[m_currentPane - 1].PanePath;
     {
         TfrmFiles dialog(m_app, this);
+        dialog.showError = [this](const QString& message) { reportError(message); };
         m_app.FilesDialogOpen = true;
         m_hooks.runDialog(dialog);
     }

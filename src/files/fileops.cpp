@@ -40,30 +40,43 @@ bool Acceptable(const QString& source, const QString& target, bool overwrite)
     return QFileInfo(source).isFile() && TargetAllows(target, overwrite) && !SameFile(source, target);
 }
 
-bool CopyOne(const QString& source, const QString& target, bool overwrite)
+// A single copy or move: "" when done or deliberately skipped (no such
+// source, a target kept without overwrite), else what went wrong, naming
+// the file, for the one message shown after all were tried.
+QString CopyOne(const QString& source, const QString& target, bool overwrite)
 {
     if (!Acceptable(source, target, overwrite))
-        return false;
+        return {};
     try {
         CopyFileWhole(source, target, overwrite);
-        return true;
-    } catch (const UserError&) {
-        return false;   // a single copy that fails is skipped
+        return {};
+    } catch (const UserError& e) {
+        return QString::fromUtf8(e.what());
     }
 }
 
-bool MoveOne(const QString& source, const QString& target, bool overwrite)
+QString MoveOne(const QString& source, const QString& target, bool overwrite)
 {
     if (!Acceptable(source, target, overwrite))
-        return false;
+        return {};
     std::error_code ec;
     std::filesystem::rename(FsPath(source), FsPath(target), ec);
     if (!ec)
-        return true;
+        return {};
     if (ec != std::errc::cross_device_link)
-        return false;
+        return QStringLiteral("Cannot move the file \"%1\" to \"%2\": %3").arg(source, target, SystemReason(ec.value()));
     // Another file system: copy, then remove the source.
-    return CopyOne(source, target, overwrite) && QFile::remove(source);
+    const QString copied = CopyOne(source, target, overwrite);
+    if (!copied.isEmpty())
+        return copied;
+    if (::unlink(QFile::encodeName(source).constData()) != 0)
+        return QStringLiteral("Cannot remove the moved file \"%1\": %2").arg(source, SystemReason(errno));
+    return {};
+}
+
+[[noreturn]] void ReportFailures(const QStringList& failures)
+{
+    throw UserError(failures.join(QLatin1Char('\n')).toStdString());
 }
 
 // Each companion that exists, under the name it was found by.
@@ -80,18 +93,24 @@ void ForEachCompanion(const QString& currentFile, const FileOpOptions& options,
 }
 
 bool Transfer(const QString& currentFile, const QString& destination, const FileOpOptions& options,
-              bool (*one)(const QString&, const QString&, bool))
+              QString (*one)(const QString&, const QString&, bool))
 {
     if (destination.trimmed().isEmpty())
         return false;
     if (currentFile.isEmpty())
         return true;
-    // Every single failure is skipped; the photo's own failure does not stop
-    // its companions.
-    one(currentFile, TargetPath(destination, currentFile), options.overwrite);
-    ForEachCompanion(currentFile, options, [&](const QString& companion) {
-        one(companion, TargetPath(destination, companion), options.overwrite);
-    });
+    // The photo's own failure does not stop its companions; what failed is
+    // reported once all were tried.
+    QStringList failures;
+    auto attempt = [&](const QString& source) {
+        const QString failure = one(source, TargetPath(destination, source), options.overwrite);
+        if (!failure.isEmpty())
+            failures << failure;
+    };
+    attempt(currentFile);
+    ForEachCompanion(currentFile, options, attempt);
+    if (!failures.isEmpty())
+        ReportFailures(failures);
     return true;
 }
 
@@ -183,6 +202,13 @@ void DeleteCurrentFile(const QString& currentFile, const FileOpOptions& options)
     if (currentFile.isEmpty())
         return;
     // Companions are looked up by name only, so the photo may go first.
-    QFile::remove(currentFile);
-    ForEachCompanion(currentFile, options, [](const QString& companion) { QFile::remove(companion); });
+    QStringList failures;
+    auto remove = [&](const QString& path) {
+        if (::unlink(QFile::encodeName(path).constData()) != 0 && errno != ENOENT)
+            failures << QStringLiteral("Cannot delete the file \"%1\": %2").arg(path, SystemReason(errno));
+    };
+    remove(currentFile);
+    ForEachCompanion(currentFile, options, remove);
+    if (!failures.isEmpty())
+        ReportFailures(failures);
 }

@@ -20,10 +20,12 @@ struct FileOpOptions {
 // the target is then as it was.
 void CopyFileWhole(const QString& source, const QString& target, bool overwrite);
 
-// Each single copy, move or delete that fails is skipped silently; an
+// Each single copy, move or delete that fails is skipped and the others are
+// still tried; then one UserError lists what failed, each line naming the
+// file and the system's reason. A missing source and an existing target
+// without overwrite are skipped quietly: nothing was asked that failed. An
 // existing target is replaced only with overwrite, and never left
-// half-written. An empty destination touches no file and returns false;
-// otherwise the result is true, whatever single operations failed.
+// half-written. An empty destination touches no file and returns false.
 bool CopyCurrentFile(const QString& currentFile, const QString& destination, const FileOpOptions& options);
 bool MoveCurrentFile(const QString& currentFile, const QString& destination, const FileOpOptions& options);
 void DeleteCurrentFile(const QString& currentFile, const FileOpOptions& options);

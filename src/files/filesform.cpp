@@ -76,6 +76,7 @@ TfrmFiles::TfrmFiles(AppState& app, QWidget* parent)
     browseFolder = [this](const QString& start) {
         return QFileDialog::getExistingDirectory(this, QString(), start);
     };
+    showError = [this](const QString& message) { QMessageBox::critical(this, windowTitle(), message); };
 
     connect(ui->btnOk, &QPushButton::clicked, this, &TfrmFiles::btnOkClick);
     connect(ui->btnCancel, &QPushButton::clicked, this, &QDialog::reject);
@@ -236,7 +237,15 @@ bool TfrmFiles::carryOut()
 
 void TfrmFiles::btnOkClick()
 {
-    if (carryOut())
+    bool done = false;
+    try {
+        done = carryOut();
+    } catch (const UserError& error) {
+        // Whatever could be done is done; the box says what could not.
+        showError(QString::fromUtf8(error.what()));
+        done = true;
+    }
+    if (done)
         accept();
 }
 

@@ -39,6 +39,8 @@ public:
     // The folder browser behind the destination field's button; returns an
     // empty text when cancelled. Replaceable so that tests need no modal dialog.
     std::function<QString(const QString& start)> browseFolder;
+    // Shows what an operation could not do; replaceable like browseFolder.
+    std::function<void(const QString& message)> showError;
 
     void done(int result) override;
 

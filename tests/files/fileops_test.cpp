@@ -173,11 +173,28 @@ TEST_F(FileOps, RelativeDestinationAndBareNameUseTheListedFolder)
     EXPECT_EQ(Names(sorted), QStringList({"IMG_0001.CRW", "IMG_0001.JPG", "IMG_0001.thm"}));
 }
 
-TEST_F(FileOps, MissingDestinationFolderIsNotCreated)
+TEST_F(FileOps, MissingDestinationFolderIsNotCreatedAndEveryFailureIsReported)
 {
     options.companions = true;
-    EXPECT_TRUE(CopyCurrentFile(photo, root.filePath("nowhere"), options));
-    EXPECT_TRUE(MoveCurrentFile(photo, root.filePath("nowhere"), options));
+    const QString target = root.filePath("nowhere/IMG_0001.JPG");
+    const struct {
+        bool (*operation)(const QString&, const QString&, const FileOpOptions&);
+        QString firstLine;
+    } rows[] = {
+        {&CopyCurrentFile, "Cannot write the copy \"" + target + "\": No such file or directory"},
+        {&MoveCurrentFile, "Cannot move the file \"" + photo + "\" to \"" + target + "\": No such file or directory"},
+    };
+    for (const auto& row : rows) {
+        try {
+            row.operation(photo, root.filePath("nowhere"), options);
+            ADD_FAILURE() << "a copy into a missing folder reported success";
+        } catch (const UserError& e) {
+            // One line per file tried: the photo and its two companions.
+            const QStringList lines = QString::fromUtf8(e.what()).split('\n');
+            EXPECT_EQ(lines.size(), 3) << e.what();
+            EXPECT_EQ(lines[0].toStdString(), row.firstLine.toStdString());
+        }
+    }
     EXPECT_FALSE(QFileInfo::exists(root.filePath("nowhere")));
     EXPECT_EQ(Names(cam).size(), 3);
 }
