@@ -1,6 +1,6 @@
 // Entry point: answers --help, --version and --dump-exif without a window,
 // otherwise shows the main window.
-#include "app/mainform.h"
+#include "window/mainform.h"
 #include "metadata/dumpexif.h"
 
 #include <QApplication>

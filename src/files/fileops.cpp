@@ -1,7 +1,8 @@
 #include "files/fileops.h"
 #include "files/companions.h"
-#include "files/safefile.h"
-#include "app/usererror.h"
+#include "common/paths.h"
+#include "common/safefile.h"
+#include "common/usererror.h"
 #include <QFile>
 #include <QFileInfo>
 #include <cerrno>

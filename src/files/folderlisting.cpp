@@ -1,6 +1,6 @@
 #include "files/folderlisting.h"
 
-#include "files/safefile.h"
+#include "common/safefile.h"
 
 #include <QFile>
 

@@ -1,5 +1,6 @@
 #include "files/tools.h"
 #include "files/companions.h"
+#include "common/paths.h"
 #include <QDir>
 #include <QProcess>
 #include <vector>

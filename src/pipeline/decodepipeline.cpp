@@ -1,6 +1,6 @@
 #include "pipeline/decodepipeline.h"
 
-#include "app/usererror.h"
+#include "common/usererror.h"
 #include "render/jpegpicture.h"
 #include "render/scaling.h"
 

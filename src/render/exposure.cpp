@@ -1,6 +1,6 @@
 #include "render/exposure.h"
 
-#include "app/usererror.h"
+#include "common/usererror.h"
 
 #include <QList>
 

@@ -1,7 +1,7 @@
 #include "render/jpegpicture.h"
 
-#include "app/usererror.h"
-#include "files/safefile.h"
+#include "common/usererror.h"
+#include "common/safefile.h"
 
 #include <QDir>
 

@@ -1,7 +1,7 @@
 #include "render/marks.h"
-#include "app/usererror.h"
-#include "files/companions.h"
-#include "files/safefile.h"
+#include "common/usererror.h"
+#include "common/paths.h"
+#include "common/safefile.h"
 #include <QFile>
 #include <QStringDecoder>
 #include <algorithm>

@@ -1,4 +1,5 @@
 #include "files/companions.h"
+#include "common/paths.h"
 #include <QDir>
 #include <QFile>
 #include <QTemporaryDir>

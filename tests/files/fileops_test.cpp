@@ -1,5 +1,5 @@
 #include "files/fileops.h"
-#include "app/usererror.h"
+#include "common/usererror.h"
 #include <QDateTime>
 #include <QDir>
 #include <QFile>

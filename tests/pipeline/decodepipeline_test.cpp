@@ -1,6 +1,6 @@
 #include "pipeline/decodepipeline.h"
 
-#include "app/usererror.h"
+#include "common/usererror.h"
 #include "jpegwriter.h"
 #include "render/jpegpicture.h"
 

@@ -1,6 +1,6 @@
 #include "render/jpegpicture.h"
 
-#include "app/usererror.h"
+#include "common/usererror.h"
 #include "jpegwriter.h"
 
 #include <gtest/gtest.h>

@@ -1,4 +1,4 @@
-#include "app/usererror.h"
+#include "common/usererror.h"
 #include "render/marks.h"
 #include <QDir>
 #include <QElapsedTimer>

@@ -1,0 +1,623 @@
+// The main window: construction, layout, the settings store's bindings,
+// start-up and shutdown.
+#include "window/mainform.h"
+
+#include "settings/mainsettings.h"
+#include "window/markpictures.h"
+#include "window/panewidgets.h"
+#include "settings/startfolder.h"
+#include "common/usererror.h"
+#include "files/companions.h"
+#include "render/scaling.h"
+
+#include <QAction>
+#include <QApplication>
+#include <QColorDialog>
+#include <QComboBox>
+#include <QCoreApplication>
+#include <QDesktopServices>
+#include <QDialog>
+#include <QDir>
+#include <QFileDialog>
+#include <QFileInfo>
+#include <QLabel>
+#include <QLayout>
+#include <QLineEdit>
+#include <QListWidget>
+#include <QMessageBox>
+#include <QPlainTextEdit>
+#include <QScreen>
+#include <QShowEvent>
+#include <QToolBar>
+#include <QToolButton>
+#include <QUrl>
+
+namespace {
+
+// The system button-face colour as the settings file writes it.
+constexpr int kButtonFace = -2147483633;
+
+QColor toQColor(int colour)
+{
+    if (colour < 0)
+        return QApplication::palette().color(QPalette::Button);
+    return QColor(colour & 0xFF, (colour >> 8) & 0xFF, (colour >> 16) & 0xFF);
+}
+
+MainHooks withDefaults(MainHooks hooks)
+{
+    if (!hooks.showError)
+        hooks.showError = [](QWidget* parent, const QString& message) {
+            QMessageBox::critical(parent, QStringLiteral("Tetrafot"), message);
+        };
+    if (!hooks.browseFolder)
+        hooks.browseFolder = [](QWidget* parent, const QString& start) {
+            return QFileDialog::getExistingDirectory(parent, QString(), start);
+        };
+    if (!hooks.chooseColour)
+        hooks.chooseColour = [](QWidget* parent, const QColor& start) -> std::optional<QColor> {
+            QColor c = QColorDialog::getColor(start, parent);
+            if (!c.isValid())
+                return std::nullopt;
+            return c;
+        };
+    if (!hooks.openExternally)
+        hooks.openExternally = [](const QString& path) { QDesktopServices::openUrl(QUrl::fromLocalFile(path)); };
+    if (!hooks.runDialog)
+        hooks.runDialog = [](QDialog& dialog) { dialog.exec(); };
+    return hooks;
+}
+
+bool parseBool(const QString& text, bool& out)
+{
+    if (text.compare(QLatin1String("True"), Qt::CaseInsensitive) == 0)
+        out = true;
+    else if (text.compare(QLatin1String("False"), Qt::CaseInsensitive) == 0)
+        out = false;
+    else
+        return false;
+    return true;
+}
+
+QString boolText(bool b)
+{
+    return b ? QStringLiteral("True") : QStringLiteral("False");
+}
+
+} // namespace
+
+TfrmMain::TfrmMain(const QStringList& arguments, MainHooks hooks, QWidget* parent)
+    : AlignWidget(QStringLiteral("frmMain"), parent), m_hooks(withDefaults(std::move(hooks))),
+      m_store(QStringLiteral("TfrmMain"))
+{
+    FormCreate(arguments);
+}
+
+TfrmMain::~TfrmMain()
+{
+    qApp->removeEventFilter(this);
+    // The destroy-time save runs only when nothing was saved since the last restore.
+    if (m_store.restored() && !m_store.savedSinceRestore())
+        saveStore(true);
+    FormDestroy();
+}
+
+void TfrmMain::reportError(const QString& message)
+{
+    m_hooks.showError(this, message);
+}
+
+void TfrmMain::guarded(const std::function<void()>& command)
+{
+    // Errors end the command that raised them and are shown in one place.
+    try {
+        command();
+    } catch (const UserError& e) {
+        reportError(QString::fromUtf8(e.what()));
+    }
+}
+
+void TfrmMain::FormCreate(const QStringList& arguments)
+{
+    // 1. Borderless, at the size of the screen; keys reach the window first.
+    setWindowTitle(QStringLiteral("Tetrafot"));
+    setWindowFlags(Qt::Window | Qt::FramelessWindowHint);
+    QFont f = font();
+    f.setPixelSize(11);
+    setFont(f);
+    buildWindow();
+    if (QScreen* screen = QGuiApplication::primaryScreen())
+        setGeometry(screen->geometry());
+    relayout();
+    qApp->installEventFilter(this);
+    RequestDetectableAutoRepeat();
+    // Marks reach the disk a second after the last change, so a crash loses
+    // at most that second, while a burst of keys costs one write.
+    m_marksTimer.setSingleShot(true);
+    m_marksTimer.setInterval(1000);
+    connect(&m_marksTimer, &QTimer::timeout, this, [this] {
+        guarded([this] { saveMarksOf(m_app.CurrentFolder); });
+    });
+
+    // 2. The file list button follows the list's width.
+    showflist->setChecked(Panel2->childSize(LeftPanel) > 1);
+
+    // 3. The store and the pane table (built in buildWindow); pane 1 is current.
+    m_app.Store = &m_store;
+    SelectPane(1);
+
+    // 4. The settings file.
+    AddMainStoredValues(m_store);
+    bindStoredProperties();
+    m_store.setIniFileName(SettingsFilePath(QCoreApplication::applicationDirPath()));
+
+    // 5. Restore.
+    guarded([&] { m_store.restore(); });
+
+    // 6.-7. The start folder.
+    const bool hasArgument = !arguments.isEmpty();
+    QString start = StartFolder(hasArgument ? arguments.first() : QString(), hasArgument,
+                                m_store.textValue(QStringLiteral("curdir")), QDir::currentPath());
+    bool storedFolderGone = false;
+    if (!QFileInfo(start).isDir()) {
+        // A stored folder that has gone (an unplugged card) is reported and
+        // kept in the settings; the working directory is shown meanwhile.
+        reportError(QStringLiteral("Cannot list the folder \"%1\": %2.").arg(start, FolderProblem(start)));
+        start = QDir::currentPath();
+        storedFolderGone = true;
+    }
+    m_app.CurrentFolder = start;
+
+    // 8. Companion extensions.
+    m_app.RawExtensions = ParseExtensions(m_store.textValue(QStringLiteral("exts")));
+
+    // 9. Marks of the start folder; a failure is shown and start-up goes on.
+    try {
+        m_app.Marks.LoadMarks(m_app.CurrentFolder);
+    } catch (const UserError& e) {
+        reportError(QString::fromUtf8(e.what()));
+    }
+    m_marksAsRead = m_app.Marks.entries();
+
+    // 10. The size limit for fitting.
+    m_app.MaxSize = m_store.intValue(QStringLiteral("maxsize"), 2000);
+
+    // 11. The folder field lists the start folder.
+    m_applyingStartFolder = true;
+    m_keepStoredFolder = storedFolderGone;
+    setFolderText(start);
+    m_keepStoredFolder = false;
+    m_applyingStartFolder = false;
+
+    // 12. Tool command lines.
+    m_app.PToolCommand = m_store.textValue(QStringLiteral("toolP"));
+    m_app.NToolCommand = m_store.textValue(QStringLiteral("toolN"));
+
+    // 13. The first four files.
+    FillPanesFromList();
+}
+
+void TfrmMain::FormDestroy()
+{
+    m_marksTimer.stop();
+    m_app.RawExtensions.clear();
+    try {
+        saveMarksOf(m_app.CurrentFolder);
+    } catch (const UserError& e) {
+        // Shown while the window goes; the message names the file.
+        reportError(QString::fromUtf8(e.what()));
+    }
+}
+
+void TfrmMain::saveMarksOf(const QString& folder)
+{
+    // An unchanged store need not be written back: this keeps a read-only
+    // folder with a marks file usable.
+    if (m_app.Marks.entries().size() == m_marksAsRead.size()
+        && std::equal(m_marksAsRead.begin(), m_marksAsRead.end(), m_app.Marks.entries().begin(),
+                      [](const MarkStore::Entry& a, const MarkStore::Entry& b) {
+                          return a.name == b.name && a.code == b.code;
+                      })
+        && (m_marksAsRead.empty() != QFileInfo::exists(MarkStore::MarksFileName(folder))))
+        return;
+    m_app.Marks.SaveMarks(folder);
+    m_marksAsRead = m_app.Marks.entries();
+}
+
+void TfrmMain::saveStore(bool destroying)
+{
+    try {
+        m_store.save(destroying);
+    } catch (const UserError& e) {
+        reportError(QString::fromUtf8(e.what()));
+    }
+}
+
+void TfrmMain::FormStorage1RestorePlacement()
+{
+    if (!m_store.fileExists()) {
+        SplitEvenly();
+    }
+    // The metadata button stands pressed while the current pane's panel is
+    // shown, also when the file is what opened the panel.
+    SelectPane(m_currentPane);
+}
+
+void TfrmMain::showEvent(QShowEvent* event)
+{
+    AlignWidget::showEvent(event);
+    if (!m_shownOnce) {
+        // The store restores once more when the window first appears.
+        m_shownOnce = true;
+        guarded([&] { m_store.restore(); });
+        // A pane that already shows a file keeps its caption rule; only the
+        // strips of empty panes keep the visibility read from the file.
+        for (auto& slot : m_panes)
+            if (!slot.PanePath.isEmpty()) {
+                slot.caption->setVisible(!slot.caption->text().isEmpty() && m_captionsOn);
+                slot.quarter->relayout();
+            }
+    }
+}
+
+void TfrmMain::closeEvent(QCloseEvent* event)
+{
+    saveStore();
+    AlignWidget::closeEvent(event);
+}
+
+int TfrmMain::controlColour(const QString& objectName) const
+{
+    const QWidget* w = objectName == this->objectName() ? this : findChild<QWidget*>(objectName);
+    if (!w)
+        return kButtonFace;
+    const QVariant v = w->property("tcolor");
+    return v.isValid() ? v.toInt() : kButtonFace;
+}
+
+void TfrmMain::setControlColour(QWidget* widget, int colour)
+{
+    widget->setProperty("tcolor", colour);
+    QPalette pal = widget->palette();
+    const QColor c = toQColor(colour);
+    pal.setColor(QPalette::Window, c);
+    // Paths and captions stay readable on a dark background.
+    pal.setColor(QPalette::WindowText, c.lightness() < 128 ? Qt::white : Qt::black);
+    if (qobject_cast<QToolBar*>(widget))
+        pal.setColor(QPalette::Button, c);   // the toolbar draws its panel in the button colour
+    widget->setPalette(pal);
+    widget->setAutoFillBackground(true);
+    if (auto* box = qobject_cast<ScrollBoxWidget*>(widget)) {
+        box->viewport()->setBackgroundRole(QPalette::Window);
+        box->viewport()->setAutoFillBackground(true);
+    }
+}
+
+void TfrmMain::buildWindow()
+{
+    // Top bar: the toolbar, then the folder field and the exit button.
+    TopPanel = new AlignWidget(QStringLiteral("TopPanel"));
+    addChild(TopPanel, Top, 29);
+    ToolBar1 = new QToolBar(QStringLiteral("ToolBar1"));
+    ToolBar1->setObjectName(QStringLiteral("ToolBar1"));
+    ToolBar1->setIconSize(QSize(22, 22));
+    ToolBar1->setMovable(false);
+    ToolBar1->setFloatable(false);
+    ToolBar1->setContentsMargins(0, 0, 0, 0);
+    ToolBar1->layout()->setSpacing(0);
+    ToolBar1->layout()->setContentsMargins(0, 0, 0, 0);
+    struct ButtonDef {
+        const char* name;
+        int picture;
+        const char* hint;
+        const char* key;
+        std::function<void()> action;
+        bool checkable;
+    };
+    const ButtonDef buttons[] = {
+        {"showflist", 8, "Показать/скрыть список файлов", "(L)", [this] { ToggleFileList(); }, true},
+        {"ToolButton4", 3, "Масштаб выбранного изображения 1:8", "(8)", [this] { SetPaneScale(m_currentPane, 3); }, false},
+        {"ToolButton1", 0, "Масштаб выбранного изображения 1:4", "(4)", [this] { SetPaneScale(m_currentPane, 4); }, false},
+        {"ToolButton2", 1, "Масштаб выбранного изображения 1:2", "(2)", [this] { SetPaneScale(m_currentPane, 2); }, false},
+        {"ToolButton3", 2, "Масштаб выбранного изображения 1:1", "(1)", [this] { SetPaneScale(m_currentPane, 1); }, false},
+        {"ToolButton6", 4, "Выбрать цвет фона...", "(C)", [this] { ChooseBackgroundColour(); }, false},
+        {"ToolButton5", 5, "Показывать данные EXIF выбранного изображения", "(E)", [this] { ToggleMetadataPanel(); }, true},
+        {"ToolButton7", 7, "Открыть изображение в ассоциированной программе", "(Enter)", [this] { OpenInAssociatedProgram(); }, false},
+    };
+    for (const ButtonDef& def : buttons) {
+        auto* b = new QToolButton;
+        b->setObjectName(QString::fromLatin1(def.name));
+        b->setIcon(ToolbarPicture(def.picture));
+        b->setIconSize(QSize(22, 22));
+        b->setFixedSize(35, 28);
+        b->setAutoRaise(true);
+        b->setFocusPolicy(Qt::NoFocus);
+        b->setToolTip(QString::fromUtf8(def.hint) + QLatin1Char('\n') + QString::fromUtf8(def.key));
+        b->setCheckable(def.checkable);
+        auto action = def.action;
+        const bool checkable = def.checkable;
+        connect(b, &QToolButton::clicked, this, [this, b, action, checkable] {
+            // The pressed state is the command's to set, not the click's.
+            if (checkable)
+                b->setChecked(!b->isChecked());
+            guarded(action);
+        });
+        ToolBar1->addWidget(b);
+        if (def.name == std::string_view("showflist"))
+            showflist = b;
+        if (def.name == std::string_view("ToolButton5"))
+            ToolButton5 = b;
+    }
+    TopPanel->addChild(ToolBar1, Left, 8 * 35);
+
+    DirAndExitPanel = new AlignWidget(QStringLiteral("DirAndExitPanel"));
+    TopPanel->addChild(DirAndExitPanel, Client);
+    SpeedButton1 = new QToolButton;
+    SpeedButton1->setObjectName(QStringLiteral("SpeedButton1"));
+    SpeedButton1->setIcon(ExitPicture());
+    SpeedButton1->setIconSize(QSize(22, 22));
+    SpeedButton1->setAutoRaise(true);
+    SpeedButton1->setFocusPolicy(Qt::NoFocus);
+    SpeedButton1->setToolTip(QStringLiteral("Выход\n(Q)"));
+    connect(SpeedButton1, &QToolButton::clicked, this, [this] { close(); });
+    DirAndExitPanel->addChild(SpeedButton1, Right, 35);
+    auto* dirHolder = new AlignWidget(QStringLiteral("DirEditHolder"));
+    dirHolder->setContentsMargins(4, 3, 4, 3);
+    DirAndExitPanel->addChild(dirHolder, Client);
+    DirEdit = new QLineEdit;
+    DirEdit->setObjectName(QStringLiteral("DirEdit"));
+    DirEdit->setReadOnly(true);
+    DirEdit->setFocusPolicy(Qt::NoFocus);
+    QPalette dp = DirEdit->palette();
+    dp.setColor(QPalette::Base, QApplication::palette().color(QPalette::Button));
+    DirEdit->setPalette(dp);
+    QAction* browse = DirEdit->addAction(style()->standardIcon(QStyle::SP_DirOpenIcon), QLineEdit::TrailingPosition);
+    browse->setToolTip(QStringLiteral("Choose a folder"));
+    connect(browse, &QAction::triggered, this, [this] {
+        const QString chosen = m_hooks.browseFolder(this, DirEdit->text());
+        if (!chosen.isEmpty())
+            setFolderText(QDir::toNativeSeparators(chosen));
+    });
+    connect(DirEdit, &QLineEdit::returnPressed, this, [this] { m_returnTakenByField = m_directInput; });
+    connect(DirEdit, &QLineEdit::editingFinished, this, [this] {
+        // A typed folder is applied on Enter or when the field is left; after
+        // Enter on a good folder the keys belong to the panes again.
+        if (!m_directInput)
+            return;
+        if (DirEdit->text() != m_appliedFolder)
+            DirEditChange();
+        if (!DirEdit->hasFocus()) {
+            DirEditExit();
+        } else if (DirEdit->text() == m_appliedFolder) {
+            DirEditExit();
+            m_panes[m_currentPane - 1].box->setFocus();
+        }
+    });
+    dirHolder->addChild(DirEdit, Client);
+
+    // Below: the file list column, its splitter and the picture area.
+    Panel2 = new AlignWidget(QStringLiteral("Panel2"));
+    addChild(Panel2, Client);
+    LeftPanel = new AlignWidget(QStringLiteral("LeftPanel"));
+    Panel2->addChild(LeftPanel, Left, 175);
+    Panel4 = new AlignWidget(QStringLiteral("Panel4"));
+    LeftPanel->addChild(Panel4, Bottom, 28);
+    Panel1 = new AlignWidget(QStringLiteral("Panel1"));
+    LeftPanel->addChild(Panel1, Client);
+    FilesList = new QListWidget;
+    FilesList->setObjectName(QStringLiteral("FilesList"));
+    FilesList->setFocusPolicy(Qt::ClickFocus);   // skipped by Tab
+    FilesList->setUniformItemSizes(true);          // a folder of 100,000 names lays out at once
+    QPalette lp = FilesList->palette();
+    lp.setColor(QPalette::Base, QApplication::palette().color(QPalette::Button));
+    FilesList->setPalette(lp);
+    connect(FilesList, &QListWidget::currentRowChanged, this, [this] {
+        if (!m_selectingByCode)
+            guarded([this] { FilesListChange(); });
+    });
+    // A click on the entry that is already highlighted loads it too, when
+    // the current pane shows another file.
+    connect(FilesList, &QListWidget::itemClicked, this, [this](QListWidgetItem* item) {
+        const QString path = EntryPath(FilesList->row(item));
+        if (!path.isEmpty() && m_panes[m_currentPane - 1].PanePath != path)
+            guarded([&] { LoadPane(m_currentPane, path); });
+    });
+    Panel1->addChild(FilesList, Client);
+    FiltersList = new QComboBox;
+    FiltersList->setObjectName(QStringLiteral("FiltersList"));
+    FiltersList->addItem(QStringLiteral("JPEG files"), QStringLiteral("*.jpg;*.jpeg;*.jpe;*.jfif"));
+    FiltersList->addItem(QStringLiteral("All files"), QStringLiteral("*"));   // names without a dot too
+    FiltersList->setFocusPolicy(Qt::NoFocus);
+    FiltersList->setPalette(lp);
+    connect(FiltersList, &QComboBox::activated, this, [this] {
+        if (!m_listFolder.isEmpty())
+            ListFolder(m_listFolder);
+    });
+    Panel4->setContentsMargins(2, 3, 2, 3);
+    Panel4->addChild(FiltersList, Client);
+
+    auto* splitter1 = new SplitterWidget(QStringLiteral("Splitter1"), Qt::Horizontal);
+    Panel2->addChild(splitter1, Left, 3);
+    MainPanel = new AlignWidget(QStringLiteral("MainPanel"));
+    Panel2->addChild(MainPanel, Client);
+
+    PanelTop = new AlignWidget(QStringLiteral("PanelTop"));
+    MainPanel->addChild(PanelTop, Top, 193);
+    MainPanel->addChild(new SplitterWidget(QStringLiteral("Splitter3"), Qt::Vertical), Top, 3);
+    PanelBottom = new AlignWidget(QStringLiteral("PanelBottom"));
+    MainPanel->addChild(PanelBottom, Client);
+
+    PanelTopLeft = new AlignWidget(QStringLiteral("PanelTopLeft"));
+    PanelTop->addChild(PanelTopLeft, Left, 262);
+    PanelTop->addChild(new SplitterWidget(QStringLiteral("Splitter4"), Qt::Horizontal), Left, 7);
+    PanelTopRight = new AlignWidget(QStringLiteral("PanelTopRight"));
+    PanelTop->addChild(PanelTopRight, Client);
+    PanelBottomLeft = new AlignWidget(QStringLiteral("PanelBottomLeft"));
+    PanelBottom->addChild(PanelBottomLeft, Left, 262);
+    PanelBottom->addChild(new SplitterWidget(QStringLiteral("Splitter5"), Qt::Horizontal), Left, 7);
+    PanelBottomRight = new AlignWidget(QStringLiteral("PanelBottomRight"));
+    PanelBottom->addChild(PanelBottomRight, Client);
+
+    buildPane(1, PanelTopLeft);
+    buildPane(2, PanelTopRight);
+    buildPane(3, PanelBottomLeft);
+    buildPane(4, PanelBottomRight);
+
+    // The eleven mark pictures live hidden in pane 1's box.
+    for (int code = 0; code <= 10; ++code) {
+        auto* pic = new QLabel(m_panes[0].box);
+        pic->setObjectName(code == 10 ? QStringLiteral("markV") : QStringLiteral("mark%1").arg(code));
+        pic->setFixedSize(22, 22);
+        pic->setPixmap(MarkPicture(code));
+        pic->hide();
+        m_markPictures[code] = pic;
+    }
+    for (auto& slot : m_panes)
+        slot.markImage->setPixmap(MarkPicture(10));
+}
+
+void TfrmMain::buildPane(int n, AlignWidget* quarter)
+{
+    static const char* const splitterNames[] = {"Splitter2", "Splitter6", "Splitter7", "Splitter8"};
+    PaneSlot& slot = m_panes[n - 1];
+    slot.quarter = quarter;
+
+    slot.caption = new QLabel;
+    slot.caption->setObjectName(QStringLiteral("comment%1").arg(n));
+    slot.caption->setTextFormat(Qt::PlainText);
+    slot.caption->setContentsMargins(3, 0, 3, 0);
+    quarter->addChild(slot.caption, Bottom, 17);
+
+    auto* exPan = new AlignWidget(QStringLiteral("ExPan%1").arg(n));
+    exPan->setMinimumWidth(1);
+    quarter->addChild(exPan, Right, 1);
+    slot.metaPanel = exPan;
+    slot.memo = new QPlainTextEdit;
+    slot.memo->setObjectName(QStringLiteral("exif%1").arg(n));
+    slot.memo->setReadOnly(true);
+    slot.memo->setFrameStyle(QFrame::NoFrame);
+    slot.memo->setHorizontalScrollBarPolicy(Qt::ScrollBarAlwaysOff);
+    slot.memo->setVerticalScrollBarPolicy(Qt::ScrollBarAsNeeded);
+    slot.memo->setLineWrapMode(QPlainTextEdit::WidgetWidth);
+    slot.memo->setFocusPolicy(Qt::NoFocus);
+    QPalette mp = slot.memo->palette();
+    mp.setColor(QPalette::Base, QApplication::palette().color(QPalette::Button));
+    slot.memo->setPalette(mp);
+    exPan->addChild(slot.memo, Client);
+    quarter->addChild(new SplitterWidget(QString::fromLatin1(splitterNames[n - 1]), Qt::Horizontal), Right, 4);
+
+    slot.box = new ScrollBoxWidget(n);
+    quarter->addChild(slot.box, Client);
+    slot.picture = slot.box->area();
+    slot.pathLabel = slot.box->pathLabel();
+    slot.indicator = slot.box->indicator();
+    slot.markImage = slot.box->markImage();
+    slot.rawMark = slot.box->rawMark();
+    slot.readOnlyMark = slot.box->readOnlyMark();
+    slot.rawMark->setPixmap(RawMarkPicture());
+    slot.readOnlyMark->setPixmap(ReadOnlyMarkPicture());
+
+    connect(slot.box, &ScrollBoxWidget::clicked, this, [this](int tag) { ScrollClick(tag); });
+    connect(slot.picture, &PictureArea::pressed, this, [this](int tag, QPoint pos, Qt::MouseButton) { ImageMouseDown(tag, pos); });
+    connect(slot.picture, &PictureArea::moved, this, [this](int tag, QPoint pos) { ImageMouseMove(tag, pos); });
+    connect(slot.picture, &PictureArea::released, this, [this](int tag) { ImageMouseUp(tag); });
+    connect(slot.picture, &PictureArea::clicked, this, [this](int tag) { ImageClick(tag); });
+    connect(slot.picture, &PictureArea::doubleClicked, this, [this](int) { guarded([this] { OpenInAssociatedProgram(); }); });
+}
+
+void TfrmMain::bindStoredProperties()
+{
+    auto sizeProp = [this](const QString& name, AlignWidget* host, QWidget* child) {
+        m_store.addProperty({name, [host, child] { return QString::number(host->childSize(child)); },
+                             [host, child](const QString& text) {
+                                 bool ok = false;
+                                 const int v = text.toInt(&ok);
+                                 if (ok)
+                                     host->setChildSize(child, v);
+                                 return ok;
+                             }});
+    };
+    // A panel that fills the rest takes its height from the layout; its
+    // stored height is kept for the file but has no effect.
+    auto clientHeightProp = [this](const QString& name, QWidget* w) {
+        m_store.addProperty({name, [w] { return QString::number(w->height()); },
+                             [](const QString& text) {
+                                 bool ok = false;
+                                 text.toInt(&ok);
+                                 return ok;
+                             }});
+    };
+    auto colourProp = [this](const QString& component) {
+        m_store.addProperty({component + QStringLiteral(".Color"),
+                             [this, component] { return QString::number(controlColour(component)); },
+                             [this, component](const QString& text) {
+                                 bool ok = false;
+                                 const int v = text.toInt(&ok);
+                                 QWidget* w = findChild<QWidget*>(component);
+                                 if (ok && w)
+                                     setControlColour(w, v);
+                                 return ok && w;
+                             }});
+    };
+    auto visibleProp = [this](const QString& name, QWidget* w) {
+        m_store.addProperty({name, [w] { return boolText(!w->isHidden()); },
+                             [this, w](const QString& text) {
+                                 bool b = false;
+                                 if (!parseBool(text, b))
+                                     return false;
+                                 w->setVisible(b);
+                                 if (auto* host = qobject_cast<AlignWidget*>(w->parentWidget()))
+                                     host->relayout();
+                                 return true;
+                             }});
+    };
+
+    sizeProp(QStringLiteral("LeftPanel.Width"), Panel2, LeftPanel);
+    clientHeightProp(QStringLiteral("PanelBottom.Height"), PanelBottom);
+    sizeProp(QStringLiteral("PanelBottomLeft.Width"), PanelBottom, PanelBottomLeft);
+    sizeProp(QStringLiteral("PanelTop.Height"), MainPanel, PanelTop);
+    sizeProp(QStringLiteral("PanelTopLeft.Width"), PanelTop, PanelTopLeft);
+    for (const char* c : {"ScrollBox1", "Splitter3", "ScrollBox2", "ScrollBox3", "ScrollBox4", "Splitter1",
+                          "Splitter5", "Splitter4", "ToolBar1", "TopPanel", "Panel1", "Panel4",
+                          "PanelBottomLeft", "PanelBottomRight", "PanelTopLeft", "PanelTopRight"})
+        colourProp(QString::fromLatin1(c));
+    for (int n = 1; n <= 4; ++n)
+        sizeProp(QStringLiteral("ExPan%1.Width").arg(n), m_panes[n - 1].quarter, m_panes[n - 1].metaPanel);
+    colourProp(QStringLiteral("DirAndExitPanel"));
+    visibleProp(QStringLiteral("TopPanel.Visible"), TopPanel);
+    m_store.addProperty({QStringLiteral("showflist.Down"), [this] { return boolText(showflist->isChecked()); },
+                         [this](const QString& text) {
+                             bool b = false;
+                             if (!parseBool(text, b))
+                                 return false;
+                             showflist->setChecked(b);
+                             return true;
+                         }});
+    for (int n = 1; n <= 4; ++n)
+        visibleProp(QStringLiteral("comment%1.Visible").arg(n), m_panes[n - 1].caption);
+
+    m_store.currentPlacement = [this] {
+        TFormStorage::Placement p;
+        p.flags = 0;
+        p.showCmd = isMinimized() ? 2 : isMaximized() ? 3 : 1;
+        p.pixelsPerInch = screen() ? qRound(screen()->logicalDotsPerInch()) : 96;
+        const QRect g = geometry();
+        p.normal = g;
+        return p;
+    };
+    m_store.applyPlacement = [this](const TFormStorage::RestoredPlacement& rp) {
+        const int ppi = screen() ? qRound(screen()->logicalDotsPerInch()) : 96;
+        // Borderless: only the position is taken, the window keeps its size.
+        if (rp.positionRead && rp.placement.pixelsPerInch == ppi) {
+            QList<QRect> screens;
+            for (const QScreen* s : QGuiApplication::screens())
+                screens << s->geometry();
+            const QScreen* primary = QGuiApplication::primaryScreen();
+            move(KeepOnScreen(QRect(rp.placement.normal.topLeft(), size()), screens,
+                              primary ? primary->geometry() : QRect()));
+        }
+        if (rp.placement.showCmd == 3)
+            setWindowState(windowState() | Qt::WindowMaximized);
+    };
+    m_store.onRestorePlacement = [this] { FormStorage1RestorePlacement(); };
+}

@@ -1,0 +1,210 @@
+#pragma once
+#include "settings/appstate.h"
+#include "render/caption.h"
+#include "render/jpegpicture.h"
+
+#include <QColor>
+#include <QHash>
+#include <QPoint>
+#include <QSet>
+#include <QTimer>
+#include <QWidget>
+#include "window/alignwidget.h"
+#include <array>
+#include <functional>
+#include <memory>
+#include <optional>
+
+class QComboBox;
+class QDialog;
+class QLabel;
+class QLineEdit;
+class QListWidget;
+class QPlainTextEdit;
+class QToolBar;
+class QToolButton;
+class ExposureIndicator;
+class PictureArea;
+class ScrollBoxWidget;
+
+// What the window asks of the user or the desktop. Tests replace these so
+// that no modal box or external program appears.
+struct MainHooks {
+    std::function<void(QWidget* parent, const QString& message)> showError;
+    std::function<QString(QWidget* parent, const QString& start)> browseFolder;
+    std::function<std::optional<QColor>(QWidget* parent, const QColor& start)> chooseColour;
+    std::function<void(const QString& absolutePath)> openExternally;
+    std::function<void(QDialog& dialog)> runDialog;
+};
+
+// One pane: its controls, what it shows, and its state.
+struct PaneSlot {
+    int PaneScale = 0;
+    PictureArea* picture = nullptr;
+    ScrollBoxWidget* box = nullptr;
+    QLabel* pathLabel = nullptr;
+    QString PanePath;
+    QPlainTextEdit* memo = nullptr;
+    TBasicExif basic;
+    QLabel* caption = nullptr;
+    QWidget* metaPanel = nullptr;
+    AlignWidget* quarter = nullptr;   // the panel that holds the pane
+    bool OverlayOn = false;
+    ExposureIndicator* indicator = nullptr;
+    QPoint dragStart;
+    QLabel* markImage = nullptr;
+    QLabel* rawMark = nullptr;
+    QLabel* readOnlyMark = nullptr;
+
+    // The shown picture: a JPEG photo, or a bitmap (another format, or the
+    // exposure overlay's painted copy).
+    std::unique_ptr<TJPEGPicture> jpeg;
+    QImage bitmap;
+    QSize fullSize;   // a JPEG photo's size at 1:1, kept while the overlay replaces it
+    bool hasPicture() const { return jpeg || !bitmap.isNull(); }
+};
+
+// The main window: four panes in a two by two grid, the file list and the
+// toolbar. Construction restores the settings, works out the start folder
+// and fills the panes; closing saves the settings, destruction the marks.
+class TfrmMain : public AlignWidget {
+    Q_OBJECT
+public:
+    // arguments: the command line less the program name.
+    explicit TfrmMain(const QStringList& arguments, MainHooks hooks = {}, QWidget* parent = nullptr);
+    ~TfrmMain() override;
+
+    // Panes
+    void LoadPane(int n, const QString& path);
+    void ReloadPane(int n);
+    void ClearPane(int n);
+    void SelectPane(int n);
+    static bool IsReadOnlyFile(const QString& path);
+    void SetPaneScale(int n, int code);
+    void ShowFileInPane(int n, const QString& path);
+    void FillMetadata(int n, const QString& path);
+    void ShowMark(int n, int code);
+    void ToggleExposureOverlay(int n);
+
+    // Folder and file list
+    void DirEditChange();
+    void FilesListChange();
+    void FillPanesFromList();
+    void NextFiles();
+    void PreviousFiles();
+    void TogglePageMode();
+    void DirEditExit();
+    bool ListFolder(const QString& folder);
+    // Why a folder cannot be listed, or "" when it can.
+    static QString FolderProblem(const QString& folder);
+    QString EntryPath(int index) const;
+
+    // Commands
+    void FormKeyUp(int keyCode, Qt::KeyboardModifiers modifiers);
+    void ToggleMarkV();
+    void SetDigitMark(int digit);
+    void ToggleFileList();
+    void ToggleMetadataPanel();
+    void ChooseBackgroundColour();
+    void SplitEvenly();
+    void ToggleCaptions();
+    void ToggleReadOnly();
+    void ToggleTopBar();
+    void OpenInAssociatedProgram();
+    void OpenFilesDialog();
+    void OpenOptionsDialog();
+    void ZoomStep(bool in);
+
+    // State, for the commands and for tests
+    const PaneSlot& pane(int n) const { return m_panes[n - 1]; }
+    int CurrentPane() const { return m_currentPane; }
+    int DragPane() const { return m_dragPane; }
+    bool PageMode() const { return m_pageMode; }
+    bool CaptionsOn() const { return m_captionsOn; }
+    AppState& app() { return m_app; }
+    TFormStorage& store() { return m_store; }
+    // The Windows-style colour of a recolourable control (0x00BBGGRR, or a
+    // negative system colour).
+    int controlColour(const QString& objectName) const;
+    void setControlColour(QWidget* widget, int colour);
+
+    static int KeyCodeOf(int qtKey, Qt::KeyboardModifiers modifiers);
+    // Asks the X server to send a key's release only when it really goes up;
+    // false where there is no X server or it cannot.
+    static bool RequestDetectableAutoRepeat();
+
+protected:
+    bool eventFilter(QObject* watched, QEvent* event) override;
+    void showEvent(QShowEvent* event) override;
+    void closeEvent(QCloseEvent* event) override;
+
+private:
+    void FormCreate(const QStringList& arguments);
+    void FormDestroy();
+    void FormStorage1RestorePlacement();
+    void buildWindow();
+    void buildPane(int n, AlignWidget* quarter);
+    void bindStoredProperties();
+    void applyWalk(const struct WalkResult& walk);
+    std::array<QString, 4> panePaths() const;
+    void selectEntry(int index);
+    void setFolderText(const QString& text);
+    void layoutPicture(int n, int code);
+    void reportError(const QString& message);
+    void saveMarksOf(const QString& folder);
+    void marksChanged();
+    void saveStore(bool destroying = false);
+    void guarded(const std::function<void()>& command);
+
+    void ImageMouseDown(int tag, QPoint pos);
+    void ImageMouseMove(int tag, QPoint pos);
+    void ImageMouseUp(int tag);
+    void ImageClick(int tag);
+    void ScrollClick(int tag);
+
+    MainHooks m_hooks;
+    AppState m_app;
+    TFormStorage m_store;
+    std::array<PaneSlot, 4> m_panes;
+    int m_currentPane = 1;
+    int m_dragPane = 0;
+    bool m_pageMode = false;
+    bool m_captionsOn = false;
+    bool m_applyingStartFolder = false;
+    bool m_keepStoredFolder = false;
+    bool m_returnTakenByField = false;   // until its release, Return belongs to the folder field   // the stored folder has gone: curdir stays until the user chooses
+    bool m_directInput = false;
+    bool m_selectingByCode = false;
+    bool m_shownOnce = false;
+    QString m_appliedFolder;   // the folder text last applied
+    QString m_listFolder;      // the folder the file list shows
+    std::vector<MarkStore::Entry> m_marksAsRead;   // to spare rewriting an unchanged marks file
+    QColor m_lastColour = Qt::black;
+    QHash<int, Qt::KeyboardModifiers> m_pressModifiers;   // by key, while it is down
+    QTimer m_marksTimer;           // writes the marks a moment after they change
+    QSet<QString> m_failedLoads;   // files of the listed folder already reported as failing
+    bool m_reportEveryFailure = false;   // R asks for the file again: its failure is always shown
+
+    // Controls
+    AlignWidget* TopPanel = nullptr;
+    QToolBar* ToolBar1 = nullptr;
+    AlignWidget* DirAndExitPanel = nullptr;
+    QLineEdit* DirEdit = nullptr;
+    QToolButton* SpeedButton1 = nullptr;
+    QToolButton* showflist = nullptr;
+    QToolButton* ToolButton5 = nullptr;
+    AlignWidget* Panel2 = nullptr;
+    AlignWidget* LeftPanel = nullptr;
+    AlignWidget* Panel1 = nullptr;
+    AlignWidget* Panel4 = nullptr;
+    QListWidget* FilesList = nullptr;
+    QComboBox* FiltersList = nullptr;
+    AlignWidget* MainPanel = nullptr;
+    AlignWidget* PanelTop = nullptr;
+    AlignWidget* PanelBottom = nullptr;
+    AlignWidget* PanelTopLeft = nullptr;
+    AlignWidget* PanelTopRight = nullptr;
+    AlignWidget* PanelBottomLeft = nullptr;
+    AlignWidget* PanelBottomRight = nullptr;
+    std::array<QLabel*, 11> m_markPictures{};   // mark0..mark9, markV
+};

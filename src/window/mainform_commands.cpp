@@ -1,0 +1,503 @@
+// The main window's folder navigation and its commands: the key map, the
+// marks, the layout toggles and the dialogs.
+#include "window/mainform.h"
+
+#include "window/panewidgets.h"
+#include "common/usererror.h"
+#include "panes/walking.h"
+#include "dialogs/filesform.h"
+#include "files/folderlisting.h"
+#include "files/tools.h"
+#include "dialogs/options.h"
+#include "render/scaling.h"
+
+#include <QApplication>
+#include <QComboBox>
+#include <QDir>
+#include <QFile>
+#include <QFileInfo>
+#include <QKeyEvent>
+#include <QLabel>
+#include <QLineEdit>
+#include <QListWidget>
+#include <QToolButton>
+
+// ---- Folder and file list -------------------------------------------------
+
+QString TfrmMain::FolderProblem(const QString& folder)
+{
+    const QFileInfo info(folder);
+    if (folder.isEmpty() || !info.exists())
+        return QStringLiteral("the folder does not exist");
+    if (!info.isDir())
+        return QStringLiteral("it is not a folder");
+    if (!info.isReadable() || !info.isExecutable())
+        return QStringLiteral("permission denied");
+    return {};
+}
+
+bool TfrmMain::ListFolder(const QString& folder)
+{
+    const QFileInfo info(folder);
+    QString reason = FolderProblem(folder);
+    // Pane paths are made from this absolute form, so that a later change of
+    // the working directory never points them at another folder's files.
+    const QString absolute = info.absoluteFilePath();
+    if (reason.isEmpty() && !QDir::setCurrent(folder))
+        reason = QStringLiteral("cannot enter the folder");
+    if (!reason.isEmpty()) {
+        reportError(QStringLiteral("Cannot list the folder \"%1\": %2.").arg(folder, reason));
+        return false;
+    }
+    const QStringList masks = FiltersList->currentData().toString().split(QLatin1Char(';'));
+    const FolderListing listing = ListFolderEntries(absolute, masks);
+    if (!listing.ok()) {
+        reportError(QStringLiteral("Cannot list the folder \"%1\": %2.").arg(folder, listing.error));
+        return false;
+    }
+    const QStringList& names = listing.names;
+    m_selectingByCode = true;
+    FilesList->clear();
+    FilesList->addItems(names);
+    FilesList->setCurrentRow(-1);
+    m_selectingByCode = false;
+    m_listFolder = absolute;
+    return true;
+}
+
+QString TfrmMain::EntryPath(int index) const
+{
+    if (index < 0 || index >= FilesList->count())
+        return {};
+    QString folder = m_listFolder;
+    if (!folder.endsWith(QLatin1Char('/')))
+        folder += QLatin1Char('/');
+    return folder + FilesList->item(index)->text();
+}
+
+void TfrmMain::selectEntry(int index)
+{
+    m_selectingByCode = true;
+    FilesList->setCurrentRow(index);
+    m_selectingByCode = false;
+}
+
+void TfrmMain::setFolderText(const QString& text)
+{
+    if (text == DirEdit->text())
+        return;
+    DirEdit->setText(text);
+    DirEditChange();
+}
+
+void TfrmMain::DirEditChange()
+{
+    const QString folder = DirEdit->text();
+    // 1. The marks of the folder being left are written first.
+    m_marksTimer.stop();
+    try {
+        saveMarksOf(m_app.CurrentFolder);
+    } catch (const UserError& e) {
+        reportError(QString::fromUtf8(e.what()));
+        return;   // the marks stay in memory and the folder stays
+    }
+    // 2. List the new folder.
+    if (!ListFolder(folder))
+        return;
+    m_appliedFolder = folder;
+    m_failedLoads.clear();   // a new visit reports its damaged files again
+    // 3.-4. Remember it; the settings file is written at every folder change.
+    if (!m_keepStoredFolder)
+        m_store.writeValue(QStringLiteral("curdir"), folder);
+    saveStore();
+    // 5.-6. The new folder's marks.
+    m_app.CurrentFolder = folder;
+    if (!m_applyingStartFolder) {
+        m_app.Marks.Clear();
+        try {
+            m_app.Marks.LoadMarks(folder);
+        } catch (const UserError& e) {
+            reportError(QString::fromUtf8(e.what()));
+        }
+        m_marksAsRead = m_app.Marks.entries();
+    }
+    // 7.
+    FillPanesFromList();
+}
+
+void TfrmMain::FilesListChange()
+{
+    const int row = FilesList->currentRow();
+    if (row >= 0 && !FilesList->item(row)->text().isEmpty())
+        LoadPane(m_currentPane, EntryPath(row));
+}
+
+void TfrmMain::FillPanesFromList()
+{
+    const int n = FilesList->count();
+    for (int k = 1; k <= 4 && k <= n; ++k) {
+        LoadPane(k, EntryPath(k - 1));
+        selectEntry(k - 1);
+    }
+}
+
+void TfrmMain::applyWalk(const WalkResult& walk)
+{
+    if (!walk.changed)
+        return;
+    selectEntry(walk.selection);
+    // A pane takes its new path only with its picture: a file that fails to
+    // load leaves the pane's picture, label and path as they were, so its
+    // commands act on the file it shows. A pane given no file is emptied.
+    for (int k = 0; k < 4; ++k)
+        if (walk.clear[k] || (walk.load[k] && walk.paths[k].isEmpty()))
+            ClearPane(k + 1);
+    for (int k = 0; k < 4; ++k)
+        if (walk.load[k] && !walk.paths[k].isEmpty())
+            LoadPane(k + 1, walk.paths[k]);
+}
+
+std::array<QString, 4> TfrmMain::panePaths() const
+{
+    std::array<QString, 4> paths;
+    for (int k = 0; k < 4; ++k)
+        paths[k] = m_panes[k].PanePath;
+    return paths;
+}
+
+void TfrmMain::NextFiles()
+{
+    applyWalk(::NextFiles(FilesList->currentRow(), FilesList->count(), panePaths(), m_pageMode,
+                          [this](int i) { return EntryPath(i); }));
+}
+
+void TfrmMain::PreviousFiles()
+{
+    applyWalk(::PreviousFiles(FilesList->currentRow(), FilesList->count(), panePaths(), m_pageMode,
+                              [this](int i) { return EntryPath(i); }));
+}
+
+void TfrmMain::TogglePageMode()
+{
+    m_pageMode = !m_pageMode;
+    // Page mode frames the four panes: a line, a lowered and a raised bevel.
+    MainPanel->setBevelFrame(m_pageMode);
+}
+
+void TfrmMain::DirEditExit()
+{
+    m_directInput = false;
+    DirEdit->setReadOnly(true);
+    DirEdit->setFocusPolicy(Qt::NoFocus);
+}
+
+// ---- Keys -----------------------------------------------------------------
+
+int TfrmMain::KeyCodeOf(int qtKey, Qt::KeyboardModifiers modifiers)
+{
+    const bool keypad = modifiers & Qt::KeypadModifier;
+    switch (qtKey) {
+    case Qt::Key_Space: return 32;
+    case Qt::Key_Backspace: return 8;
+    case Qt::Key_Return:
+    case Qt::Key_Enter: return 13;
+    // The keypad's arrows (NumLock off) are arrows too.
+    case Qt::Key_Left: return 37;
+    case Qt::Key_Up: return 38;
+    case Qt::Key_Right: return 39;
+    case Qt::Key_Down: return 40;
+    case Qt::Key_Plus: return keypad ? 107 : 0;
+    case Qt::Key_Minus: return keypad ? 109 : 0;
+    default: break;
+    }
+    if (qtKey >= Qt::Key_0 && qtKey <= Qt::Key_9)
+        return keypad ? 0 : 48 + (qtKey - Qt::Key_0);
+    if (qtKey >= Qt::Key_A && qtKey <= Qt::Key_Z)
+        return 65 + (qtKey - Qt::Key_A);
+    return 0;
+}
+
+bool TfrmMain::eventFilter(QObject* watched, QEvent* event)
+{
+    if (watched == this && event->type() == QEvent::WindowDeactivate) {
+        // Releases of keys that went down here may go to another window now.
+        m_pressModifiers.clear();
+        m_returnTakenByField = false;
+        return false;
+    }
+    if (event->type() != QEvent::KeyPress && event->type() != QEvent::KeyRelease)
+        return false;
+    auto* widget = qobject_cast<QWidget*>(watched);
+    if (!widget || widget->window() != this)
+        return false;
+    auto* key = static_cast<QKeyEvent*>(event);
+    QWidget* focus = QApplication::focusWidget();
+    // The file list and a folder being typed handle their own keys; Tab moves the focus.
+    const bool childKeys = focus == FilesList || (focus == DirEdit && m_directInput)
+        || key->key() == Qt::Key_Tab || key->key() == Qt::Key_Backtab;
+    // A command runs on the release of a key whose press the window's
+    // commands saw. The release of a Return that closed a message box or a
+    // dialog, or applied a typed folder, finds no press here and does nothing.
+    // The Return that applied a typed folder is the field's: the field lets
+    // its press on to the window, and its release must not open a photo.
+    const bool enterKey = key->key() == Qt::Key_Return || key->key() == Qt::Key_Enter;
+    if (enterKey && m_returnTakenByField) {
+        if (event->type() == QEvent::KeyRelease && !key->isAutoRepeat())
+            m_returnTakenByField = false;
+        return true;
+    }
+    if (event->type() == QEvent::KeyPress && !childKeys) {
+        if (!key->isAutoRepeat() || !m_pressModifiers.contains(key->key()))
+            m_pressModifiers[key->key()] = key->modifiers();
+    }
+    if (event->type() == QEvent::KeyRelease && !key->isAutoRepeat()) {
+        const auto press = m_pressModifiers.constFind(key->key());
+        if (press != m_pressModifiers.constEnd()) {
+            // Ctrl counts when it was held as the key went down, so Ctrl+3
+            // released in either order still marks.
+            const Qt::KeyboardModifiers modifiers = key->modifiers() | press.value();
+            m_pressModifiers.erase(press);
+            const int code = KeyCodeOf(key->key(), modifiers);
+            guarded([&] { FormKeyUp(code, modifiers); });
+        }
+    }
+    // Everything else is the window's: a pane's box must not scroll on the
+    // arrows, nor a button click on Space.
+    return !childKeys;
+}
+
+void TfrmMain::FormKeyUp(int keyCode, Qt::KeyboardModifiers modifiers)
+{
+    if (m_app.FilesDialogOpen)
+        return;
+    QWidget* focus = QApplication::focusWidget();
+    if (focus == FilesList)
+        return;
+    // Letters typed into the folder field are the field's, not commands.
+    if (focus == DirEdit && m_directInput)
+        return;
+
+    static const int left[] = {2, 1, 4, 3}, up[] = {3, 4, 1, 2};
+    switch (keyCode) {
+    case 32: NextFiles(); return;
+    case 8: PreviousFiles(); return;
+    case 13: OpenInAssociatedProgram(); return;
+    case 37:
+    case 39: SelectPane(left[m_currentPane - 1]); return;
+    case 38:
+    case 40: SelectPane(up[m_currentPane - 1]); return;
+    case 107: ZoomStep(true); return;
+    case 109: ZoomStep(false); return;
+    default: break;
+    }
+    if ((modifiers & Qt::ControlModifier) && keyCode >= 48 && keyCode <= 57) {
+        SetDigitMark(keyCode - 48);
+        return;
+    }
+    switch (keyCode) {
+    case '1': SetPaneScale(m_currentPane, 1); break;
+    case '2': SetPaneScale(m_currentPane, 2); break;
+    case '4': SetPaneScale(m_currentPane, 4); break;
+    case '8': SetPaneScale(m_currentPane, 3); break;
+    case 'C': ChooseBackgroundColour(); break;
+    case 'D':
+        // The folder field is typed into where the user can see it.
+        if (TopPanel->isHidden())
+            ToggleTopBar();
+        m_directInput = true;
+        DirEdit->setReadOnly(false);
+        DirEdit->setFocusPolicy(Qt::StrongFocus);
+        DirEdit->setFocus();
+        break;
+    case 'E': ToggleMetadataPanel(); break;
+    case 'F': OpenFilesDialog(); break;
+    case 'G': ToggleReadOnly(); break;
+    case 'H': SplitEvenly(); break;
+    case 'J': TogglePageMode(); break;
+    case 'L': ToggleFileList(); break;
+    case 'N':
+        RunTool(m_panes[m_currentPane - 1].PanePath, m_app.NToolCommand, m_app.CurrentFolder, QDir::currentPath());
+        break;
+    case 'O': OpenOptionsDialog(); break;
+    case 'P':
+        RunTool(m_panes[m_currentPane - 1].PanePath, m_app.PToolCommand, m_app.CurrentFolder, QDir::currentPath());
+        break;
+    case 'Q': close(); break;
+    case 'R':
+        if (modifiers & Qt::ShiftModifier)
+            for (int n = 1; n <= 4; ++n)
+                ReloadPane(n);
+        else
+            ReloadPane(m_currentPane);
+        break;
+    case 'T': ToggleTopBar(); break;
+    case 'U': SetPaneScale(m_currentPane, ScaleFit); break;
+    case 'V': ToggleMarkV(); break;
+    case 'W': ToggleExposureOverlay(m_currentPane); break;
+    case 'X': ClearPane(m_currentPane); break;
+    case 'Z': ToggleCaptions(); break;
+    default: break;
+    }
+}
+
+void TfrmMain::ZoomStep(bool in)
+{
+    PaneSlot& slot = m_panes[m_currentPane - 1];
+    if (slot.PaneScale == 0 || !slot.hasPicture())
+        return;
+    int code;
+    if (slot.PaneScale == ScaleFit) {
+        if (slot.fullSize.isEmpty())
+            return;   // only JPEG photos have fixed scales
+        const QSize shown = slot.box->areaRect().size();
+        code = in ? ZoomInFromFit(slot.fullSize, shown) : ZoomOutFromFit(slot.fullSize, shown);
+    } else {
+        code = in ? ZoomInStep(slot.PaneScale) : ZoomOutStep(slot.PaneScale);
+    }
+    SetPaneScale(m_currentPane, code);
+}
+
+// ---- Marks ----------------------------------------------------------------
+
+void TfrmMain::ToggleMarkV()
+{
+    PaneSlot& slot = m_panes[m_currentPane - 1];
+    if (slot.PanePath.isEmpty())
+        return;   // a pane without a file has nothing to mark
+    if (!slot.markImage->isHidden())
+        m_app.Marks.ClearMark(slot.PanePath);
+    else
+        m_app.Marks.SetMark(slot.PanePath, MarkV);
+    marksChanged();
+    ShowMark(m_currentPane, MarkV);
+    slot.markImage->setVisible(slot.markImage->isHidden());
+}
+
+void TfrmMain::SetDigitMark(int digit)
+{
+    PaneSlot& slot = m_panes[m_currentPane - 1];
+    if (slot.PanePath.isEmpty())
+        return;
+    m_app.Marks.SetMark(slot.PanePath, MarkCode(digit));
+    marksChanged();
+    ShowMark(m_currentPane, digit);
+    slot.markImage->show();
+}
+
+void TfrmMain::marksChanged()
+{
+    m_marksTimer.start();   // restarted by every change of a burst
+}
+
+// ---- Layout commands --------------------------------------------------------
+
+void TfrmMain::ToggleFileList()
+{
+    if (Panel2->childSize(LeftPanel) <= 1) {
+        Panel2->setChildSize(LeftPanel, m_store.intValue(QStringLiteral("flistwidth"), 150));
+        showflist->setChecked(true);
+    } else {
+        m_store.writeValue(QStringLiteral("flistwidth"), Panel2->childSize(LeftPanel));
+        Panel2->setChildSize(LeftPanel, 1);
+        showflist->setChecked(false);
+    }
+}
+
+void TfrmMain::ToggleMetadataPanel()
+{
+    PaneSlot& slot = m_panes[m_currentPane - 1];
+    const QString key = QStringLiteral("expanwidth%1").arg(m_currentPane);
+    if (slot.PanePath.isEmpty()) {
+        ToolButton5->setChecked(false);
+        slot.quarter->setChildSize(slot.metaPanel, 1);
+    } else if (slot.quarter->childSize(slot.metaPanel) <= 1) {
+        ToolButton5->setChecked(true);
+        slot.quarter->setChildSize(slot.metaPanel, m_store.intValue(key, 150));
+    } else {
+        m_store.writeValue(key, slot.quarter->childSize(slot.metaPanel));
+        slot.quarter->setChildSize(slot.metaPanel, 1);
+        ToolButton5->setChecked(false);
+    }
+}
+
+void TfrmMain::ChooseBackgroundColour()
+{
+    const std::optional<QColor> chosen = m_hooks.chooseColour(this, m_lastColour);
+    if (!chosen)
+        return;
+    m_lastColour = *chosen;
+    const int colour = chosen->red() | (chosen->green() << 8) | (chosen->blue() << 16);
+    setControlColour(this, colour);
+    for (const char* name : {"ScrollBox1", "ScrollBox2", "ScrollBox3", "ScrollBox4", "Splitter1", "Splitter3",
+                             "Splitter4", "Splitter5", "Panel1", "Panel4", "PanelTopLeft", "PanelTopRight",
+                             "PanelBottomRight", "PanelBottomLeft", "TopPanel", "ToolBar1", "DirAndExitPanel"})
+        if (QWidget* w = findChild<QWidget*>(QString::fromLatin1(name)))
+            setControlColour(w, colour);
+}
+
+void TfrmMain::SplitEvenly()
+{
+    MainPanel->setChildSize(PanelTop, MainPanel->height() / 2);
+    PanelTop->setChildSize(PanelTopLeft, MainPanel->width() / 2);
+    PanelBottom->setChildSize(PanelBottomLeft, MainPanel->width() / 2);
+}
+
+void TfrmMain::ToggleCaptions()
+{
+    m_captionsOn = !m_captionsOn;
+    for (auto& slot : m_panes) {
+        slot.caption->setVisible(slot.caption->isHidden() && m_captionsOn);
+        slot.quarter->relayout();
+    }
+}
+
+void TfrmMain::ToggleReadOnly()
+{
+    PaneSlot& slot = m_panes[m_currentPane - 1];
+    QFile::Permissions perms = QFile::permissions(slot.PanePath);
+    if (!slot.readOnlyMark->isHidden())
+        perms |= QFileDevice::WriteOwner;
+    else
+        perms &= ~(QFileDevice::WriteOwner | QFileDevice::WriteUser | QFileDevice::WriteGroup | QFileDevice::WriteOther);
+    if (!slot.PanePath.isEmpty())
+        QFile::setPermissions(slot.PanePath, perms);   // failures are not reported
+    slot.readOnlyMark->setVisible(slot.readOnlyMark->isHidden());
+}
+
+void TfrmMain::ToggleTopBar()
+{
+    TopPanel->setVisible(TopPanel->isHidden());
+    relayout();
+}
+
+void TfrmMain::OpenInAssociatedProgram()
+{
+    const QString path = m_panes[m_currentPane - 1].PanePath;
+    if (path.isEmpty())
+        return;
+    m_hooks.openExternally(QFileInfo(path).absoluteFilePath());
+}
+
+void TfrmMain::OpenFilesDialog()
+{
+    m_app.SettingsFileName = m_store.iniFileName();
+    m_app.CurrentFilePath = m_panes[m_currentPane - 1].PanePath;
+    {
+        TfrmFiles dialog(m_app, this);
+        dialog.showError = [this](const QString& message) { reportError(message); };
+        m_app.FilesDialogOpen = true;
+        m_hooks.runDialog(dialog);
+    }
+    m_app.FilesDialogOpen = false;
+    const int index = FilesList->currentRow();
+    if (ListFolder(m_listFolder))
+        selectEntry(index < FilesList->count() ? index : -1);
+}
+
+void TfrmMain::OpenOptionsDialog()
+{
+    m_app.SettingsFileName = m_store.iniFileName();
+    m_app.CurrentFilePath = m_panes[m_currentPane - 1].PanePath;
+    TfrmOptions dialog(m_app, this);
+    m_hooks.runDialog(dialog);
+}

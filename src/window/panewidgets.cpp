@@ -1,0 +1,265 @@
+#include "window/panewidgets.h"
+
+#include "render/exposure.h"
+
+#include <QLabel>
+#include <QMouseEvent>
+#include <QPainter>
+#include <QPaintEvent>
+#include <QScrollBar>
+#include <QStyle>
+#include <algorithm>
+
+PictureArea::PictureArea(const QString& name, int tag, QWidget* parent) : QWidget(parent), m_tag(tag)
+{
+    setObjectName(name);
+    setCursor(Qt::PointingHandCursor);
+    setAttribute(Qt::WA_OpaquePaintEvent, false);
+}
+
+void PictureArea::setImage(const QImage& image)
+{
+    m_image = image;
+    m_scaled = QPixmap();
+    update();
+}
+
+void PictureArea::clear()
+{
+    setImage(QImage());
+}
+
+void PictureArea::setStretch(bool on)
+{
+    if (m_stretch != on) {
+        m_stretch = on;
+        m_scaled = QPixmap();
+        update();
+    }
+}
+
+QRect PictureArea::drawnRect() const
+{
+    if (m_image.isNull() || width() <= 0 || height() <= 0)
+        return {};
+    const QSize own = m_image.size();
+    if (!m_stretch && own.width() <= width() && own.height() <= height())
+        return QRect(QPoint(0, 0), own);
+    const QSize fitted = own.scaled(size(), Qt::KeepAspectRatio);
+    return QRect(QPoint(0, 0), fitted);
+}
+
+void PictureArea::resizeEvent(QResizeEvent* event)
+{
+    QWidget::resizeEvent(event);
+    m_scaled = QPixmap();
+}
+
+void PictureArea::paintEvent(QPaintEvent* event)
+{
+    const QRect target = drawnRect();
+    if (target.isEmpty())
+        return;
+    QPainter p(this);
+    if (target.size() == m_image.size()) {
+        // Own size: copy just the exposed part, so a 24-megapixel photo at
+        // 1:1 repaints only what is seen.
+        const QRect part = event->rect() & target;
+        p.drawImage(part.topLeft(), m_image, part);
+        return;
+    }
+    if (m_scaled.size() != target.size())
+        m_scaled = QPixmap::fromImage(m_image.scaled(target.size(), Qt::IgnoreAspectRatio, Qt::FastTransformation));
+    p.drawPixmap(event->rect() & target, m_scaled, event->rect() & target);
+}
+
+void PictureArea::mousePressEvent(QMouseEvent* event)
+{
+    emit pressed(m_tag, event->position().toPoint(), event->button());
+}
+
+void PictureArea::mouseMoveEvent(QMouseEvent* event)
+{
+    emit moved(m_tag, event->position().toPoint());
+}
+
+void PictureArea::mouseReleaseEvent(QMouseEvent* event)
+{
+    emit released(m_tag);
+    if (rect().contains(event->position().toPoint()))
+        emit clicked(m_tag);
+}
+
+void PictureArea::mouseDoubleClickEvent(QMouseEvent*)
+{
+    emit doubleClicked(m_tag);
+}
+
+ExposureIndicator::ExposureIndicator(const QString& name, QWidget* parent) : QWidget(parent)
+{
+    setObjectName(name);
+    setFixedSize(17, 17);
+    setAttribute(Qt::WA_TranslucentBackground);
+}
+
+void ExposureIndicator::setColours(const QColor& fill, const QColor& outline)
+{
+    m_fill = fill;
+    m_outline = outline;
+    update();
+}
+
+void ExposureIndicator::paintEvent(QPaintEvent*)
+{
+    QPainter p(this);
+    p.drawImage(0, 0, IndicatorDisc(width(), m_fill.rgb(), m_outline.rgb()));
+}
+
+ScrollBoxWidget::ScrollBoxWidget(int pane, QWidget* parent) : QAbstractScrollArea(parent), m_tag(pane)
+{
+    setObjectName(QStringLiteral("ScrollBox%1").arg(pane));
+    setFocusPolicy(Qt::ClickFocus);
+    setFrameStyle(QFrame::NoFrame);
+    viewport()->setAutoFillBackground(false);
+    setAutoFillBackground(true);
+
+    m_area = new PictureArea(QStringLiteral("Image%1").arg(pane), pane, viewport());
+    m_area->setGeometry(0, 0, 0, 0);
+
+    m_label = new QLabel(viewport());
+    m_label->setObjectName(QStringLiteral("lbl%1").arg(pane));
+    m_label->setTextFormat(Qt::PlainText);
+    m_label->setAutoFillBackground(true);
+    m_label->setFixedHeight(13);
+    m_label->setContentsMargins(2, 0, 0, 0);
+
+    m_indicator = new ExposureIndicator(QStringLiteral("warn_ind_%1").arg(pane), viewport());
+    m_indicator->hide();
+
+    m_mark = new QLabel(viewport());
+    m_mark->setObjectName(QStringLiteral("checkmark%1").arg(pane));
+    m_mark->setFixedSize(22, 22);
+    m_mark->hide();
+
+    m_raw = new QLabel(viewport());
+    m_raw->setObjectName(QStringLiteral("rawmark%1").arg(pane));
+    m_raw->setFixedSize(26, 15);
+    m_raw->hide();
+
+    m_readOnly = new QLabel(viewport());
+    m_readOnly->setObjectName(QStringLiteral("promark%1").arg(pane));
+    m_readOnly->setFixedSize(26, 15);
+    m_readOnly->hide();
+
+    for (QWidget* w : {static_cast<QWidget*>(m_label), static_cast<QWidget*>(m_indicator),
+                       static_cast<QWidget*>(m_mark), static_cast<QWidget*>(m_raw),
+                       static_cast<QWidget*>(m_readOnly)})
+        w->setAttribute(Qt::WA_TransparentForMouseEvents);
+    placeOverlays();
+}
+
+void ScrollBoxWidget::setCurrent(bool current)
+{
+    m_current = current;
+    // The current pane's two-pixel sunken frame is its only sign.
+    if (current) {
+        setFrameStyle(QFrame::Panel | QFrame::Sunken);
+        setLineWidth(2);
+    } else {
+        setFrameStyle(QFrame::NoFrame);
+    }
+    updateRanges();
+    placeOverlays();
+}
+
+void ScrollBoxWidget::placeArea(const QRect& rect, bool scrollBars)
+{
+    m_areaRect = rect;
+    m_scrollBars = scrollBars;
+    m_area->resize(rect.size());
+    updateRanges();
+    updateAreaPosition();
+}
+
+void ScrollBoxWidget::moveArea(QPoint delta)
+{
+    m_areaRect.translate(delta);
+    updateAreaPosition();
+}
+
+void ScrollBoxWidget::updateRanges()
+{
+    // Which bars show is worked out from the box's inner size, which does
+    // not depend on the bars; letting them follow the viewport instead makes
+    // a picture just larger than the box switch them on and off for ever.
+    const QRect inner = contentsRect();
+    const int extent = style()->pixelMetric(QStyle::PM_ScrollBarExtent, nullptr, this);
+    const int right = m_areaRect.right() + 1, bottom = m_areaRect.bottom() + 1;
+    bool needH = m_scrollBars && right > inner.width();
+    bool needV = m_scrollBars && bottom > inner.height();
+    if (m_scrollBars && needH && !needV)
+        needV = bottom > inner.height() - extent;
+    if (m_scrollBars && needV && !needH)
+        needH = right > inner.width() - extent;
+    setHorizontalScrollBarPolicy(needH ? Qt::ScrollBarAlwaysOn : Qt::ScrollBarAlwaysOff);
+    setVerticalScrollBarPolicy(needV ? Qt::ScrollBarAlwaysOn : Qt::ScrollBarAlwaysOff);
+    const QSize vp(inner.width() - (needV ? extent : 0), inner.height() - (needH ? extent : 0));
+    // QScrollBar clamps its value to the new range, which brings a scroll
+    // position beyond the new extent back to the nearest valid one.
+    horizontalScrollBar()->setRange(0, std::max(0, right - vp.width()));
+    horizontalScrollBar()->setPageStep(vp.width());
+    verticalScrollBar()->setRange(0, std::max(0, bottom - vp.height()));
+    verticalScrollBar()->setPageStep(vp.height());
+}
+
+void ScrollBoxWidget::updateAreaPosition()
+{
+    m_area->move(m_areaRect.topLeft() - QPoint(horizontalScrollBar()->value(), verticalScrollBar()->value()));
+}
+
+void ScrollBoxWidget::placeOverlays()
+{
+    const QSize vp = viewport()->size();
+    m_label->setGeometry(0, 0, vp.width(), 13);
+    m_indicator->move(vp.width() - 17, 0);
+    m_mark->move(vp.width() - 17 - 22, 0);
+    m_raw->move(0, vp.height() - 15);
+    m_readOnly->move(27, vp.height() - 15);
+    for (QWidget* w : {static_cast<QWidget*>(m_label), static_cast<QWidget*>(m_indicator),
+                       static_cast<QWidget*>(m_mark), static_cast<QWidget*>(m_raw),
+                       static_cast<QWidget*>(m_readOnly)})
+        w->raise();
+}
+
+void ScrollBoxWidget::resizeEvent(QResizeEvent* event)
+{
+    QAbstractScrollArea::resizeEvent(event);
+    updateRanges();
+    updateAreaPosition();
+    placeOverlays();
+}
+
+void ScrollBoxWidget::scrollContentsBy(int, int)
+{
+    // Only the picture scrolls; the overlays stay at the corners.
+    updateAreaPosition();
+}
+
+void ScrollBoxWidget::mousePressEvent(QMouseEvent* event)
+{
+    QAbstractScrollArea::mousePressEvent(event);
+    emit clicked(m_tag);
+}
+
+bool ScrollBoxWidget::viewportEvent(QEvent* event)
+{
+    if (event->type() == QEvent::MouseButtonPress) {
+        emit clicked(m_tag);
+        return true;
+    }
+    if (event->type() == QEvent::Resize) {
+        updateRanges();
+        placeOverlays();
+    }
+    return QAbstractScrollArea::viewportEvent(event);
+}

@@ -1,0 +1,113 @@
+#include "panes/walking.h"
+#include <gtest/gtest.h>
+#include <string>
+
+namespace {
+
+// Entry i of the list has the path "/f/i"; a pane's expected state is
+// written as its path, "" for a pane that is cleared or left untouched.
+QString Entry(int i)
+{
+    return QStringLiteral("/f/%1").arg(i);
+}
+
+std::array<QString, 4> Panes(int a, int b, int c, int d)
+{
+    return {Entry(a), Entry(b), Entry(c), Entry(d)};
+}
+
+// "L" load, "C" clear, "-" neither, for panes 1..4.
+std::string Actions(const WalkResult& r)
+{
+    std::string s;
+    for (int k = 0; k < 4; ++k)
+        s += r.load[k] ? 'L' : r.clear[k] ? 'C' : '-';
+    return s;
+}
+
+struct WalkCase {
+    const char* name;
+    bool next;
+    bool pageMode;
+    int s, n;
+    bool changed;
+    std::array<int, 4> shown;   // entry per pane, -1 for an empty path
+    const char* actions;
+    int selection;
+};
+
+class Walking : public ::testing::TestWithParam<WalkCase> {};
+
+TEST_P(Walking, Cases)
+{
+    const WalkCase& c = GetParam();
+    // Before the command the panes show entries s-3 .. s (or the paths "/f/-3" and
+    // so on, which no command may hand on to another pane in page mode).
+    const auto before = Panes(c.s - 3, c.s - 2, c.s - 1, c.s);
+    const WalkResult r = c.next ? NextFiles(c.s, c.n, before, c.pageMode, Entry)
+                                : PreviousFiles(c.s, c.n, before, c.pageMode, Entry);
+    ASSERT_EQ(r.changed, c.changed);
+    if (!c.changed) {
+        EXPECT_EQ(Actions(r), "----");
+        return;
+    }
+    for (int k = 0; k < 4; ++k)
+        EXPECT_EQ(r.paths[k], c.shown[k] < 0 ? QString() : Entry(c.shown[k])) << "pane " << k + 1;
+    EXPECT_EQ(Actions(r), c.actions);
+    EXPECT_EQ(r.selection, c.selection);
+}
+
+INSTANTIATE_TEST_SUITE_P(
+    Cases, Walking,
+    ::testing::Values(
+        // Shift mode over 10 entries.
+        WalkCase{"ShiftNextFrom3", true, false, 3, 10, true, {1, 2, 3, 4}, "LLLL", 4},
+        WalkCase{"ShiftBackFrom4", false, false, 4, 10, true, {0, 1, 2, 3}, "LLLL", 3},
+        WalkCase{"ShiftBackAt3Nothing", false, false, 3, 10, false, {}, "", 0},
+        WalkCase{"ShiftNextAtLastNothing", true, false, 9, 10, false, {}, "", 0},
+        WalkCase{"ShiftNextFrom8", true, false, 8, 10, true, {6, 7, 8, 9}, "LLLL", 9},
+        // Page mode over 10 entries: 0-3 -> 4-7, then nothing (8 and 9 are never paged to).
+        WalkCase{"PageNextFrom3", true, true, 3, 10, true, {4, 5, 6, 7}, "LLLL", 7},
+        WalkCase{"PageNextFrom7Nothing", true, true, 7, 10, false, {}, "", 0},
+        WalkCase{"PageNextFrom6", true, true, 6, 10, true, {7, 8, 9, -1}, "LLLC", 9},
+        // 11 entries, s = 7: 8, 9, 10 and a cleared pane 4.
+        WalkCase{"PageNextFrom7Of11", true, true, 7, 11, true, {8, 9, 10, -1}, "LLLC", 10},
+        WalkCase{"PageNextFrom0", true, true, 0, 10, true, {1, 2, 3, 4}, "LLLL", 4},
+        WalkCase{"PageBackFrom7", false, true, 7, 10, true, {0, 1, 2, 3}, "LLLL", 3},
+        WalkCase{"PageBackFrom9", false, true, 9, 10, true, {2, 3, 4, 5}, "LLLL", 5},
+        // s = 5: entries 0 and 1 right-aligned, panes 1 and 2 cleared.
+        WalkCase{"PageBackFrom5", false, true, 5, 10, true, {-1, -1, 0, 1}, "CCLL", 0},
+        WalkCase{"PageBackFrom4", false, true, 4, 10, true, {-1, -1, -1, 0}, "CCCL", 0},
+        WalkCase{"PageBackFrom6", false, true, 6, 10, true, {-1, 0, 1, 2}, "CLLL", 0},
+        WalkCase{"PageBackFrom3Nothing", false, true, 3, 10, false, {}, "", 0},
+        // Fewer than four entries.
+        WalkCase{"ThreeShiftNextAtEnd", true, false, 2, 3, false, {}, "", 0},
+        WalkCase{"ThreePageNextAtEnd", true, true, 2, 3, false, {}, "", 0},
+        WalkCase{"ThreePageNextNoSelection", true, true, -1, 3, true, {0, 1, 2, -1}, "LLLC", 2},
+        WalkCase{"OnePageNextNoSelection", true, true, -1, 1, false, {}, "", 0},
+        // An empty list: s = -1 = N - 1.
+        WalkCase{"EmptyShiftNext", true, false, -1, 0, false, {}, "", 0},
+        WalkCase{"EmptyShiftBack", false, false, -1, 0, false, {}, "", 0},
+        WalkCase{"EmptyPageNext", true, true, -1, 0, false, {}, "", 0},
+        WalkCase{"EmptyPageBack", false, true, -1, 0, false, {}, "", 0}),
+    [](const auto& info) { return std::string(info.param.name); });
+
+TEST(WalkingShift, PathsMoveEvenWhenEmpty)
+{
+    // Pane 2 was cleared: its empty path moves on to pane 1.
+    const std::array<QString, 4> before{Entry(0), QString(), Entry(2), Entry(3)};
+    const WalkResult r = NextFiles(3, 10, before, false, Entry);
+    const std::array<QString, 4> expected{QString(), Entry(2), Entry(3), Entry(4)};
+    EXPECT_EQ(r.paths, expected);
+}
+
+TEST(WalkingPage, ForwardAfterBackFrom5)
+{
+    // Back from 5 ends on entry 0; forward from there shows 1 to 4.
+    const auto back = PreviousFiles(5, 10, Panes(2, 3, 4, 5), true, Entry);
+    const auto forward = NextFiles(back.selection, 10, back.paths, true, Entry);
+    EXPECT_EQ(forward.paths, Panes(1, 2, 3, 4));
+    EXPECT_EQ(forward.selection, 4);
+}
+
+}  // namespace
