@@ -16,10 +16,11 @@ std::string ReferenceOf(const std::string& name)
     auto slash = name.find('/');
     const std::string base = name.substr(0, slash);
     const std::string arg = slash == std::string::npos ? std::string() : name.substr(slash + 1);
-    if (base == "BM_StreamDecode" || base == "BM_ReadMetadata" || base == "BM_FourPanesMemory")
+    if (base == "BM_StreamDecode" || base == "BM_ReadMetadata" || base == "BM_FourPanesMemory"
+        || base == "BM_ReaddirSort")
         return {};
-    if (base == "BM_NextFiles")
-        return "BM_StreamDecode/fit";
+    if (base == "BM_ListFolder")
+        return "BM_ReaddirSort/" + arg;
     if (base == "BM_ExposureOverlay")
         return "BM_StreamDecode/1";
     return "BM_StreamDecode/" + arg;

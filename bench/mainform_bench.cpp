@@ -1,15 +1,19 @@
-// The main window's costs: a pane load through layout at each scale, one
-// Space over four fitted 24-megapixel photos, and the memory of four panes.
+// The main window's costs: a pane load through layout at each scale, Space
+// cold and warm, a page step, start-up, the memory of four panes, and the
+// file list of a folder of 100,000 names.
 #include "benchdata.h"
 
-#include "app/mainform.h"
-#include "app/panewidgets.h"
+#include "window/mainform.h"
+#include "window/panewidgets.h"
 
 #include <benchmark/benchmark.h>
 
 #include <QDir>
 #include <QFile>
 #include <QTemporaryDir>
+#include <QListWidget>
+#include <algorithm>
+#include <dirent.h>
 #include <fstream>
 #include <unistd.h>
 
@@ -52,27 +56,66 @@ long ResidentBytes()
     return resident * sysconf(_SC_PAGESIZE);
 }
 
+// One pane load through layout, decoded each time (the cache is emptied;
+// the buffer pool stays warm, as it is while the user walks).
 void BM_LoadPane(benchmark::State& state, int code)
 {
     BenchWindow bench(1, code);
     const QString path = bench.dir.filePath(QStringLiteral("IMG_0000.JPG"));
+    DecodePipeline& pipeline = bench.window->panes().pipeline();
     for (auto _ : state) {
+        pipeline.invalidate(path);
         bench.window->LoadPane(1, path);
-        benchmark::DoNotOptimize(bench.window->pane(1).picture);
+        benchmark::DoNotOptimize(bench.window->pane(1).photo);
     }
 }
 
-void BM_NextFiles(benchmark::State& state)
+// Space over a folder of 24-megapixel photos, four panes of 960 x 540.
+// Cold: the look-ahead is stopped and its work thrown away before each key,
+// so the new files are decoded while the user waits. Warm: the look-ahead
+// had the time it needed.
+void Walk(benchmark::State& state, int code, bool pageMode, bool warm)
 {
-    BenchWindow bench(64, 5);
+    BenchWindow bench(400, code);
     TfrmMain& w = *bench.window;
+    DecodePipeline& pipeline = w.panes().pipeline();
+    if (pageMode)
+        w.TogglePageMode();
+    auto* list = w.findChild<QListWidget*>(QStringLiteral("FilesList"));
     for (auto _ : state) {
-        if (w.pane(4).PanePath.endsWith(QStringLiteral("IMG_0063.JPG"))) {
-            state.PauseTiming();
+        state.PauseTiming();
+        if (list->currentRow() >= list->count() - 5)
             w.FillPanesFromList();
-            state.ResumeTiming();
+        if (warm) {
+            pipeline.waitForLookAhead();
+        } else {
+            pipeline.lookAhead({});
+            pipeline.waitForLookAhead();
+            for (int i = 1; i <= 4; ++i)
+                pipeline.invalidate(w.EntryPath(list->currentRow() + i));
         }
+        state.ResumeTiming();
         w.NextFiles();
+    }
+    pipeline.lookAhead({});
+    pipeline.waitForLookAhead();
+}
+
+void BM_NextFiles(benchmark::State& state, int code) { Walk(state, code, false, false); }
+void BM_NextFilesWarm(benchmark::State& state, int code) { Walk(state, code, false, true); }
+void BM_PageStep(benchmark::State& state, int code) { Walk(state, code, true, false); }
+
+// From an empty window to four photos shown at 1:1.
+void BM_StartUp(benchmark::State& state)
+{
+    for (auto _ : state) {
+        BenchWindow bench(8, 1);
+        benchmark::DoNotOptimize(bench.window->pane(4).photo);
+        state.PauseTiming();
+        bench.window->panes().pipeline().lookAhead({});
+        bench.window->panes().pipeline().waitForLookAhead();
+        bench.window.reset();
+        state.ResumeTiming();
     }
 }
 
@@ -82,22 +125,70 @@ void BM_FourPanesMemory(benchmark::State& state)
     for (auto _ : state) {
         const long before = ResidentBytes();
         BenchWindow bench(4, 1);
+        bench.window->panes().pipeline().waitForLookAhead();
         const long after = ResidentBytes();
         double pixels = 0;
         for (int n = 1; n <= 4; ++n)
-            pixels += double(bench.window->pane(n).picture->image().sizeInBytes());
+            pixels += double(bench.window->pane(n).photo->image.sizeInBytes());
         state.counters["resident_MB"] = double(after - before) / 1e6;
         state.counters["pixels_MB"] = pixels / 1e6;
         state.counters["ratio"] = double(after - before) / pixels;
     }
 }
 
+// A folder of 100,000 empty .jpg names, made once.
+QString BigFolder()
+{
+    const QString folder = QDir::temp().filePath(QStringLiteral("tetrafot-bench/names-100000"));
+    if (!QFile::exists(folder + QStringLiteral("/P099999.jpg"))) {
+        QDir().mkpath(folder);
+        for (int i = 0; i < 100000; ++i) {
+            // Written out of order, so that the sort has work to do.
+            QFile f(folder + QStringLiteral("/P%1.jpg").arg((i * 7919) % 100000, 6, 10, QLatin1Char('0')));
+            f.open(QIODevice::WriteOnly);
+        }
+    }
+    return folder;
+}
+
+// The floor of a listing: readdir and a sort of the names without regard to case.
+void BM_ReaddirSort(benchmark::State& state)
+{
+    const QByteArray folder = QFile::encodeName(BigFolder());
+    for (auto _ : state) {
+        std::vector<QString> names;
+        DIR* dir = ::opendir(folder.constData());
+        while (const dirent* e = ::readdir(dir))
+            names.push_back(QFile::decodeName(e->d_name));
+        ::closedir(dir);
+        std::sort(names.begin(), names.end(),
+                  [](const QString& a, const QString& b) { return a.compare(b, Qt::CaseInsensitive) < 0; });
+        benchmark::DoNotOptimize(names.data());
+    }
+}
+
+// The window's file list filled with the folder's JPEG names.
+void BM_ListFolder(benchmark::State& state)
+{
+    const QString folder = BigFolder();
+    BenchWindow bench(1, 5);
+    for (auto _ : state)
+        bench.window->ListFolder(folder);
+}
+
 } // namespace
 
-BENCHMARK_CAPTURE(BM_LoadPane, 1, 1)->Unit(benchmark::kMillisecond);
-BENCHMARK_CAPTURE(BM_LoadPane, 2, 2)->Unit(benchmark::kMillisecond);
-BENCHMARK_CAPTURE(BM_LoadPane, 4, 4)->Unit(benchmark::kMillisecond);
-BENCHMARK_CAPTURE(BM_LoadPane, 8, 3)->Unit(benchmark::kMillisecond);
-BENCHMARK_CAPTURE(BM_LoadPane, fit, 5)->Unit(benchmark::kMillisecond);
-BENCHMARK(BM_NextFiles)->Unit(benchmark::kMillisecond);
+BENCHMARK_CAPTURE(BM_LoadPane, 1, 1)->Unit(benchmark::kMillisecond)->UseRealTime();
+BENCHMARK_CAPTURE(BM_LoadPane, 2, 2)->Unit(benchmark::kMillisecond)->UseRealTime();
+BENCHMARK_CAPTURE(BM_LoadPane, 4, 4)->Unit(benchmark::kMillisecond)->UseRealTime();
+BENCHMARK_CAPTURE(BM_LoadPane, 8, 3)->Unit(benchmark::kMillisecond)->UseRealTime();
+BENCHMARK_CAPTURE(BM_LoadPane, fit, 5)->Unit(benchmark::kMillisecond)->UseRealTime();
+BENCHMARK_CAPTURE(BM_NextFiles, 1, 1)->Unit(benchmark::kMillisecond)->UseRealTime();
+BENCHMARK_CAPTURE(BM_NextFiles, fit, 5)->Unit(benchmark::kMillisecond)->UseRealTime();
+BENCHMARK_CAPTURE(BM_NextFilesWarm, 1, 1)->Unit(benchmark::kMillisecond)->UseRealTime();
+BENCHMARK_CAPTURE(BM_NextFilesWarm, fit, 5)->Unit(benchmark::kMillisecond)->UseRealTime();
+BENCHMARK_CAPTURE(BM_PageStep, fit, 5)->Unit(benchmark::kMillisecond)->UseRealTime();
+BENCHMARK(BM_StartUp)->Name("BM_StartUp/1")->Unit(benchmark::kMillisecond)->UseRealTime()->Iterations(5);
 BENCHMARK(BM_FourPanesMemory)->Iterations(1)->Unit(benchmark::kMillisecond);
+BENCHMARK(BM_ReaddirSort)->Name("BM_ReaddirSort/100000")->Unit(benchmark::kMillisecond)->UseRealTime();
+BENCHMARK(BM_ListFolder)->Name("BM_ListFolder/100000")->Unit(benchmark::kMillisecond)->UseRealTime();

@@ -252,8 +252,8 @@ void TfrmMain::showEvent(QShowEvent* event)
         guarded([&] { m_store.restore(); });
         // A pane that already shows a file keeps its caption rule; only the
         // strips of empty panes keep the visibility read from the file.
-        for (auto& slot : m_panes)
-            if (!slot.PanePath.isEmpty()) {
+        for (int n = 1; n <= 4; ++n)
+            if (PaneSlot& slot = m_panes[n - 1]; !m_paneSet[n].PanePath.isEmpty()) {
                 slot.caption->setVisible(!slot.caption->text().isEmpty() && m_captionsOn);
                 slot.quarter->relayout();
             }
@@ -419,7 +419,7 @@ void TfrmMain::buildWindow()
     // the current pane shows another file.
     connect(FilesList, &QListWidget::itemClicked, this, [this](QListWidgetItem* item) {
         const QString path = EntryPath(FilesList->row(item));
-        if (!path.isEmpty() && m_panes[m_currentPane - 1].PanePath != path)
+        if (!path.isEmpty() && m_paneSet[m_currentPane].PanePath != path)
             guarded([&] { LoadPane(m_currentPane, path); });
     });
     Panel1->addChild(FilesList, Client);

@@ -1,7 +1,7 @@
 #pragma once
 #include "settings/appstate.h"
 #include "render/caption.h"
-#include "render/jpegpicture.h"
+#include "panes/paneset.h"
 
 #include <QColor>
 #include <QHash>
@@ -37,31 +37,20 @@ struct MainHooks {
     std::function<void(QDialog& dialog)> runDialog;
 };
 
-// One pane: its controls, what it shows, and its state.
+// One pane's controls; what it shows is its PaneState in the core.
 struct PaneSlot {
-    int PaneScale = 0;
     PictureArea* picture = nullptr;
     ScrollBoxWidget* box = nullptr;
     QLabel* pathLabel = nullptr;
-    QString PanePath;
     QPlainTextEdit* memo = nullptr;
-    TBasicExif basic;
     QLabel* caption = nullptr;
     QWidget* metaPanel = nullptr;
     AlignWidget* quarter = nullptr;   // the panel that holds the pane
-    bool OverlayOn = false;
     ExposureIndicator* indicator = nullptr;
     QPoint dragStart;
     QLabel* markImage = nullptr;
     QLabel* rawMark = nullptr;
     QLabel* readOnlyMark = nullptr;
-
-    // The shown picture: a JPEG photo, or a bitmap (another format, or the
-    // exposure overlay's painted copy).
-    std::unique_ptr<TJPEGPicture> jpeg;
-    QImage bitmap;
-    QSize fullSize;   // a JPEG photo's size at 1:1, kept while the overlay replaces it
-    bool hasPicture() const { return jpeg || !bitmap.isNull(); }
 };
 
 // The main window: four panes in a two by two grid, the file list and the
@@ -116,7 +105,9 @@ public:
     void ZoomStep(bool in);
 
     // State, for the commands and for tests
-    const PaneSlot& pane(int n) const { return m_panes[n - 1]; }
+    const PaneState& pane(int n) const { return m_paneSet[n]; }
+    const PaneSlot& paneWidgets(int n) const { return m_panes[n - 1]; }
+    PaneSet& panes() { return m_paneSet; }
     int CurrentPane() const { return m_currentPane; }
     int DragPane() const { return m_dragPane; }
     bool PageMode() const { return m_pageMode; }
@@ -146,6 +137,8 @@ private:
     void buildPane(int n, AlignWidget* quarter);
     void bindStoredProperties();
     void applyWalk(const struct WalkResult& walk);
+    int storedScale(int n) const;   // the scale code pane n loads at
+    void lookAhead();               // decodes what the next Space and Backspace bring
     std::array<QString, 4> panePaths() const;
     void selectEntry(int index);
     void setFolderText(const QString& text);
@@ -166,6 +159,7 @@ private:
     AppState m_app;
     TFormStorage m_store;
     std::array<PaneSlot, 4> m_panes;
+    PaneSet m_paneSet;
     int m_currentPane = 1;
     int m_dragPane = 0;
     bool m_pageMode = false;

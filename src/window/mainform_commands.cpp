@@ -132,13 +132,30 @@ void TfrmMain::FilesListChange()
         LoadPane(m_currentPane, EntryPath(row));
 }
 
+int TfrmMain::storedScale(int n) const
+{
+    return NormaliseScaleCode(m_store.intValue(QStringLiteral("imagescale%1").arg(n), 1));
+}
+
 void TfrmMain::FillPanesFromList()
 {
     const int n = FilesList->count();
+    std::vector<DecodeRequest> wanted;
+    for (int k = 1; k <= 4 && k <= n; ++k)
+        wanted.push_back({EntryPath(k - 1), storedScale(k), m_app.MaxSize});
+    m_paneSet.prepare(wanted);   // decoded side by side, then shown in order
     for (int k = 1; k <= 4 && k <= n; ++k) {
         LoadPane(k, EntryPath(k - 1));
         selectEntry(k - 1);
     }
+    lookAhead();
+}
+
+void TfrmMain::lookAhead()
+{
+    m_paneSet.lookAhead(FilesList->currentRow(), FilesList->count(), m_pageMode,
+                        [this](int i) { return EntryPath(i); }, [this](int n) { return storedScale(n); },
+                        m_app.MaxSize);
 }
 
 void TfrmMain::applyWalk(const WalkResult& walk)
@@ -152,16 +169,22 @@ void TfrmMain::applyWalk(const WalkResult& walk)
     for (int k = 0; k < 4; ++k)
         if (walk.clear[k] || (walk.load[k] && walk.paths[k].isEmpty()))
             ClearPane(k + 1);
+    std::vector<DecodeRequest> wanted;
+    for (int k = 0; k < 4; ++k)
+        if (walk.load[k] && !walk.paths[k].isEmpty())
+            wanted.push_back({walk.paths[k], storedScale(k + 1), m_app.MaxSize});
+    m_paneSet.prepare(wanted);
     for (int k = 0; k < 4; ++k)
         if (walk.load[k] && !walk.paths[k].isEmpty())
             LoadPane(k + 1, walk.paths[k]);
+    lookAhead();
 }
 
 std::array<QString, 4> TfrmMain::panePaths() const
 {
     std::array<QString, 4> paths;
     for (int k = 0; k < 4; ++k)
-        paths[k] = m_panes[k].PanePath;
+        paths[k] = m_paneSet[k + 1].PanePath;
     return paths;
 }
 
@@ -182,6 +205,7 @@ void TfrmMain::TogglePageMode()
     m_pageMode = !m_pageMode;
     // Page mode frames the four panes: a line, a lowered and a raised bevel.
     MainPanel->setBevelFrame(m_pageMode);
+    lookAhead();   // the next steps bring other files now
 }
 
 void TfrmMain::DirEditExit()
@@ -316,11 +340,11 @@ void TfrmMain::FormKeyUp(int keyCode, Qt::KeyboardModifiers modifiers)
     case 'J': TogglePageMode(); break;
     case 'L': ToggleFileList(); break;
     case 'N':
-        RunTool(m_panes[m_currentPane - 1].PanePath, m_app.NToolCommand, m_app.CurrentFolder, QDir::currentPath());
+        RunTool(m_paneSet[m_currentPane].PanePath, m_app.NToolCommand, m_app.CurrentFolder, QDir::currentPath());
         break;
     case 'O': OpenOptionsDialog(); break;
     case 'P':
-        RunTool(m_panes[m_currentPane - 1].PanePath, m_app.PToolCommand, m_app.CurrentFolder, QDir::currentPath());
+        RunTool(m_paneSet[m_currentPane].PanePath, m_app.PToolCommand, m_app.CurrentFolder, QDir::currentPath());
         break;
     case 'Q': close(); break;
     case 'R':
@@ -343,16 +367,17 @@ void TfrmMain::FormKeyUp(int keyCode, Qt::KeyboardModifiers modifiers)
 void TfrmMain::ZoomStep(bool in)
 {
     PaneSlot& slot = m_panes[m_currentPane - 1];
-    if (slot.PaneScale == 0 || !slot.hasPicture())
+    const PaneState& state = m_paneSet[m_currentPane];
+    if (state.PaneScale == 0 || !state.hasPicture())
         return;
     int code;
-    if (slot.PaneScale == ScaleFit) {
-        if (slot.fullSize.isEmpty())
+    if (state.PaneScale == ScaleFit) {
+        if (state.fullSize().isEmpty())
             return;   // only JPEG photos have fixed scales
         const QSize shown = slot.box->areaRect().size();
-        code = in ? ZoomInFromFit(slot.fullSize, shown) : ZoomOutFromFit(slot.fullSize, shown);
+        code = in ? ZoomInFromFit(state.fullSize(), shown) : ZoomOutFromFit(state.fullSize(), shown);
     } else {
-        code = in ? ZoomInStep(slot.PaneScale) : ZoomOutStep(slot.PaneScale);
+        code = in ? ZoomInStep(state.PaneScale) : ZoomOutStep(state.PaneScale);
     }
     SetPaneScale(m_currentPane, code);
 }
@@ -362,12 +387,13 @@ void TfrmMain::ZoomStep(bool in)
 void TfrmMain::ToggleMarkV()
 {
     PaneSlot& slot = m_panes[m_currentPane - 1];
-    if (slot.PanePath.isEmpty())
+    const QString path = m_paneSet[m_currentPane].PanePath;
+    if (path.isEmpty())
         return;   // a pane without a file has nothing to mark
     if (!slot.markImage->isHidden())
-        m_app.Marks.ClearMark(slot.PanePath);
+        m_app.Marks.ClearMark(path);
     else
-        m_app.Marks.SetMark(slot.PanePath, MarkV);
+        m_app.Marks.SetMark(path, MarkV);
     marksChanged();
     ShowMark(m_currentPane, MarkV);
     slot.markImage->setVisible(slot.markImage->isHidden());
@@ -376,9 +402,10 @@ void TfrmMain::ToggleMarkV()
 void TfrmMain::SetDigitMark(int digit)
 {
     PaneSlot& slot = m_panes[m_currentPane - 1];
-    if (slot.PanePath.isEmpty())
+    const QString path = m_paneSet[m_currentPane].PanePath;
+    if (path.isEmpty())
         return;
-    m_app.Marks.SetMark(slot.PanePath, MarkCode(digit));
+    m_app.Marks.SetMark(path, MarkCode(digit));
     marksChanged();
     ShowMark(m_currentPane, digit);
     slot.markImage->show();
@@ -406,8 +433,9 @@ void TfrmMain::ToggleFileList()
 void TfrmMain::ToggleMetadataPanel()
 {
     PaneSlot& slot = m_panes[m_currentPane - 1];
+    const QString path = m_paneSet[m_currentPane].PanePath;
     const QString key = QStringLiteral("expanwidth%1").arg(m_currentPane);
-    if (slot.PanePath.isEmpty()) {
+    if (path.isEmpty()) {
         ToolButton5->setChecked(false);
         slot.quarter->setChildSize(slot.metaPanel, 1);
     } else if (slot.quarter->childSize(slot.metaPanel) <= 1) {
@@ -454,13 +482,14 @@ void TfrmMain::ToggleCaptions()
 void TfrmMain::ToggleReadOnly()
 {
     PaneSlot& slot = m_panes[m_currentPane - 1];
-    QFile::Permissions perms = QFile::permissions(slot.PanePath);
+    const QString path = m_paneSet[m_currentPane].PanePath;
+    QFile::Permissions perms = QFile::permissions(path);
     if (!slot.readOnlyMark->isHidden())
         perms |= QFileDevice::WriteOwner;
     else
         perms &= ~(QFileDevice::WriteOwner | QFileDevice::WriteUser | QFileDevice::WriteGroup | QFileDevice::WriteOther);
-    if (!slot.PanePath.isEmpty())
-        QFile::setPermissions(slot.PanePath, perms);   // failures are not reported
+    if (!path.isEmpty())
+        QFile::setPermissions(path, perms);   // failures are not reported
     slot.readOnlyMark->setVisible(slot.readOnlyMark->isHidden());
 }
 
@@ -472,7 +501,7 @@ void TfrmMain::ToggleTopBar()
 
 void TfrmMain::OpenInAssociatedProgram()
 {
-    const QString path = m_panes[m_currentPane - 1].PanePath;
+    const QString path = m_paneSet[m_currentPane].PanePath;
     if (path.isEmpty())
         return;
     m_hooks.openExternally(QFileInfo(path).absoluteFilePath());
@@ -481,7 +510,7 @@ void TfrmMain::OpenInAssociatedProgram()
 void TfrmMain::OpenFilesDialog()
 {
     m_app.SettingsFileName = m_store.iniFileName();
-    m_app.CurrentFilePath = m_panes[m_currentPane - 1].PanePath;
+    m_app.CurrentFilePath = m_paneSet[m_currentPane].PanePath;
     {
         TfrmFiles dialog(m_app, this);
         dialog.showError = [this](const QString& message) { reportError(message); };
@@ -497,7 +526,7 @@ void TfrmMain::OpenFilesDialog()
 void TfrmMain::OpenOptionsDialog()
 {
     m_app.SettingsFileName = m_store.iniFileName();
-    m_app.CurrentFilePath = m_panes[m_currentPane - 1].PanePath;
+    m_app.CurrentFilePath = m_paneSet[m_currentPane].PanePath;
     TfrmOptions dialog(m_app, this);
     m_hooks.runDialog(dialog);
 }

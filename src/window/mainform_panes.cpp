@@ -13,7 +13,6 @@
 #include <QDir>
 #include <QFile>
 #include <QFileInfo>
-#include <QImageReader>
 #include <QLabel>
 #include <QPlainTextEdit>
 #include <QToolButton>
@@ -25,12 +24,6 @@ QColor fromTColor(int colour)
     return QColor(colour & 0xFF, (colour >> 8) & 0xFF, (colour >> 16) & 0xFF);
 }
 
-bool isJpegExtension(const QString& ext)
-{
-    // .jpe and .jfif are offered by the file list, so they decode too.
-    return ext == QLatin1String("jpg") || ext == QLatin1String("jpeg") || ext == QLatin1String("jpe")
-        || ext == QLatin1String("jfif");
-}
 
 } // namespace
 
@@ -39,31 +32,12 @@ void TfrmMain::LoadPane(int n, const QString& path)
     if (path.isEmpty() || !QFileInfo(path).isFile())
         return;
     PaneSlot& slot = m_panes[n - 1];
-
     const int scale = NormaliseScaleCode(m_store.intValue(QStringLiteral("imagescale%1").arg(n), 1));
 
-    // Decode before anything of the pane changes, so that a file that fails
+    // Decoded before anything of the pane changes, so that a file that fails
     // leaves the previous picture, path and caption in place.
-    const QString ext = QFileInfo(path).suffix().toLower();
-    std::unique_ptr<TJPEGPicture> jpeg;
-    QImage bitmap;
     try {
-        if (isJpegExtension(ext)) {
-            jpeg = std::make_unique<TJPEGPicture>(TJPEGPicture::fromFile(path));
-            const int denom = scale == ScaleFit
-                ? FitDecoderDenom(QSize(jpeg->fullWidth(), jpeg->fullHeight()), m_app.MaxSize)
-                : DecoderScale(scale);
-            jpeg->setScaleDenom(denom);
-            jpeg->image();
-        } else if (ext == QLatin1String("bmp") || ext == QLatin1String("ico")) {
-            QImageReader reader(path);
-            bitmap = reader.read();
-            if (bitmap.isNull())
-                throw UserError(QStringLiteral("Cannot read the picture \"%1\": %2")
-                                    .arg(path, reader.errorString()).toStdString());
-        } else {
-            throw UserError(QStringLiteral("Unknown picture file extension (.%1)").arg(QFileInfo(path).suffix()).toStdString());
-        }
+        m_paneSet.load(n, path, scale, m_app.MaxSize, m_app.Marks, m_reportEveryFailure);
     } catch (const UserError& e) {
         // Walking past a damaged file shows its message once per visit of
         // the folder, not once for every pane it passes through.
@@ -74,26 +48,17 @@ void TfrmMain::LoadPane(int n, const QString& path)
         return;
     }
     m_failedLoads.remove(path);
-    slot.PaneScale = scale;
+    const PaneState& state = m_paneSet[n];
 
-    slot.OverlayOn = false;
     slot.indicator->hide();
-
-    const MarkCode mark = m_app.Marks.GetMark(path);
-    ShowMark(n, mark);
-    slot.markImage->setVisible(mark != NoMark);
-
+    ShowMark(n, state.mark);
+    slot.markImage->setVisible(state.mark != NoMark);
     slot.rawMark->setVisible(HasRawCompanions(path, m_app.RawExtensions,
                                               m_store.boolValue(QStringLiteral("anyraw"), false),
                                               m_store.textValue(QStringLiteral("rawprefix")),
                                               m_store.textValue(QStringLiteral("rawsuffix"))));
     slot.readOnlyMark->setVisible(IsReadOnlyFile(path));
-
     slot.picture->clear();
-    slot.fullSize = jpeg ? QSize(jpeg->fullWidth(), jpeg->fullHeight()) : QSize();
-    slot.jpeg = std::move(jpeg);
-    slot.bitmap = bitmap;
-
     ShowFileInPane(n, path);
 }
 
@@ -101,18 +66,15 @@ void TfrmMain::ReloadPane(int n)
 {
     // R asks for the file again: a failure is shown even when it was before.
     m_reportEveryFailure = true;
-    LoadPane(n, m_panes[n - 1].PanePath);
+    LoadPane(n, m_paneSet[n].PanePath);
     m_reportEveryFailure = false;
-    SetPaneScale(n, m_panes[n - 1].PaneScale);
+    SetPaneScale(n, m_paneSet[n].PaneScale);
 }
 
 void TfrmMain::ClearPane(int n)
 {
     PaneSlot& slot = m_panes[n - 1];
-    slot.PanePath.clear();
-    slot.jpeg.reset();
-    slot.bitmap = QImage();
-    slot.fullSize = QSize();
+    m_paneSet.clear(n);
     slot.picture->clear();
     slot.caption->clear();
     slot.caption->hide();
@@ -145,13 +107,13 @@ bool TfrmMain::IsReadOnlyFile(const QString& path)
 void TfrmMain::SetPaneScale(int n, int code)
 {
     PaneSlot& slot = m_panes[n - 1];
-    if (!slot.hasPicture())
+    const PaneState& state = m_paneSet[n];
+    if (!state.hasPicture())
         return;
     bool repaint = false;
-    if (slot.OverlayOn) {
-        slot.OverlayOn = false;
+    if (state.OverlayOn) {
         slot.indicator->hide();
-        LoadPane(n, slot.PanePath);
+        LoadPane(n, state.PanePath);
         repaint = true;
     }
     layoutPicture(n, code);
@@ -162,57 +124,44 @@ void TfrmMain::SetPaneScale(int n, int code)
 void TfrmMain::layoutPicture(int n, int code)
 {
     PaneSlot& slot = m_panes[n - 1];
+    const PaneState& state = m_paneSet[n];
     const QSize box = slot.box->size();
-    QSize area;
-    bool scrollBars = true;
-    if (slot.jpeg) {
-        m_store.writeValue(QStringLiteral("imagescale%1").arg(n), code);
-        slot.PaneScale = code;
-        if (code == ScaleFit) {
-            slot.picture->setStretch(true);
-            slot.jpeg->setScaleDenom(FitDecoderDenom(QSize(slot.jpeg->fullWidth(), slot.jpeg->fullHeight()), m_app.MaxSize));
-        } else {
-            slot.picture->setStretch(false);
-            slot.jpeg->setScaleDenom(DecoderScale(code));
-        }
-    }
-    const QSize picture = slot.jpeg ? QSize(slot.jpeg->width(), slot.jpeg->height()) : slot.bitmap.size();
-    if (code == ScaleFit) {
-        area = FitSize(picture, box);
-        scrollBars = false;
-    } else {
-        area = picture;
-    }
     // Pixels first: a decoder error leaves the layout as it was.
-    const QImage& image = slot.jpeg ? slot.jpeg->image() : slot.bitmap;
+    if (state.isJpeg()) {
+        m_paneSet.rescale(n, code, m_app.MaxSize);
+        m_store.writeValue(QStringLiteral("imagescale%1").arg(n), code);
+        slot.picture->setStretch(code == ScaleFit);
+    }
+    const QImage& image = state.image();
+    const QSize area = code == ScaleFit ? FitSize(image.size(), box) : image.size();
     slot.picture->setImage(image);
-    slot.box->placeArea(PlaceInBox(area, box), scrollBars);
+    slot.box->placeArea(PlaceInBox(area, box), code != ScaleFit);
 }
 
 void TfrmMain::ShowFileInPane(int n, const QString& path)
 {
     PaneSlot& slot = m_panes[n - 1];
-    SetPaneScale(n, slot.PaneScale);
+    SetPaneScale(n, m_paneSet[n].PaneScale);
     slot.pathLabel->setText(QDir::toNativeSeparators(QFileInfo(path).absoluteFilePath()));
     FillMetadata(n, path);
-    const std::string caption = ExpandCaption(m_store.textValue(QStringLiteral("Pattern")).toStdString(), slot.basic);
+    const std::string caption = ExpandCaption(m_store.textValue(QStringLiteral("Pattern")).toStdString(), m_paneSet[n].basic);
     slot.caption->setText(QString::fromLocal8Bit(caption));
     slot.caption->setVisible(!caption.empty() && m_captionsOn);
     slot.quarter->relayout();
     ShowMark(n, m_app.Marks.GetMark(path));
-    slot.PanePath = path;
 }
 
 void TfrmMain::FillMetadata(int n, const QString& path)
 {
     PaneSlot& slot = m_panes[n - 1];
+    PaneState& state = m_paneSet.pane(n);
     slot.memo->clear();
-    slot.basic = TBasicExif{};
+    state.basic = TBasicExif{};
     // A JPEG's bytes are in memory already: the EXIF block is read from
     // them rather than from the file a second time.
-    const MetadataListing listing = slot.jpeg
-        ? ListMetadata(TImageMetadata::FromBytes(std::string_view(slot.jpeg->data().constData(),
-                                                                   size_t(slot.jpeg->data().size()))))
+    const MetadataListing listing = state.isJpeg()
+        ? ListMetadata(TImageMetadata::FromBytes(std::string_view(state.photo->bytes.constData(),
+                                                                   size_t(state.photo->bytes.size()))))
         : ListMetadata(path.toLocal8Bit().toStdString());
     if (listing.status != 0)
         return;
@@ -221,7 +170,7 @@ void TfrmMain::FillMetadata(int n, const QString& path)
     for (const std::string& line : listing.lines)
         lines << QString::fromLocal8Bit(line);
     slot.memo->setPlainText(lines.join(QLatin1Char('\n')));
-    slot.basic = listing.basic;
+    state.basic = listing.basic;
 }
 
 void TfrmMain::ShowMark(int n, int code)
@@ -234,28 +183,19 @@ void TfrmMain::ShowMark(int n, int code)
 void TfrmMain::ToggleExposureOverlay(int n)
 {
     PaneSlot& slot = m_panes[n - 1];
-    if (slot.OverlayOn) {
-        slot.OverlayOn = false;
+    if (m_paneSet[n].OverlayOn) {
         slot.indicator->hide();
         ReloadPane(n);
         return;
     }
-    if (!slot.jpeg)
-        return;
-    // The decoded pixels become the working copy: the photo is released, so
-    // the copy is painted in place without a second 24-megapixel buffer.
-    QImage copy = slot.jpeg->image();
-    slot.picture->clear();
-    slot.jpeg.reset();
     const int over = m_store.intValue(QStringLiteral("OverExpColor"), 0);
     const int under = m_store.intValue(QStringLiteral("UnderExpColor"), 16777215);
+    if (!m_paneSet.paintOverlay(n, m_store.intValue(QStringLiteral("UnderExpMode"), 2),
+                                m_store.intValue(QStringLiteral("OverExpMode"), 1), under, over))
+        return;
     slot.indicator->setColours(fromTColor(over), fromTColor(under));
     slot.indicator->show();
-    PaintExposure(copy, m_store.intValue(QStringLiteral("UnderExpMode"), 2),
-                  m_store.intValue(QStringLiteral("OverExpMode"), 1), under, over);
-    slot.bitmap = copy;
-    slot.picture->setImage(slot.bitmap);
-    slot.OverlayOn = true;
+    slot.picture->setImage(m_paneSet[n].image());
 }
 
 void TfrmMain::ImageMouseDown(int, QPoint pos)

@@ -256,7 +256,7 @@ TEST_F(ShutdownTest, ARestartReadsWhatTheLastRunSaved)
     EXPECT_TRUE(Control(QStringLiteral("TopPanel"))->isHidden());
     EXPECT_EQ(win->app().CurrentFolder, photos);
     EXPECT_EQ(win->pane(1).PaneScale, 3);   // 1:8 again for the new load
-    EXPECT_EQ(win->pane(1).jpeg->width(), 8);
+    EXPECT_EQ(win->pane(1).photo->image.width(), 8);
 }
 
 // The window's position comes from NormPos when the file was written at

@@ -67,7 +67,7 @@ TEST_F(MarksTest, CtrlEightMarksWhileEightAloneSetsTheScale)
 
     Key(Qt::Key_8);
     EXPECT_EQ(win->store().intValue(QStringLiteral("imagescale1"), -1), 3);
-    EXPECT_EQ(win->pane(1).picture->image().size(), QSize(8, 6));
+    EXPECT_EQ(win->paneWidgets(1).picture->image().size(), QSize(8, 6));
     // The reload at the new scale shows the mark again.
     EXPECT_FALSE(Mark(1)->isHidden());
     EXPECT_TRUE(Shows(1, 8));

@@ -66,12 +66,12 @@ TEST_F(NavigationTest, ShiftModeStopsAtTheLastFile)
 TEST_F(NavigationTest, PageModeJumpsFourFilesAndNeverShowsAShortLastPageOfTen)
 {
     Start({Folder(QStringLiteral("ten"), 10)});
-    const QImage shown = win->pane(1).picture->image();
+    const QImage shown = win->paneWidgets(1).picture->image();
     Key(Qt::Key_J);
     EXPECT_TRUE(win->PageMode());
     // The frame of page mode: a line and two 3-pixel bevels round the panes.
     EXPECT_EQ(Control(QStringLiteral("PanelTop"))->pos(), QPoint(7, 7));
-    EXPECT_EQ(win->pane(1).picture->image(), shown);   // nothing reloaded
+    EXPECT_EQ(win->paneWidgets(1).picture->image(), shown);   // nothing reloaded
     Key(Qt::Key_Space);
     EXPECT_EQ(Names(), Entries({4, 5, 6, 7}));
     EXPECT_EQ(Selected(), 7);
@@ -141,7 +141,7 @@ TEST_F(NavigationTest, PanesKeepActingOnTheirOwnFilesAfterAFolderChange)
     for (const char* name : {"/img_02.jpg", "/img_03.jpg"})
         uitest::WriteBytes(other + QLatin1String(name), uitest::Photo(32, 24, 7));
     Start({ten});
-    const QImage shown = win->pane(3).picture->image();
+    const QImage shown = win->paneWidgets(3).picture->image();
     browseAnswer = other;
     QTest::mouseClick(DirEdit()->findChild<QToolButton*>(), Qt::LeftButton);
     ASSERT_EQ(win->app().CurrentFolder, other);
@@ -154,7 +154,7 @@ TEST_F(NavigationTest, PanesKeepActingOnTheirOwnFilesAfterAFolderChange)
     EXPECT_FALSE(QFileInfo(own).permissions() & QFileDevice::WriteOwner);
     EXPECT_TRUE(QFileInfo(other + QStringLiteral("/img_02.jpg")).permissions() & QFileDevice::WriteOwner);
     Key(Qt::Key_R);
-    EXPECT_EQ(win->pane(3).picture->image(), shown);
+    EXPECT_EQ(win->paneWidgets(3).picture->image(), shown);
 }
 
 TEST_F(NavigationTest, AClickOnTheHighlightedEntryLoadsItIntoTheCurrentPane)
@@ -324,7 +324,7 @@ TEST_F(NavigationTest, ListHoldsTheFolderFilesOfTheMaskSortedWithoutRegardToCase
     for (int row : {4, 3}) {   // 3 is the selected entry: 4 first
         ClickEntry(row);
         EXPECT_EQ(win->pane(1).PanePath, folder + QLatin1Char('/') + entries[row]);
-        EXPECT_TRUE(win->pane(1).jpeg);
+        EXPECT_TRUE(win->pane(1).isJpeg());
     }
     EXPECT_TRUE(errors.isEmpty()) << errors.join('\n').toStdString();
 

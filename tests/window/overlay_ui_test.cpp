@@ -28,7 +28,7 @@ protected:
         // Red for over-exposure; the under colour keeps its default, white.
         WriteSettings("OverExpColor=255\r\n");
     }
-    QImage Shown(int n) { return win->pane(n).picture->image(); }
+    QImage Shown(int n) { return win->paneWidgets(n).picture->image(); }
     ExposureIndicator* Indicator(int n) { return Control<ExposureIndicator>(QStringLiteral("warn_ind_%1").arg(n)); }
     QString folder;
 };
@@ -40,7 +40,7 @@ TEST_F(OverlayTest, WPaintsTheWhiteAreaInTheOverColourAndWAgainRestoresThePhoto)
     ASSERT_EQ(Shown(1).pixelColor(8, 24), QColor(255, 255, 255));
     const QColor grey = Shown(1).pixelColor(56, 24);
     ASSERT_LE(std::abs(grey.red() - 128), 1);
-    const QRect area = win->pane(1).picture->geometry();
+    const QRect area = win->paneWidgets(1).picture->geometry();
     EXPECT_TRUE(Indicator(1)->isHidden());
 
     Key(Qt::Key_W);
@@ -54,15 +54,16 @@ TEST_F(OverlayTest, WPaintsTheWhiteAreaInTheOverColourAndWAgainRestoresThePhoto)
         EXPECT_EQ(disc.pixelColor(rim), QColor(255, 255, 255)) << rim.x() << "," << rim.y();
     EXPECT_EQ(Shown(1).pixelColor(8, 24), QColor(255, 0, 0));
     EXPECT_EQ(Shown(1).pixelColor(56, 24), grey);   // neither under nor over
-    EXPECT_EQ(win->pane(1).picture->geometry(), area);
-    EXPECT_FALSE(win->pane(1).jpeg);
+    EXPECT_EQ(win->paneWidgets(1).picture->geometry(), area);
+    // Painted on a copy: the decoded photo, shared with the cache, is untouched.
+    EXPECT_EQ(win->pane(1).photo->image.pixelColor(8, 24), QColor(255, 255, 255));
 
     Key(Qt::Key_W);
     EXPECT_FALSE(win->pane(1).OverlayOn);
     EXPECT_TRUE(Indicator(1)->isHidden());
     EXPECT_EQ(Shown(1).pixelColor(8, 24), QColor(255, 255, 255));
-    EXPECT_TRUE(win->pane(1).jpeg);
-    EXPECT_EQ(win->pane(1).picture->geometry(), area);
+    EXPECT_TRUE(win->pane(1).isJpeg());
+    EXPECT_EQ(win->paneWidgets(1).picture->geometry(), area);
     EXPECT_EQ(win->store().intValue(QStringLiteral("imagescale1"), -1), 1);
 }
 
@@ -79,7 +80,7 @@ TEST_F(OverlayTest, AScaleChangeRepaintsAtTheNewScaleWithTheSettingsThenInForce)
     ASSERT_EQ(Shown(1).size(), QSize(32, 24));
     EXPECT_EQ(Shown(1).pixelColor(4, 12), QColor(0, 255, 0));
     EXPECT_EQ(win->store().intValue(QStringLiteral("imagescale1"), -1), 2);
-    EXPECT_EQ(win->pane(1).picture->size(), QSize(32, 24));
+    EXPECT_EQ(win->paneWidgets(1).picture->size(), QSize(32, 24));
 
     // Off again: the photo at 1:2, read from its file.
     Key(Qt::Key_W);
@@ -91,11 +92,11 @@ TEST_F(OverlayTest, OverlayOnAFittedPhotoKeepsTheFittedArea)
 {
     Start({folder});
     Key(Qt::Key_U);
-    const QRect area = win->pane(1).picture->geometry();
+    const QRect area = win->paneWidgets(1).picture->geometry();
     ASSERT_GT(area.width(), 64);
     Key(Qt::Key_W);
-    EXPECT_EQ(win->pane(1).picture->geometry(), area);
-    EXPECT_TRUE(win->pane(1).picture->stretch());
+    EXPECT_EQ(win->paneWidgets(1).picture->geometry(), area);
+    EXPECT_TRUE(win->paneWidgets(1).picture->stretch());
     EXPECT_EQ(Shown(1).size(), QSize(64, 48));
     EXPECT_EQ(Shown(1).pixelColor(8, 24), QColor(255, 0, 0));
 }
@@ -135,7 +136,7 @@ TEST_F(OverlayTest, IfTheFileHasGoneSwitchingOffKeepsThePaintedPicture)
     // A scale key on the painted bitmap neither stores nor changes the scale.
     Key(Qt::Key_2);
     EXPECT_EQ(win->store().intValue(QStringLiteral("imagescale1"), -1), 1);
-    EXPECT_EQ(win->pane(1).picture->size(), QSize(64, 48));
+    EXPECT_EQ(win->paneWidgets(1).picture->size(), QSize(64, 48));
 }
 
 } // namespace

@@ -1,0 +1,78 @@
+#include "panes/paneset.h"
+
+#include "render/exposure.h"
+
+PaneSet::PaneSet(DecodePipeline::Options options) : m_pipeline(std::move(options)) {}
+
+std::array<QString, 4> PaneSet::paths() const
+{
+    std::array<QString, 4> result;
+    for (size_t k = 0; k < 4; ++k)
+        result[k] = m_panes[k].PanePath;
+    return result;
+}
+
+void PaneSet::load(int n, const QString& path, int scaleCode, int maxSize, const MarkStore& marks, bool fromDisk)
+{
+    if (fromDisk)
+        m_pipeline.invalidate(path);
+    std::shared_ptr<const DecodedPhoto> photo = m_pipeline.get(path, scaleCode, maxSize);
+    PaneState& p = pane(n);
+    p.PanePath = path;
+    p.PaneScale = scaleCode;
+    p.OverlayOn = false;
+    p.overlay = QImage();
+    p.photo = std::move(photo);
+    p.mark = marks.GetMark(path);
+}
+
+void PaneSet::rescale(int n, int scaleCode, int maxSize)
+{
+    PaneState& p = pane(n);
+    if (!p.hasPicture())
+        return;
+    if (p.isJpeg())
+        p.photo = m_pipeline.get(p.PanePath, scaleCode, maxSize);
+    p.PaneScale = scaleCode;
+}
+
+void PaneSet::clear(int n)
+{
+    pane(n) = PaneState{};
+}
+
+bool PaneSet::paintOverlay(int n, int underMode, int overMode, int underColour, int overColour)
+{
+    PaneState& p = pane(n);
+    if (!p.isJpeg())
+        return false;
+    // A copy: the decoded photo stays in the cache for the switch-off and
+    // for the other panes that show the same file.
+    QImage copy = p.photo->image.copy();
+    PaintExposure(copy, underMode, overMode, underColour, overColour);
+    p.overlay = std::move(copy);
+    p.OverlayOn = true;
+    return true;
+}
+
+void PaneSet::prepare(const std::vector<DecodeRequest>& requests)
+{
+    if (requests.size() > 1)
+        m_pipeline.getMany(requests);
+}
+
+void PaneSet::lookAhead(int selection, int count, bool pageMode, const EntryPath& entryPath,
+                        const std::function<int(int)>& scaleOf, int maxSize)
+{
+    std::vector<DecodeRequest> requests;
+    const std::array<QString, 4> shown = paths();
+    for (const WalkResult& step : {NextFiles(selection, count, shown, pageMode, entryPath),
+                                   PreviousFiles(selection, count, shown, pageMode, entryPath)}) {
+        if (!step.changed)
+            continue;
+        for (int k = 0; k < 4; ++k)
+            if (step.load[size_t(k)] && !step.paths[size_t(k)].isEmpty())
+                requests.push_back({step.paths[size_t(k)], scaleOf(k + 1), maxSize});
+    }
+    m_pipeline.lookAhead(requests);
+}

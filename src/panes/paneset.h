@@ -1,0 +1,67 @@
+#pragma once
+#include "panes/walking.h"
+#include "pipeline/decodepipeline.h"
+#include "render/caption.h"
+#include "render/marks.h"
+
+#include <QImage>
+#include <QString>
+
+#include <array>
+#include <memory>
+#include <vector>
+
+// What one pane shows and how: everything about it but its widgets.
+struct PaneState {
+    QString PanePath;      // full path of the file shown; "" for an empty pane
+    int PaneScale = 0;     // scale code 1..5; 0 before the first load
+    bool OverlayOn = false;
+    std::shared_ptr<const DecodedPhoto> photo;   // as decoded, shared with the cache
+    QImage overlay;        // the exposure overlay's painted copy, while OverlayOn
+    MarkCode mark = NoMark;
+    TBasicExif basic;      // the caption's Exif fields
+
+    bool hasPicture() const { return photo != nullptr; }
+    bool isJpeg() const { return photo && photo->jpeg; }
+    // The pixels to draw.
+    const QImage& image() const { return OverlayOn ? overlay : photo->image; }
+    QSize fullSize() const { return isJpeg() ? photo->fullSize : QSize(); }
+};
+
+// The four panes of the grid, numbered 1..4, and the decoding behind them.
+// Loads are synchronous for the caller; the pipeline answers from its cache
+// when it can and decodes what the next step will need while the user looks.
+class PaneSet {
+public:
+    explicit PaneSet(DecodePipeline::Options options = {});
+
+    const PaneState& operator[](int n) const { return m_panes[size_t(n - 1)]; }
+    PaneState& pane(int n) { return m_panes[size_t(n - 1)]; }
+    std::array<QString, 4> paths() const;
+
+    // Decodes the file at the scale code and only then makes it the pane's:
+    // a file that fails (UserError) leaves the pane as it was. R asks for
+    // fromDisk, so a file changed in place is read again whatever the cache holds.
+    void load(int n, const QString& path, int scaleCode, int maxSize, const MarkStore& marks, bool fromDisk = false);
+    // The pane's photo at another scale; UserError leaves the pane as it was.
+    void rescale(int n, int scaleCode, int maxSize);
+    void clear(int n);
+    // Paints the overlay on a copy of the pane's JPEG photo; false for a
+    // pane without one.
+    bool paintOverlay(int n, int underMode, int overMode, int underColour, int overColour);
+
+    // Decodes these files in parallel so that the loads that follow find
+    // them ready. Errors are left for the loads to report.
+    void prepare(const std::vector<DecodeRequest>& requests);
+    // After a walk: the files that the next Space and the next Backspace
+    // would bring in, decoded on the workers at their panes' scales.
+    // scaleOf(k): the scale code pane k (1..4) would load at.
+    void lookAhead(int selection, int count, bool pageMode, const EntryPath& entryPath,
+                   const std::function<int(int)>& scaleOf, int maxSize);
+
+    DecodePipeline& pipeline() { return m_pipeline; }
+
+private:
+    std::array<PaneState, 4> m_panes;
+    DecodePipeline m_pipeline;
+};
