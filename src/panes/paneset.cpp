@@ -38,7 +38,24 @@ void PaneSet::rescale(int n, int scaleCode, int maxSize)
 
 void PaneSet::clear(int n)
 {
+    const int scale = pane(n).PaneScale;
     pane(n) = PaneState{};
+    pane(n).PaneScale = scale;
+}
+
+void PaneSet::keepOverlayAsPicture(int n)
+{
+    PaneState& p = pane(n);
+    if (!p.OverlayOn)
+        return;
+    auto painted = std::make_shared<DecodedPhoto>();
+    painted->identity.path = p.PanePath;
+    painted->image = p.overlay;
+    painted->fullSize = p.overlay.size();
+    painted->jpeg = false;
+    p.photo = std::move(painted);
+    p.overlay = QImage();
+    p.OverlayOn = false;
 }
 
 bool PaneSet::paintOverlay(int n, int underMode, int overMode, int underColour, int overColour)

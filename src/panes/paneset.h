@@ -45,10 +45,15 @@ public:
     void load(int n, const QString& path, int scaleCode, int maxSize, const MarkStore& marks, bool fromDisk = false);
     // The pane's photo at another scale; UserError leaves the pane as it was.
     void rescale(int n, int scaleCode, int maxSize);
+    // Empties the pane; its scale code stays for the next load.
     void clear(int n);
     // Paints the overlay on a copy of the pane's JPEG photo; false for a
     // pane without one.
     bool paintOverlay(int n, int underMode, int overMode, int underColour, int overColour);
+    // Switches the overlay off, keeping its painted pixels as the pane's
+    // picture (a plain bitmap, no longer a photo at a scale) until the file
+    // is read again: a file that has gone meanwhile leaves what was shown.
+    void keepOverlayAsPicture(int n);
 
     // Decodes these files in parallel so that the loads that follow find
     // them ready. Errors are left for the loads to report.

@@ -113,6 +113,7 @@ void TfrmMain::SetPaneScale(int n, int code)
     bool repaint = false;
     if (state.OverlayOn) {
         slot.indicator->hide();
+        m_paneSet.keepOverlayAsPicture(n);
         LoadPane(n, state.PanePath);
         repaint = true;
     }
@@ -185,6 +186,7 @@ void TfrmMain::ToggleExposureOverlay(int n)
     PaneSlot& slot = m_panes[n - 1];
     if (m_paneSet[n].OverlayOn) {
         slot.indicator->hide();
+        m_paneSet.keepOverlayAsPicture(n);
         ReloadPane(n);
         return;
     }
