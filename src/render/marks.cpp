@@ -63,6 +63,7 @@ QByteArray MarkStore::FormatMarkLine(const QByteArray& name, MarkCode code)
 void MarkStore::LoadMarks(const QString& folder)
 {
     m_entries.clear();
+    m_indexStale = true;
     m_changed = false;
     const QString fileName = MarksFileName(folder);
     const RegularFileRead read = ReadRegularFile(fileName, kMaxMarksBytes);
@@ -113,16 +114,14 @@ std::optional<QString> NameText(const QByteArray& name)
     return text;
 }
 
-// Equal bytes are the same name; otherwise two texts that differ only in
-// case. A name that is not valid UTF-8 has no case, so two such names never
-// merge through the replacement character they would both decode to.
-bool SameName(const QByteArray& a, const QByteArray& b)
+// The key names are compared by: equal bytes are the same name, and so are
+// two texts that differ only in case. A name that is not valid UTF-8 has no
+// case, so two such names never merge through the replacement character
+// they would both decode to.
+QByteArray NameKey(const QByteArray& name)
 {
-    if (a == b)
-        return true;
-    const std::optional<QString> ta = NameText(a);
-    const std::optional<QString> tb = ta ? NameText(b) : std::nullopt;
-    return tb && ta->compare(*tb, Qt::CaseInsensitive) == 0;
+    const std::optional<QString> text = NameText(name);
+    return text ? 't' + text->toCaseFolded().toUtf8() : 'b' + name;
 }
 
 QByteArray NameBytes(const QString& path)
@@ -132,19 +131,28 @@ QByteArray NameBytes(const QString& path)
 
 }  // namespace
 
+int MarkStore::indexOf(const QByteArray& name) const
+{
+    if (m_indexStale) {
+        // Back to front, so that the first entry of a name is the one kept.
+        m_index.clear();
+        for (int i = int(m_entries.size()) - 1; i >= 0; --i)
+            m_index.insert(NameKey(m_entries[size_t(i)].name), i);
+        m_indexStale = false;
+    }
+    return m_index.value(NameKey(name), -1);
+}
+
 std::vector<MarkStore::Entry>::iterator MarkStore::find(const QByteArray& name)
 {
-    return std::find_if(m_entries.begin(), m_entries.end(),
-                        [&](const Entry& entry) { return SameName(entry.name, name); });
+    const int i = indexOf(name);
+    return i < 0 ? m_entries.end() : m_entries.begin() + i;
 }
 
 MarkCode MarkStore::GetMark(const QString& path) const
 {
-    const QByteArray name = NameBytes(path);
-    for (const Entry& entry : m_entries)
-        if (SameName(entry.name, name))
-            return entry.code;
-    return NoMark;
+    const int i = indexOf(NameBytes(path));
+    return i < 0 ? NoMark : m_entries[size_t(i)].code;
 }
 
 void MarkStore::SetMark(const QString& path, MarkCode code)
@@ -158,6 +166,8 @@ void MarkStore::SetMark(const QString& path, MarkCode code)
     const QByteArray name = QFile::encodeName(fileName);
     const auto it = find(name);
     if (it == m_entries.end()) {
+        if (!m_indexStale)
+            m_index.insert(NameKey(name), int(m_entries.size()));
         m_entries.push_back(Entry{name, code});
         m_changed = true;
     } else if (it->code != code) {
@@ -171,6 +181,7 @@ void MarkStore::ClearMark(const QString& path)
     const auto it = find(NameBytes(path));
     if (it != m_entries.end()) {
         m_entries.erase(it);
+        m_indexStale = true;   // the entries after it moved
         m_changed = true;
     }
 }
@@ -179,4 +190,5 @@ void MarkStore::Clear()
 {
     m_changed = m_changed || !m_entries.empty();
     m_entries.clear();
+    m_indexStale = true;
 }

@@ -1,6 +1,7 @@
 #pragma once
 #include <QString>
 #include <QByteArray>
+#include <QHash>
 #include <cstdint>
 #include <vector>
 
@@ -53,7 +54,12 @@ public:
 
 private:
     std::vector<Entry>::iterator find(const QByteArray& name);
+    // Index of the first entry of each name, by NameKey, rebuilt after a
+    // removal: a folder of 100,000 marks looks a name up at once.
+    int indexOf(const QByteArray& name) const;
 
     std::vector<Entry> m_entries;
+    mutable QHash<QByteArray, int> m_index;
+    mutable bool m_indexStale = true;
     mutable bool m_changed = false;
 };
