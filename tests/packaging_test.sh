@@ -2,8 +2,8 @@
 # Installs the build into a scratch prefix and checks what a desktop sees:
 # exactly the expected files, a launcher and AppStream data that pass their
 # validators, icons of the sizes their folders claim, a manual page with the
-# keys and files, and an installed program that starts and keeps its
-# settings in the user's config folder.
+# keys and files, and an installed program that finds its translation, starts
+# and keeps its settings in the user's config folder.
 # Usage: packaging_test.sh BUILD_DIR APP_ID VERSION "ICON_SIZES"
 set -euo pipefail
 build=$1 id=$2 version=$3 sizes=$4
@@ -43,13 +43,15 @@ icon_name=$(sed -n 's/^Icon=//p' "$desktop")
 # The manual page renders with the sections --help feeds it.
 page=$(MANWIDTH=100 man -l "$prefix/share/man/man1/tetrafot.1" 2>&1) || fail "man cannot render tetrafot.1"
 for want in "SYNOPSIS" "OPTIONS" "ENVIRONMENT" "FILES" "Keys" "Shift+R" "--dump-exif" \
-            "tetrafot.ini" "marked.txt" "$version"; do
+            "--languages" "TETRAFOT_LANG" "tetrafot.ini" "marked.txt" "$version"; do
   grep -qF -- "$want" <<<"$page" || fail "the manual page lacks \"$want\""
 done
 
 [ "$("$prefix/bin/tetrafot" --version)" = "tetrafot $version" ] || fail "installed --version"
-# (When the interface gets translations, check here that the installed
-# program finds them.)
+# The installed program finds its embedded translation: QTranslator loads it
+# and it names English in English; Russian, the texts' own language, needs none.
+languages=$("$prefix/bin/tetrafot" --languages) || fail "installed --languages"
+[ "$languages" = $'ru Русский\nen English' ] || fail "installed --languages says: $languages"
 
 # The installed program's folder is not the user's to write, so the settings
 # go to $XDG_CONFIG_HOME/tetrafot. Root may write anywhere; it runs the
@@ -64,8 +66,9 @@ else
 fi
 config=$scratch/config photos=$scratch/photos
 mkdir -m 777 "$config" "$photos"
-(cd "$photos" && HOME=$scratch XDG_CONFIG_HOME=$config QT_QPA_PLATFORM=offscreen \
-  exec "${run[@]}" "$prefix/bin/tetrafot" "$photos") &
+# It starts in English too; the override is for this run and is not stored.
+(cd "$photos" && HOME=$scratch XDG_CONFIG_HOME=$config QT_QPA_PLATFORM=offscreen TETRAFOT_LANG=en \
+  exec "${run[@]}" "$prefix/bin/tetrafot" "$photos" 2>"$scratch/stderr") &
 pid=$!
 # The settings are written as soon as the start folder is listed.
 for _ in $(seq 100); do
@@ -77,4 +80,6 @@ kill -TERM $pid 2>/dev/null || true
 wait $pid || true
 [ -f "$config/tetrafot/tetrafot.ini" ] || fail "no settings in \$XDG_CONFIG_HOME/tetrafot"
 [ ! -e "$prefix/bin/tetrafot.ini" ] || fail "settings written beside the installed program"
+! grep -q "interface language" "$scratch/stderr" || fail "$(cat "$scratch/stderr")"
+grep -qx "language=ru" "$config/tetrafot/tetrafot.ini" || fail "the settings lack language=ru"
 echo "packaging: installed and checked in $prefix"

@@ -1,7 +1,9 @@
-// Entry point: answers --help, --version and --dump-exif without a window,
-// otherwise shows the main window.
+// Entry point: answers --help, --version, --languages and --dump-exif
+// without a window, otherwise shows the main window.
 #include "window/mainform.h"
+#include "dialogs/language.h"
 #include "metadata/dumpexif.h"
+#include "settings/startfolder.h"
 
 #include <QApplication>
 #include <QDir>
@@ -26,7 +28,7 @@ namespace {
 const char* const kUsage =
     "Usage: tetrafot [FOLDER | FILE | -d]\n"
     "  or:  tetrafot --dump-exif FILE...\n"
-    "  or:  tetrafot --help | --version\n"
+    "  or:  tetrafot --help | --version | --languages\n"
     "\n"
     "Shows the JPEG photos of a folder four at a time in a two by two grid, for\n"
     "choosing between similar shots. Each pane has its own zoom, caption, EXIF\n"
@@ -62,11 +64,15 @@ const char* const kUsage =
     "Options:\n"
     "  --dump-exif FILE...  print the EXIF panel's lines for each file and exit\n"
     "                       (status 1 when a file has no readable EXIF data)\n"
+    "  --languages          list the interface languages, each as its code and its\n"
+    "                       name in itself, and exit\n"
     "  --help               show this help and exit\n"
     "  --version            show the version and exit\n"
     "\n"
     "Environment:\n"
     "  TETRAFOT_INI         the settings file to use instead of tetrafot.ini\n"
+    "  TETRAFOT_LANG        the interface language (ru or en) instead of the one\n"
+    "                       chosen in the options (O), which is Russian at first\n"
     "\n"
     "Files:\n"
     "  tetrafot.ini         the settings: beside the program when that folder is\n"
@@ -133,6 +139,11 @@ int main(int argc, char** argv)
         std::vector<std::string> files(argv + 2, argv + argc);
         return DumpExif(files, stdout, stderr);
     }
+    if (argc >= 2 && std::strcmp(argv[1], "--languages") == 0) {
+        for (const InterfaceLanguage& language : InterfaceLanguages())
+            std::printf("%s %s\n", qPrintable(language.code), language.name.toUtf8().constData());
+        return 0;
+    }
     if (!hasDisplay()) {
         std::fputs("tetrafot: no display found (DISPLAY is not set); run it under a virtual one: "
                    "xvfb-run -s '-screen 0 1920x1080x24' tetrafot [FOLDER]\n",
@@ -147,6 +158,11 @@ int main(int argc, char** argv)
     // entry; the icon is the launcher's, at every size it is drawn.
     QGuiApplication::setDesktopFileName(QStringLiteral(TETRAFOT_APP_ID));
     Q_INIT_RESOURCE(tetrafot);
+    // The language is chosen before any text is built, so it holds for the
+    // whole run; a change in the options waits for the next start.
+    const QString language = ChosenLanguage(SettingsFilePath(QCoreApplication::applicationDirPath()));
+    if (!SetInterfaceLanguage(language))
+        std::fprintf(stderr, "tetrafot: no interface language \"%s\"; using Russian\n", qPrintable(language));
     QIcon icon;
     const QDir icons(QStringLiteral(":/icons"));
     for (const QString& name : icons.entryList(QDir::Files))

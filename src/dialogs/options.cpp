@@ -3,6 +3,7 @@
 #include "settings/appstate.h"
 #include "settings/formstorage.h"
 #include "dialogs/filesform.h"
+#include "dialogs/language.h"
 #include "ui_options.h"
 
 #include <QApplication>
@@ -214,12 +215,12 @@ TfrmOptions::~TfrmOptions() = default;
 QString TfrmOptions::toolFilters()
 {
 #ifdef Q_OS_WIN
-    return QStringLiteral("EXE files (*.exe);;COM files (*.com);;BAT files (*.bat);;CMD files (*.cmd);;"
-                          "Executable files (*.exe *.com *.bat *.cmd);;All files (*.*)");
+    return tr("EXE files (*.exe);;COM files (*.com);;BAT files (*.bat);;CMD files (*.cmd);;"
+              "Executable files (*.exe *.com *.bat *.cmd);;All files (*.*)");
 #else
     // Programs here have no extension, so the browser opens on all files.
-    return QStringLiteral("All files (*);;EXE files (*.exe);;COM files (*.com);;BAT files (*.bat);;"
-                          "CMD files (*.cmd);;Executable files (*.exe *.com *.bat *.cmd)");
+    return tr("All files (*);;EXE files (*.exe);;COM files (*.com);;BAT files (*.bat);;"
+              "CMD files (*.cmd);;Executable files (*.exe *.com *.bat *.cmd)");
 #endif
 }
 
@@ -260,6 +261,14 @@ void TfrmOptions::FormCreate()
                  store->intValue(QStringLiteral("OverExpMode"), 1));
     ui->ckAnyRAW->setChecked(store->boolValue(QStringLiteral("anyraw"), false));
     ui->edMaxSize->setValue(m_app.MaxSize);
+    // The stored language, Russian when the program has no such language.
+    const QString language = store->textValue(QStringLiteral("language"));
+    ui->cbLanguage->clear();
+    for (const InterfaceLanguage& item : InterfaceLanguages()) {
+        ui->cbLanguage->addItem(item.name, item.code);
+        if (item.code == language)
+            ui->cbLanguage->setCurrentIndex(ui->cbLanguage->count() - 1);
+    }
 }
 
 void TfrmOptions::btnCancelClick()
@@ -280,6 +289,7 @@ void TfrmOptions::btnCancelClick()
                           itemIndex({ui->OverExpSelectorItem0, ui->OverExpSelectorItem1, ui->OverExpSelectorItem2}));
         store->writeValue(QStringLiteral("anyraw"), ui->ckAnyRAW->isChecked());
         store->writeValue(QStringLiteral("maxsize"), maxSize);
+        store->writeValue(QStringLiteral("language"), ui->cbLanguage->currentData().toString());
     }
     m_app.MaxSize = maxSize;
     accept();

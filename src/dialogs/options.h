@@ -49,7 +49,8 @@ private:
 };
 
 // The options dialog: tool command lines, caption template, exposure overlay
-// colours and rules, the RAW mark rule and the size limit for fitting.
+// colours and rules, the RAW mark rule, the size limit for fitting and the
+// interface language (which takes effect at the next start).
 // "&Close" and Escape keep every change; the close box discards them all.
 class TfrmOptions : public QDialog {
     Q_OBJECT

@@ -21,4 +21,5 @@ void AddMainStoredValues(TFormStorage& store)
     store.addStoredValue(QStringLiteral("rawsuffix"), QString());
     store.addStoredValue(QStringLiteral("anyraw"), false);
     store.addStoredValue(QStringLiteral("maxsize"), 2000);
+    store.addStoredValue(QStringLiteral("language"), QStringLiteral("ru"));
 }

@@ -162,7 +162,7 @@ void TfrmMain::FormCreate(const QStringList& arguments)
     if (!QFileInfo(start).isDir()) {
         // A stored folder that has gone (an unplugged card) is reported and
         // kept in the settings; the working directory is shown meanwhile.
-        reportError(QStringLiteral("Cannot list the folder \"%1\": %2.").arg(start, FolderProblem(start)));
+        reportError(tr("Cannot list the folder \"%1\": %2.").arg(start, FolderProblem(start)));
         start = QDir::currentPath();
         storedFolderGone = true;
     }
@@ -315,14 +315,14 @@ void TfrmMain::buildWindow()
         bool checkable;
     };
     const ButtonDef buttons[] = {
-        {"showflist", 8, "Показать/скрыть список файлов", "(L)", [this] { ToggleFileList(); }, true},
-        {"ToolButton4", 3, "Масштаб выбранного изображения 1:8", "(8)", [this] { SetPaneScale(m_currentPane, 3); }, false},
-        {"ToolButton1", 0, "Масштаб выбранного изображения 1:4", "(4)", [this] { SetPaneScale(m_currentPane, 4); }, false},
-        {"ToolButton2", 1, "Масштаб выбранного изображения 1:2", "(2)", [this] { SetPaneScale(m_currentPane, 2); }, false},
-        {"ToolButton3", 2, "Масштаб выбранного изображения 1:1", "(1)", [this] { SetPaneScale(m_currentPane, 1); }, false},
-        {"ToolButton6", 4, "Выбрать цвет фона...", "(C)", [this] { ChooseBackgroundColour(); }, false},
-        {"ToolButton5", 5, "Показывать данные EXIF выбранного изображения", "(E)", [this] { ToggleMetadataPanel(); }, true},
-        {"ToolButton7", 7, "Открыть изображение в ассоциированной программе", "(Enter)", [this] { OpenInAssociatedProgram(); }, false},
+        {"showflist", 8, QT_TR_NOOP("Показать/скрыть список файлов"), "(L)", [this] { ToggleFileList(); }, true},
+        {"ToolButton4", 3, QT_TR_NOOP("Масштаб выбранного изображения 1:8"), "(8)", [this] { SetPaneScale(m_currentPane, 3); }, false},
+        {"ToolButton1", 0, QT_TR_NOOP("Масштаб выбранного изображения 1:4"), "(4)", [this] { SetPaneScale(m_currentPane, 4); }, false},
+        {"ToolButton2", 1, QT_TR_NOOP("Масштаб выбранного изображения 1:2"), "(2)", [this] { SetPaneScale(m_currentPane, 2); }, false},
+        {"ToolButton3", 2, QT_TR_NOOP("Масштаб выбранного изображения 1:1"), "(1)", [this] { SetPaneScale(m_currentPane, 1); }, false},
+        {"ToolButton6", 4, QT_TR_NOOP("Выбрать цвет фона..."), "(C)", [this] { ChooseBackgroundColour(); }, false},
+        {"ToolButton5", 5, QT_TR_NOOP("Показывать данные EXIF выбранного изображения"), "(E)", [this] { ToggleMetadataPanel(); }, true},
+        {"ToolButton7", 7, QT_TR_NOOP("Открыть изображение в ассоциированной программе"), "(Enter)", [this] { OpenInAssociatedProgram(); }, false},
     };
     for (const ButtonDef& def : buttons) {
         auto* b = new QToolButton;
@@ -332,7 +332,7 @@ void TfrmMain::buildWindow()
         b->setFixedSize(35, 28);
         b->setAutoRaise(true);
         b->setFocusPolicy(Qt::NoFocus);
-        b->setToolTip(QString::fromUtf8(def.hint) + QLatin1Char('\n') + QString::fromUtf8(def.key));
+        b->setToolTip(tr(def.hint) + QLatin1Char('\n') + QString::fromUtf8(def.key));
         b->setCheckable(def.checkable);
         auto action = def.action;
         const bool checkable = def.checkable;
@@ -358,7 +358,7 @@ void TfrmMain::buildWindow()
     SpeedButton1->setIconSize(QSize(22, 22));
     SpeedButton1->setAutoRaise(true);
     SpeedButton1->setFocusPolicy(Qt::NoFocus);
-    SpeedButton1->setToolTip(QStringLiteral("Выход\n(Q)"));
+    SpeedButton1->setToolTip(tr("Выход") + QStringLiteral("\n(Q)"));
     connect(SpeedButton1, &QToolButton::clicked, this, [this] { close(); });
     DirAndExitPanel->addChild(SpeedButton1, Right, 35);
     auto* dirHolder = new AlignWidget(QStringLiteral("DirEditHolder"));
@@ -372,7 +372,7 @@ void TfrmMain::buildWindow()
     dp.setColor(QPalette::Base, QApplication::palette().color(QPalette::Button));
     DirEdit->setPalette(dp);
     QAction* browse = DirEdit->addAction(style()->standardIcon(QStyle::SP_DirOpenIcon), QLineEdit::TrailingPosition);
-    browse->setToolTip(QStringLiteral("Choose a folder"));
+    browse->setToolTip(tr("Choose a folder"));
     connect(browse, &QAction::triggered, this, [this] {
         const QString chosen = m_hooks.browseFolder(this, DirEdit->text());
         if (!chosen.isEmpty())
@@ -425,8 +425,8 @@ void TfrmMain::buildWindow()
     Panel1->addChild(FilesList, Client);
     FiltersList = new QComboBox;
     FiltersList->setObjectName(QStringLiteral("FiltersList"));
-    FiltersList->addItem(QStringLiteral("JPEG files"), QStringLiteral("*.jpg;*.jpeg;*.jpe;*.jfif"));
-    FiltersList->addItem(QStringLiteral("All files"), QStringLiteral("*"));   // names without a dot too
+    FiltersList->addItem(tr("JPEG files"), QStringLiteral("*.jpg;*.jpeg;*.jpe;*.jfif"));
+    FiltersList->addItem(tr("All files"), QStringLiteral("*"));   // names without a dot too
     FiltersList->setFocusPolicy(Qt::NoFocus);
     FiltersList->setPalette(lp);
     connect(FiltersList, &QComboBox::activated, this, [this] {

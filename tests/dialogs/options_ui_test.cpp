@@ -5,10 +5,12 @@
 #include "settings/formstorage.h"
 #include "settings/mainsettings.h"
 #include "dialogs/filesform.h"
+#include "dialogs/language.h"
 #include "dialogs/options.h"
 
 #include <QApplication>
 #include <QCheckBox>
+#include <QComboBox>
 #include <QFile>
 #include <QFrame>
 #include <QLabel>
@@ -211,6 +213,36 @@ TEST_F(OptionsDialogTest, ColourPickerStartsBlackThenOffersTheLastAcceptedColour
     EXPECT_EQ(Swatch("pOverExpColor"), QColor(255, 255, 0));
 }
 
+TEST_F(OptionsDialogTest, LanguageShowsTheStoredOneAndIsStoredOnClosing)
+{
+    struct Case {
+        const char* stored;
+        int shown;   // the list's index: 0 Русский, 1 English
+        const char* pick;
+        const char* storedAfterEscape;
+    };
+    for (const Case& c : {Case{"ru", 0, "English", "en"}, Case{"en", 1, "Русский", "ru"},
+                          Case{"EN", 0, nullptr, "ru"}, Case{"", 0, nullptr, "ru"}, Case{"de", 0, "English", "en"}}) {
+        SCOPED_TRACE(c.stored);
+        store.writeValue(QStringLiteral("language"), QString::fromLatin1(c.stored));
+        Open();
+        auto* list = Control<QComboBox>("cbLanguage");
+        ASSERT_EQ(list->count(), 2);
+        EXPECT_EQ(list->itemText(0), QStringLiteral("Русский"));
+        EXPECT_EQ(list->itemText(1), QStringLiteral("English"));
+        EXPECT_EQ(list->currentIndex(), c.shown);
+        if (c.pick)
+            list->setCurrentText(QString::fromUtf8(c.pick));
+        dialog->close();   // the close box keeps the stored value as it was
+        EXPECT_EQ(Stored("language"), QString::fromLatin1(c.stored));
+        Open();
+        if (c.pick)
+            Control<QComboBox>("cbLanguage")->setCurrentText(QString::fromUtf8(c.pick));
+        QTest::keyClick(QApplication::focusWidget(), Qt::Key_Escape);
+        EXPECT_EQ(Stored("language"), QString::fromLatin1(c.storedAfterEscape));
+    }
+}
+
 TEST(OptionsColours, IntegerFormHasRedInTheLowByte)
 {
     struct Case {
@@ -362,7 +394,8 @@ TEST_F(OptionsDialogTest, TabOrderVisitsTheSelectedRadioItems)
 {
     Open();
     const std::vector<const char*> expected = {"edPTool", "edNTool", "txtScribe", "UnderExpSelectorItem2",
-                                               "OverExpSelectorItem1", "ckAnyRAW", "edMaxSize", "btnCancel"};
+                                               "OverExpSelectorItem1", "ckAnyRAW", "edMaxSize", "cbLanguage",
+                                               "btnCancel"};
     for (const char* name : expected) {
         QTest::keyClick(QApplication::focusWidget(), Qt::Key_Tab);
         QWidget* focus = QApplication::focusWidget();
@@ -389,8 +422,11 @@ QString Drawn(const QString& text, bool mnemonic)
 // Every label, check box, radio item and button of both dialogs shows its whole
 // text inside its own rectangle, clear of the controls beside it, in the
 // font and style the dialogs really use.
-TEST(DialogTexts, FitTheirControlsAndStayClearOfTheirNeighbours)
+class DialogTexts : public ::testing::TestWithParam<const char*> {};
+
+TEST_P(DialogTexts, FitTheirControlsAndStayClearOfTheirNeighbours)
 {
+    ASSERT_TRUE(SetInterfaceLanguage(QString::fromLatin1(GetParam())));
     AppState app;
     TfrmFiles files(app);
     TfrmOptions options(app);
@@ -447,7 +483,11 @@ TEST(DialogTexts, FitTheirControlsAndStayClearOfTheirNeighbours)
             }
         }
     }
-    EXPECT_EQ(checked, 12 + 18);   // every text-bearing control of both dialogs was looked at
+    EXPECT_EQ(checked, 12 + 19);   // every text-bearing control of both dialogs was looked at
+    SetInterfaceLanguage(QStringLiteral("ru"));
 }
+
+INSTANTIATE_TEST_SUITE_P(Languages, DialogTexts, ::testing::Values("ru", "en"),
+                         [](const auto& info) { return std::string(info.param); });
 
 }  // namespace

@@ -66,8 +66,9 @@ TEST_F(StartupTest, FreshSettingsFileIsWrittenWholeAtTheFirstFolderChange)
         {"flistwidth", "150"}, {"curdir", photos}, {"toolP", ""}, {"toolN", ""}, {"Pattern", "%c"},
         {"OverExpColor", "0"}, {"UnderExpColor", "16777215"}, {"UnderExpMode", "2"}, {"OverExpMode", "1"},
         {"exts", ""}, {"rawprefix", ""}, {"rawsuffix", ""}, {"anyraw", "0"}, {"maxsize", "2000"},
+        {"language", "ru"},
     };
-    ASSERT_EQ(expected.size(), 7u + 32u + 22u);
+    ASSERT_EQ(expected.size(), 7u + 32u + 23u);
     QStringList expectedKeys;
     for (const auto& [key, value] : expected)
         expectedKeys << key;
