@@ -100,6 +100,11 @@ TfrmMain::~TfrmMain()
     if (m_store.restored() && !m_store.savedSinceRestore())
         saveStore(true);
     FormDestroy();
+    // The controls go with the base class, after this class is gone: a
+    // folder field losing its focus then must not call back into it.
+    for (QObject* child : findChildren<QObject*>())
+        child->disconnect(this);
+    m_marksTimer.disconnect(this);
 }
 
 void TfrmMain::reportError(const QString& message)
