@@ -2,7 +2,18 @@
 
 #include "render/exposure.h"
 
-PaneSet::PaneSet(DecodePipeline::Options options) : m_pipeline(std::move(options)) {}
+namespace {
+
+DecodePipeline::Options WithSpares(DecodePipeline::Options options)
+{
+    // A decode the user waits for finds a buffer already mapped.
+    options.spareBuffers = true;
+    return options;
+}
+
+} // namespace
+
+PaneSet::PaneSet(DecodePipeline::Options options) : m_pipeline(WithSpares(std::move(options))) {}
 
 std::array<QString, 4> PaneSet::paths() const
 {

@@ -1,7 +1,10 @@
 #include "pipeline/bufferpool.h"
 
+#include <cstring>
 #include <list>
+#include <memory>
 #include <mutex>
+#include <thread>
 
 #include <sys/mman.h>
 
@@ -41,7 +44,16 @@ struct BufferPool::State {
     qint64 keptBytes = 0;
     qint64 fresh = 0;
     bool closed = false;          // the pool is gone: returned buffers are freed
+    bool spareUnderway = false;   // a buffer is being mapped in the background
     std::list<Buffer> kept;       // oldest first
+
+    bool holds(size_t bytes) const   // under the mutex
+    {
+        for (const Buffer& b : kept)
+            if (b.capacity >= bytes && b.capacity - bytes <= b.capacity / 4)
+                return true;
+        return false;
+    }
 
     // Takes the smallest kept buffer that holds `bytes` without wasting more
     // than a quarter of it, else maps a new one.
@@ -64,6 +76,31 @@ struct BufferPool::State {
             ++fresh;
         }
         return MapBuffer(bytes);
+    }
+
+    // Keeps one buffer of this size ready: mapped and written once on a
+    // thread of its own, so that the next decode that finds no buffer to
+    // reuse (one the user waits for) does not pay the page faults.
+    static void prepareSpare(const std::shared_ptr<State>& self, size_t bytes)
+    {
+        bytes = (bytes + kHugePage - 1) / kHugePage * kHugePage;
+        {
+            std::lock_guard lock(self->mutex);
+            if (self->closed || self->spareUnderway || qint64(bytes) > self->keepBytes || self->holds(bytes))
+                return;
+            self->spareUnderway = true;
+        }
+        std::thread([self, bytes] {
+            const Buffer b = MapBuffer(bytes);
+            if (b.data)
+                std::memset(b.data, 0, b.capacity);
+            {
+                std::lock_guard lock(self->mutex);
+                self->spareUnderway = false;
+            }
+            if (b.data)
+                self->give(b);
+        }).detach();
     }
 
     void give(const Buffer& b)
@@ -135,6 +172,8 @@ QImage BufferPool::allocate(QSize size, QImage::Format format)
     const Buffer b = m_state->take(size_t(bytes));
     if (!b.data)
         return QImage();
+    if (m_spares)
+        State::prepareSpare(m_state, size_t(bytes));
     auto* loan = new Loan{m_state, b};
     QImage image(static_cast<uchar*>(b.data), size.width(), size.height(), bytesPerLine, format, ReturnBuffer, loan);
     if (image.isNull())

@@ -27,10 +27,14 @@ public:
     qint64 keptBytes() const;     // in freed buffers waiting for reuse
     int keptCount() const;
     qint64 freshAllocations() const;   // buffers taken from the system so far
+    // Keeps a spare buffer of the last size asked for mapped and ready,
+    // prepared on a thread of its own (off by default: tests count buffers).
+    void setSpares(bool on) { m_spares = on; }
 
     struct State;
 
 private:
     std::shared_ptr<State> m_state;
     qint64 m_minBytes;
+    bool m_spares = false;
 };

@@ -41,6 +41,7 @@ DecodePipeline::DecodePipeline(Options options)
       m_pool(std::min(m_options.poolBytes, m_options.budgetBytes / 2)),
       m_cache(m_options.budgetBytes - std::min(m_options.poolBytes, m_options.budgetBytes / 2))
 {
+    m_pool.setSpares(m_options.spareBuffers);
     int threads = m_options.threads;
     if (threads <= 0)
         threads = std::max(1, int(std::thread::hardware_concurrency()) - 1);

@@ -43,6 +43,7 @@ public:
         qint64 budgetBytes = DecodeCache::DefaultBudget();   // cache and pool together
         qint64 poolBytes = BufferPool::kDefaultKeepBytes;    // of the budget, kept for reuse
         int threads = 0;   // worker threads; 0: one fewer than the cores, at least one
+        bool spareBuffers = false;   // keep a picture buffer mapped ahead (see BufferPool::setSpares)
         // Test seam: called on the decoding thread before a file is read.
         std::function<void(const QString& path)> beforeDecode;
     };
