@@ -22,10 +22,10 @@ protected:
     }
     QByteArray Jpeg(int w = 160, int h = 120)
     {
-        JpegSpec spec;
-        spec.width = w;
-        spec.height = h;
-        return MakeJpeg(spec);
+        JpegSpec desc;
+        desc.width = w;
+        desc.height = h;
+        return MakeJpeg(desc);
     }
     QTemporaryDir dir;
     MarkStore marks;
