@@ -140,6 +140,29 @@ void BM_FourPanesMemory(benchmark::State& state)
     }
 }
 
+// Resident memory while walking 200 fitted photos with the look-ahead at
+// work: it must level off at the cache's budget plus what the panes show.
+void BM_WalkMemory(benchmark::State& state)
+{
+    for (auto _ : state) {
+        BenchWindow bench(210, 5);
+        TfrmMain& w = *bench.window;
+        DecodePipeline& pipeline = w.panes().pipeline();
+        const long start = ResidentBytes();
+        long after50 = 0;
+        for (int step = 1; step <= 200; ++step) {
+            pipeline.waitForLookAhead();
+            w.NextFiles();
+            if (step == 50)
+                after50 = ResidentBytes();
+        }
+        pipeline.waitForLookAhead();
+        state.counters["MB_after_50"] = double(after50 - start) / 1e6;
+        state.counters["MB_after_200"] = double(ResidentBytes() - start) / 1e6;
+        state.counters["budget_MB"] = double(pipeline.cache().budget()) / 1e6;
+    }
+}
+
 // A folder of 100,000 empty .jpg names, made once.
 QString BigFolder()
 {
@@ -194,5 +217,6 @@ BENCHMARK_CAPTURE(BM_NextFilesWarm, fit, 5)->Unit(benchmark::kMillisecond)->UseR
 BENCHMARK_CAPTURE(BM_PageStep, fit, 5)->Unit(benchmark::kMillisecond)->UseRealTime();
 BENCHMARK(BM_StartUp)->Name("BM_StartUp/1")->Unit(benchmark::kMillisecond)->UseRealTime()->Iterations(5);
 BENCHMARK(BM_FourPanesMemory)->Iterations(1)->Unit(benchmark::kMillisecond);
+BENCHMARK(BM_WalkMemory)->Iterations(1)->Unit(benchmark::kMillisecond)->UseRealTime();
 BENCHMARK(BM_ReaddirSort)->Name("BM_ReaddirSort/100000")->Unit(benchmark::kMillisecond)->UseRealTime();
 BENCHMARK(BM_ListFolder)->Name("BM_ListFolder/100000")->Unit(benchmark::kMillisecond)->UseRealTime();
