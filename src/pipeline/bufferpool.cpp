@@ -47,12 +47,13 @@ struct BufferPool::State {
     bool spareUnderway = false;   // a buffer is being mapped in the background
     std::list<Buffer> kept;       // oldest first
 
-    bool holds(size_t bytes) const   // under the mutex
+    int fitting(size_t bytes) const   // under the mutex
     {
+        int n = 0;
         for (const Buffer& b : kept)
             if (b.capacity >= bytes && b.capacity - bytes <= b.capacity / 4)
-                return true;
-        return false;
+                ++n;
+        return n;
     }
 
     // Takes the smallest kept buffer that holds `bytes` without wasting more
@@ -78,28 +79,38 @@ struct BufferPool::State {
         return MapBuffer(bytes);
     }
 
-    // Keeps one buffer of this size ready: mapped and written once on a
-    // thread of its own, so that the next decode that finds no buffer to
-    // reuse (one the user waits for) does not pay the page faults.
+    // Keeps two buffers of this size ready: mapped and written once on a
+    // thread of its own, so that a decode that finds no buffer to reuse
+    // (one the user waits for) does not pay the page faults.
+    static constexpr int kSpares = 2;
     static void prepareSpare(const std::shared_ptr<State>& self, size_t bytes)
     {
         bytes = (bytes + kHugePage - 1) / kHugePage * kHugePage;
         {
             std::lock_guard lock(self->mutex);
-            if (self->closed || self->spareUnderway || qint64(bytes) > self->keepBytes || self->holds(bytes))
+            if (self->closed || self->spareUnderway || qint64(bytes) * kSpares > self->keepBytes
+                || self->fitting(bytes) >= kSpares)
                 return;
             self->spareUnderway = true;
         }
         std::thread([self, bytes] {
-            const Buffer b = MapBuffer(bytes);
-            if (b.data)
+            for (;;) {
+                {
+                    std::lock_guard lock(self->mutex);
+                    if (self->closed || self->fitting(bytes) >= kSpares) {
+                        self->spareUnderway = false;
+                        return;
+                    }
+                }
+                const Buffer b = MapBuffer(bytes);
+                if (!b.data) {
+                    std::lock_guard lock(self->mutex);
+                    self->spareUnderway = false;
+                    return;
+                }
                 std::memset(b.data, 0, b.capacity);
-            {
-                std::lock_guard lock(self->mutex);
-                self->spareUnderway = false;
-            }
-            if (b.data)
                 self->give(b);
+            }
         }).detach();
     }
 
