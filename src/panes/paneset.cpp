@@ -1,6 +1,7 @@
 #include "panes/paneset.h"
 
 #include "render/exposure.h"
+#include "render/scaling.h"
 
 namespace {
 
@@ -42,7 +43,10 @@ void PaneSet::rescale(int n, int scaleCode, int maxSize)
     PaneState& p = pane(n);
     if (!p.hasPicture())
         return;
-    if (p.isJpeg())
+    // A load lays its photo out at the scale it was decoded at: no second
+    // look at the file then.
+    const int denom = scaleCode == ScaleFit ? FitDecoderDenom(p.photo->fullSize, maxSize) : DecoderScale(scaleCode);
+    if (p.isJpeg() && denom != p.photo->denom)
         p.photo = m_pipeline.get(p.PanePath, scaleCode, maxSize);
     p.PaneScale = scaleCode;
 }
