@@ -6,6 +6,10 @@
 #include <QFile>
 #include <QString>
 
+#include <cstdio>
+
+#include <jpeglib.h>
+
 // The benchmarks' 24 megapixel photo (6000 x 4000, photo-like content),
 // written once into the temporary folder and reused by later runs.
 inline QString Bench24MPPath()
@@ -28,4 +32,28 @@ inline QByteArray Bench24MPBytes()
 {
     QFile file(Bench24MPPath());
     return file.open(QIODevice::ReadOnly) ? file.readAll() : QByteArray();
+}
+
+// One decode of the photo with the viewer's settings (DCT scale, float IDCT,
+// block smoothing); rowFor(cinfo) says where the current scan line goes.
+template <typename RowFor>
+void DecodeWithViewerSettings(const QByteArray& data, int denom, RowFor rowFor)
+{
+    jpeg_decompress_struct cinfo;
+    jpeg_error_mgr err;
+    cinfo.err = jpeg_std_error(&err);
+    jpeg_create_decompress(&cinfo);
+    jpeg_mem_src(&cinfo, reinterpret_cast<const unsigned char*>(data.constData()), static_cast<unsigned long>(data.size()));
+    jpeg_read_header(&cinfo, TRUE);
+    cinfo.scale_num = 1;
+    cinfo.scale_denom = static_cast<unsigned int>(denom);
+    cinfo.dct_method = JDCT_FLOAT;
+    cinfo.do_block_smoothing = TRUE;
+    jpeg_start_decompress(&cinfo);
+    while (cinfo.output_scanline < cinfo.output_height) {
+        JSAMPROW row = rowFor(cinfo);
+        jpeg_read_scanlines(&cinfo, &row, 1);
+    }
+    jpeg_finish_decompress(&cinfo);
+    jpeg_destroy_decompress(&cinfo);
 }

@@ -35,24 +35,7 @@ void BM_StreamDecode(benchmark::State& state, int code)
     }
     std::vector<unsigned char> row(6000 * 3);
     for (auto _ : state) {
-        jpeg_decompress_struct cinfo;
-        jpeg_error_mgr err;
-        cinfo.err = jpeg_std_error(&err);
-        jpeg_create_decompress(&cinfo);
-        jpeg_mem_src(&cinfo, reinterpret_cast<const unsigned char*>(data.constData()),
-                     static_cast<unsigned long>(data.size()));
-        jpeg_read_header(&cinfo, TRUE);
-        cinfo.scale_num = 1;
-        cinfo.scale_denom = static_cast<unsigned int>(Denom(code));
-        cinfo.dct_method = JDCT_FLOAT;
-        cinfo.do_block_smoothing = TRUE;
-        jpeg_start_decompress(&cinfo);
-        while (cinfo.output_scanline < cinfo.output_height) {
-            JSAMPROW out = row.data();
-            jpeg_read_scanlines(&cinfo, &out, 1);
-        }
-        jpeg_finish_decompress(&cinfo);
-        jpeg_destroy_decompress(&cinfo);
+        DecodeWithViewerSettings(data, Denom(code), [&](const jpeg_decompress_struct&) { return row.data(); });
         benchmark::DoNotOptimize(row.data());
     }
 }

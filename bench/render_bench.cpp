@@ -41,26 +41,13 @@ void BM_RawDecode(benchmark::State& state, int denom)
     if (denom == 0)
         denom = FitDenom();
     for (auto _ : state) {
-        jpeg_decompress_struct cinfo;
-        jpeg_error_mgr err;
-        cinfo.err = jpeg_std_error(&err);
-        jpeg_create_decompress(&cinfo);
-        jpeg_mem_src(&cinfo, reinterpret_cast<const unsigned char*>(data.constData()),
-                     static_cast<unsigned long>(data.size()));
-        jpeg_read_header(&cinfo, TRUE);
-        cinfo.scale_num = 1;
-        cinfo.scale_denom = static_cast<unsigned int>(denom);
-        cinfo.dct_method = JDCT_FLOAT;
-        cinfo.do_block_smoothing = TRUE;
-        jpeg_start_decompress(&cinfo);
-        const size_t stride = static_cast<size_t>(cinfo.output_width) * cinfo.output_components;
-        std::unique_ptr<unsigned char[]> pixels(new unsigned char[stride * cinfo.output_height]);
-        while (cinfo.output_scanline < cinfo.output_height) {
-            JSAMPROW row = pixels.get() + stride * cinfo.output_scanline;
-            jpeg_read_scanlines(&cinfo, &row, 1);
-        }
-        jpeg_finish_decompress(&cinfo);
-        jpeg_destroy_decompress(&cinfo);
+        std::unique_ptr<unsigned char[]> pixels;
+        DecodeWithViewerSettings(data, denom, [&](const jpeg_decompress_struct& cinfo) {
+            const size_t stride = static_cast<size_t>(cinfo.output_width) * cinfo.output_components;
+            if (!pixels)
+                pixels.reset(new unsigned char[stride * cinfo.output_height]);
+            return pixels.get() + stride * cinfo.output_scanline;
+        });
         benchmark::DoNotOptimize(pixels.get());
     }
 }

@@ -218,11 +218,7 @@ void TfrmMain::saveMarksOf(const QString& folder)
 {
     // An unchanged store need not be written back: this keeps a read-only
     // folder with a marks file usable.
-    if (m_app.Marks.entries().size() == m_marksAsRead.size()
-        && std::equal(m_marksAsRead.begin(), m_marksAsRead.end(), m_app.Marks.entries().begin(),
-                      [](const MarkStore::Entry& a, const MarkStore::Entry& b) {
-                          return a.name == b.name && a.code == b.code;
-                      })
+    if (m_app.Marks.entries() == m_marksAsRead
         && (m_marksAsRead.empty() != QFileInfo::exists(MarkStore::MarksFileName(folder))))
         return;
     m_app.Marks.SaveMarks(folder);

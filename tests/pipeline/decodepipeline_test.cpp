@@ -1,4 +1,5 @@
 #include "pipeline/decodepipeline.h"
+#include "common/errortext.h"
 
 #include "common/usererror.h"
 #include "jpegwriter.h"
@@ -39,16 +40,6 @@ struct Folder {
     }
 };
 
-template <typename F>
-std::string ErrorText(F&& f)
-{
-    try {
-        f();
-    } catch (const UserError& e) {
-        return e.what();
-    }
-    return "(no error)";
-}
 
 // Holds the first decode of `path` until released; records every decode.
 struct Gate {

@@ -1,4 +1,5 @@
 #include "render/jpegpicture.h"
+#include "common/errortext.h"
 
 #include "common/usererror.h"
 #include "jpegwriter.h"
@@ -35,17 +36,6 @@ QByteArray Photo(int width, int height, bool grey = false, bool progressive = fa
     return MakeJpeg(desc);
 }
 
-// The text of the UserError that f throws, or "(no error)".
-template <typename F>
-std::string ErrorText(F&& f)
-{
-    try {
-        f();
-    } catch (const UserError& e) {
-        return e.what();
-    }
-    return "(no error)";
-}
 
 // The message of a picture made from bytes alone: libjpeg's number and text.
 std::string JpegError(int code, const std::string& text)

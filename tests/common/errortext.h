@@ -1,0 +1,16 @@
+#pragma once
+#include "common/usererror.h"
+
+#include <string>
+
+// The text of the UserError that f throws, or "(no error)".
+template <typename F>
+std::string ErrorText(F&& f)
+{
+    try {
+        f();
+    } catch (const UserError& e) {
+        return e.what();
+    }
+    return "(no error)";
+}
