@@ -2,6 +2,9 @@
 
 #include "render/exposure.h"
 #include "render/scaling.h"
+#include "common/usererror.h"
+
+#include <algorithm>
 
 namespace {
 
@@ -24,12 +27,31 @@ std::array<QString, 4> PaneSet::paths() const
     return result;
 }
 
-void PaneSet::load(int n, const QString& path, int scaleCode, int maxSize, const MarkStore& marks, bool fromDisk)
+void PaneSet::load(int n, const QString& path, int scaleCode, int maxSize, const MarkStore& marks, bool fromDisk,
+                   std::function<QRect(QSize)> visibleOf)
 {
-    if (fromDisk)
+    std::shared_ptr<const DecodedPhoto> photo;
+    if (fromDisk) {
         m_pipeline.invalidate(path);
-    std::shared_ptr<const DecodedPhoto> photo = m_pipeline.get(path, scaleCode, maxSize);
+    } else {
+        // The answer prepare had ready, decoded for this pane's scale.
+        auto it = std::find_if(m_prepared.begin(), m_prepared.end(), [&](const auto& entry) {
+            return entry.first.path == path && entry.first.scaleCode == scaleCode && entry.first.maxSize == maxSize;
+        });
+        if (it != m_prepared.end()) {
+            photo = std::move(it->second);
+            m_prepared.erase(it);
+        }
+    }
+    if (!photo)
+        photo = m_pipeline.getFirst({path, scaleCode, maxSize, std::move(visibleOf)});
     PaneState& p = pane(n);
+    // A part shown over a part keeps what the pane showed before the first:
+    // a part is not yet a load that succeeded.
+    if (!photo->isPart())
+        m_before[size_t(n - 1)].reset();
+    else if (!p.isPart())
+        m_before[size_t(n - 1)] = p;
     p.PanePath = path;
     p.PaneScale = scaleCode;
     p.OverlayOn = false;
@@ -38,16 +60,70 @@ void PaneSet::load(int n, const QString& path, int scaleCode, int maxSize, const
     p.mark = marks.GetMark(path);
 }
 
+std::vector<PaneSet::PartOutcome> PaneSet::finishParts()
+{
+    std::vector<PartOutcome> outcomes;
+    for (int n = 1; n <= 4; ++n) {
+        PaneState& p = pane(n);
+        if (!p.isPart())
+            continue;
+        std::shared_ptr<const DecodedPhoto> whole;
+        QString error;
+        switch (m_pipeline.completion(*p.photo, &whole, &error)) {
+        case DecodePipeline::Completion::Done:
+            p.photo = std::move(whole);
+            m_before[size_t(n - 1)].reset();
+            outcomes.push_back({n, p.PanePath, QString()});
+            break;
+        case DecodePipeline::Completion::Failed:
+            outcomes.push_back({n, p.PanePath, error});
+            putBack(n);
+            break;
+        case DecodePipeline::Completion::Pending:
+            break;
+        }
+    }
+    return outcomes;
+}
+
+void PaneSet::makeWhole(int n)
+{
+    PaneState& p = pane(n);
+    if (!p.isPart())
+        return;
+    try {
+        p.photo = m_pipeline.wholeOf(*p.photo);
+        m_before[size_t(n - 1)].reset();
+    } catch (const UserError&) {
+        putBack(n);
+        throw;
+    }
+}
+
+void PaneSet::putBack(int n)
+{
+    std::optional<PaneState>& before = m_before[size_t(n - 1)];
+    if (before)
+        pane(n) = std::move(*before);
+    else
+        clear(n);
+    before.reset();
+}
+
 void PaneSet::rescale(int n, int scaleCode, int maxSize)
 {
     PaneState& p = pane(n);
     if (!p.hasPicture())
         return;
+    if (scaleCode == ScaleFit)
+        makeWhole(n);   // a fitted picture is drawn whole
     // A load lays its photo out at the scale it was decoded at: no second
     // look at the file then.
     const int denom = scaleCode == ScaleFit ? FitDecoderDenom(p.photo->fullSize, maxSize) : DecoderScale(scaleCode);
-    if (p.isJpeg() && denom != p.photo->denom)
+    if (p.isJpeg() && denom != p.photo->denom) {
         p.photo = m_pipeline.get(p.PanePath, scaleCode, maxSize);
+        m_before[size_t(n - 1)].reset();
+    }
     p.PaneScale = scaleCode;
 }
 
@@ -56,6 +132,7 @@ void PaneSet::clear(int n)
     const int scale = pane(n).PaneScale;
     pane(n) = PaneState{};
     pane(n).PaneScale = scale;
+    m_before[size_t(n - 1)].reset();
 }
 
 void PaneSet::keepOverlayAsPicture(int n)
@@ -75,6 +152,7 @@ void PaneSet::keepOverlayAsPicture(int n)
 
 bool PaneSet::paintOverlay(int n, int underMode, int overMode, int underColour, int overColour)
 {
+    makeWhole(n);   // the overlay is painted on the whole photo
     PaneState& p = pane(n);
     if (!p.isJpeg())
         return false;
@@ -89,13 +167,24 @@ bool PaneSet::paintOverlay(int n, int underMode, int overMode, int underColour, 
 
 void PaneSet::prepare(const std::vector<DecodeRequest>& requests)
 {
-    if (requests.size() > 1)
-        m_pipeline.getMany(requests);
+    m_prepared.clear();
+    if (requests.size() < 2)
+        return;
+    const std::vector<DecodeResult> results = m_pipeline.getMany(requests);
+    for (size_t i = 0; i < results.size(); ++i)
+        if (results[i].ok())
+            m_prepared.emplace_back(requests[i], results[i].photo);
 }
 
 void PaneSet::lookAhead(int selection, int count, bool pageMode, const EntryPath& entryPath,
                         const std::function<int(int)>& scaleOf, int maxSize)
 {
+    std::vector<const DecodedPhoto*> parts;
+    for (const PaneState& p : m_panes)
+        if (p.isPart())
+            parts.push_back(p.photo.get());
+    m_pipeline.keepCompletionsOf(parts);   // the whole photos for panes walked on are not wanted
+    m_prepared.clear();
     std::vector<DecodeRequest> requests;
     const std::array<QString, 4> shown = paths();
     for (const WalkResult& step : {NextFiles(selection, count, shown, pageMode, entryPath),

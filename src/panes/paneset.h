@@ -9,6 +9,7 @@
 
 #include <array>
 #include <memory>
+#include <optional>
 #include <vector>
 
 // What one pane shows and how: everything about it but its widgets.
@@ -23,8 +24,12 @@ struct PaneState {
 
     bool hasPicture() const { return photo != nullptr; }
     bool isJpeg() const { return photo && photo->jpeg; }
-    // The pixels to draw.
+    // The pixels to draw: while only a part of the photo is decoded, the
+    // pixels of photo->part.
     const QImage& image() const { return OverlayOn ? overlay : photo->image; }
+    bool isPart() const { return !OverlayOn && photo && photo->isPart(); }
+    // The size of the picture laid out, whole or not.
+    QSize pictureSize() const { return OverlayOn ? overlay.size() : photo->size(); }
     QSize fullSize() const { return isJpeg() ? photo->fullSize : QSize(); }
 };
 
@@ -42,8 +47,26 @@ public:
     // Decodes the file at the scale code and only then makes it the pane's:
     // a file that fails (UserError) leaves the pane as it was. R asks for
     // fromDisk, so a file changed in place is read again whatever the cache holds.
-    void load(int n, const QString& path, int scaleCode, int maxSize, const MarkStore& marks, bool fromDisk = false);
-    // The pane's photo at another scale; UserError leaves the pane as it was.
+    // visibleOf: what of the picture (given its size) the pane shows at
+    // first; when set, a large photo may come as that part alone (isPart()),
+    // its whole following on a worker (see finishParts).
+    void load(int n, const QString& path, int scaleCode, int maxSize, const MarkStore& marks, bool fromDisk = false,
+              std::function<QRect(QSize)> visibleOf = nullptr);
+    // Puts the whole photos decoded since into the panes that show parts of
+    // them. A whole decode that failed puts the pane back as it was before
+    // the load, as a failed load would have left it. One outcome per pane
+    // changed: its number and the error, empty when the whole photo came.
+    struct PartOutcome {
+        int pane;
+        QString path;    // the file whose whole came or failed
+        QString error;
+    };
+    std::vector<PartOutcome> finishParts();
+    // The whole photo for a pane showing a part, waited for. On UserError
+    // the pane is put back as before the load, and the error rethrown.
+    void makeWhole(int n);
+    // The pane's photo at another scale; UserError leaves the pane as it
+    // was, or for a pane showing a part whose whole fails, as before its load.
     void rescale(int n, int scaleCode, int maxSize);
     // Empties the pane; its scale code stays for the next load.
     void clear(int n);
@@ -55,8 +78,9 @@ public:
     // is read again: a file that has gone meanwhile leaves what was shown.
     void keepOverlayAsPicture(int n);
 
-    // Decodes these files in parallel so that the loads that follow find
-    // them ready. Errors are left for the loads to report.
+    // Decodes these files (or the parts of them that are seen first) in
+    // parallel so that the loads that follow find them ready. Errors are
+    // left for the loads to report.
     void prepare(const std::vector<DecodeRequest>& requests);
     // After a walk: the files that the next Space and the next Backspace
     // would bring in, decoded on the workers at their panes' scales.
@@ -67,6 +91,10 @@ public:
     DecodePipeline& pipeline() { return m_pipeline; }
 
 private:
+    void putBack(int n);   // as before the load of a part whose whole failed
     std::array<PaneState, 4> m_panes;
+    // What a pane showing a part showed before its load, for a whole decode that fails.
+    std::array<std::optional<PaneState>, 4> m_before;
+    std::vector<std::pair<DecodeRequest, std::shared_ptr<const DecodedPhoto>>> m_prepared;
     DecodePipeline m_pipeline;
 };

@@ -1,6 +1,7 @@
 #pragma once
 #include <QByteArray>
 #include <QImage>
+#include <QRect>
 #include <QSize>
 #include <QString>
 
@@ -35,6 +36,15 @@ struct DecodedPhoto {
     int denom = 1;
     bool grey = false;
     bool jpeg = true;
+    // A photo decoded only in part while the whole of it decodes on a
+    // worker: image holds the pixels of `part`, a rectangle of the picture,
+    // whose own size at 1:denom is `whole`. Empty for a whole photo.
+    QRect part;
+    QSize whole;
+
+    bool isPart() const { return !part.isEmpty(); }
+    // The picture's size at 1:denom, whole or not.
+    QSize size() const { return isPart() ? whole : image.size(); }
 
     // Memory the photo holds: its pixels and its file bytes.
     qint64 costBytes() const { return image.sizeInBytes() + bytes.size(); }

@@ -56,6 +56,7 @@ DecodePipeline::~DecodePipeline()
         m_stop = true;
         m_ahead.clear();
         m_urgent.clear();
+        m_owed.clear();
     }
     m_wake.notify_all();
     for (std::thread& t : m_workers)
@@ -85,10 +86,10 @@ std::shared_ptr<const DecodedPhoto> DecodePipeline::cachedLocked(const FileIdent
 }
 
 std::shared_ptr<const DecodedPhoto> DecodePipeline::decode(const QString& path, const FileIdentity* id, int scaleCode,
-                                                           int maxSize, bool mayExceedBudget)
+                                                           int maxSize, bool mayExceedBudget, TJPEGPicture* read)
 {
     ++m_decodes;
-    if (m_options.beforeDecode)
+    if (m_options.beforeDecode && !read)
         m_options.beforeDecode(path);
     auto photo = std::make_shared<DecodedPhoto>();
     if (id)
@@ -99,7 +100,7 @@ std::shared_ptr<const DecodedPhoto> DecodePipeline::decode(const QString& path, 
     case Kind::Jpeg: {
         // The same steps, in the same order, as a pane load always took, so
         // the same file fails with the same message.
-        TJPEGPicture jpeg = TJPEGPicture::fromFile(path);
+        TJPEGPicture jpeg = read ? std::move(*read) : TJPEGPicture::fromFile(path);
         const QSize full(jpeg.fullWidth(), jpeg.fullHeight());
         const int denom = scaleCode == ScaleFit ? FitDecoderDenom(full, maxSize) : DecoderScale(scaleCode);
         jpeg.setScaleDenom(denom);
@@ -154,12 +155,18 @@ void DecodePipeline::finishJob(const JobKey& key, const std::shared_ptr<Job>& jo
 
 std::shared_ptr<const DecodedPhoto> DecodePipeline::get(const QString& path, int scaleCode, int maxSize)
 {
+    return getOrDecode(path, scaleCode, maxSize, nullptr);
+}
+
+std::shared_ptr<const DecodedPhoto> DecodePipeline::getOrDecode(const QString& path, int scaleCode, int maxSize,
+                                                                TJPEGPicture* read)
+{
     scaleCode = NormaliseScaleCode(scaleCode);
     if (scaleCode != ScaleFit)
         maxSize = 0;
     FileIdentity id;
     if (!StatFileIdentity(path, &id))
-        return decode(path, nullptr, scaleCode, maxSize, true);   // fails as a load would; never cached
+        return decode(path, nullptr, scaleCode, maxSize, true, read);   // fails as a load would; never cached
     const JobKey key{id, scaleCode, maxSize};
     std::unique_lock lock(m_mutex);
     for (;;) {
@@ -183,7 +190,7 @@ std::shared_ptr<const DecodedPhoto> DecodePipeline::get(const QString& path, int
     std::shared_ptr<const DecodedPhoto> photo;
     std::exception_ptr error;
     try {
-        photo = decode(path, &id, scaleCode, maxSize, true);
+        photo = decode(path, &id, scaleCode, maxSize, true, read);
     } catch (...) {
         error = std::current_exception();
     }
@@ -191,6 +198,192 @@ std::shared_ptr<const DecodedPhoto> DecodePipeline::get(const QString& path, int
     if (error)
         std::rethrow_exception(error);
     return job->photo;
+}
+
+std::shared_ptr<const DecodedPhoto> DecodePipeline::getFirst(const DecodeRequest& r)
+{
+    const int scaleCode = NormaliseScaleCode(r.scaleCode);
+    FileIdentity id;
+    if (!r.visibleOf || scaleCode == ScaleFit || KindOf(r.path) != Kind::Jpeg || !StatFileIdentity(r.path, &id))
+        return get(r);
+    {
+        std::lock_guard lock(m_mutex);
+        if (auto hit = cachedLocked(id, scaleCode, 0))
+            return hit;
+    }
+    if (m_options.beforeDecode)
+        m_options.beforeDecode(r.path);
+    TJPEGPicture jpeg = TJPEGPicture::fromFile(r.path);
+    const int denom = DecoderScale(scaleCode);
+    jpeg.setScaleDenom(denom);
+    const QSize size(jpeg.width(), jpeg.height());
+    const QRect visible = r.visibleOf(size) & QRect(QPoint(), size);
+    // A part pays when the pane sees a small share of the picture; for the
+    // rest the whole decode is as quick to show.
+    if (!jpeg.canDecodePart() || 4 * qint64(visible.width()) * visible.height() > qint64(size.width()) * size.height())
+        return getOrDecode(r.path, scaleCode, 0, &jpeg);
+    ++m_parts;
+    auto photo = std::make_shared<DecodedPhoto>();
+    photo->image = jpeg.decodePart(visible, &photo->part);
+    photo->identity = id;
+    photo->bytes = jpeg.data();
+    photo->whole = size;
+    photo->fullSize = QSize(jpeg.fullWidth(), jpeg.fullHeight());
+    photo->denom = denom;
+    photo->grey = jpeg.isGreyscale();
+    if (photo->image.isNull())
+        return getOrDecode(r.path, scaleCode, 0, &jpeg);   // nothing of it is seen
+    {
+        std::lock_guard lock(m_mutex);
+        owe({id, photo->bytes, scaleCode});
+    }
+    m_wake.notify_one();
+    return photo;
+}
+
+void DecodePipeline::owe(Owed owed)
+{
+    if (std::find(m_owed.begin(), m_owed.end(), owed) == m_owed.end()
+        && std::find(m_owedRunning.begin(), m_owedRunning.end(), owed) == m_owedRunning.end())
+        m_owed.push_back(std::move(owed));
+}
+
+namespace {
+
+// The scale code back from a part's denominator: only fixed scales are
+// decoded in part.
+int FixedScaleOf(int denom)
+{
+    for (int code : {Scale1to1, Scale1to2, Scale1to4, Scale1to8})
+        if (DecoderScale(code) == denom)
+            return code;
+    return Scale1to1;
+}
+
+} // namespace
+
+DecodePipeline::Completion DecodePipeline::completion(const DecodedPhoto& part,
+                                                      std::shared_ptr<const DecodedPhoto>* photo, QString* error)
+{
+    std::lock_guard lock(m_mutex);
+    return completionLocked(part, photo, error);
+}
+
+DecodePipeline::Completion DecodePipeline::completionLocked(const DecodedPhoto& part,
+                                                            std::shared_ptr<const DecodedPhoto>* photo, QString* error)
+{
+    const int scaleCode = FixedScaleOf(part.denom);
+    if (auto it = m_owedErrors.find({part.identity, scaleCode}); it != m_owedErrors.end()) {
+        *error = it->second;
+        m_owedErrors.erase(it);
+        return Completion::Failed;
+    }
+    if (auto hit = m_cache.find(part.identity, part.denom)) {
+        *photo = hit;
+        return Completion::Done;
+    }
+    if (auto it = m_running.find({part.identity, scaleCode, 0}); it == m_running.end() || it->second->stale) {
+        owe({part.identity, part.bytes, scaleCode});
+        m_wake.notify_one();
+    }
+    return Completion::Pending;
+}
+
+std::shared_ptr<const DecodedPhoto> DecodePipeline::wholeOf(const DecodedPhoto& part)
+{
+    std::unique_lock lock(m_mutex);
+    for (;;) {
+        std::shared_ptr<const DecodedPhoto> photo;
+        QString error;
+        switch (completionLocked(part, &photo, &error)) {
+        case Completion::Done:
+            return photo;
+        case Completion::Failed:
+            throw UserError(error.toStdString());
+        case Completion::Pending:
+            break;
+        }
+        const Owed wanted{part.identity, QByteArray(), FixedScaleOf(part.denom)};
+        if (auto it = std::find(m_owed.begin(), m_owed.end(), wanted); it != m_owed.end())
+            runOwedHere(lock, it);   // no worker has started on it
+        else
+            m_changed.wait(lock);    // a worker or a load is decoding it
+    }
+}
+
+void DecodePipeline::runOwedHere(std::unique_lock<std::mutex>& lock, std::deque<Owed>::iterator it)
+{
+    const Owed owed = std::move(*it);
+    m_owed.erase(it);
+    m_owedRunning.push_back(owed);
+    lock.unlock();
+    runOwed(owed);
+    lock.lock();
+    m_owedRunning.erase(std::find(m_owedRunning.begin(), m_owedRunning.end(), owed));
+    m_changed.notify_all();
+}
+
+void DecodePipeline::keepCompletionsOf(const std::vector<const DecodedPhoto*>& parts)
+{
+    auto kept = [&](const FileIdentity& identity, int scaleCode) {
+        return std::any_of(parts.begin(), parts.end(), [&](const DecodedPhoto* p) {
+            return p->identity == identity && DecoderScale(scaleCode) == p->denom;
+        });
+    };
+    std::lock_guard lock(m_mutex);
+    std::erase_if(m_owed, [&](const Owed& owed) { return !kept(owed.identity, owed.scaleCode); });
+    std::erase_if(m_owedErrors, [&](const auto& entry) { return !kept(entry.first.first, entry.first.second); });
+}
+
+void DecodePipeline::setCompletionListener(std::function<void()> listener)
+{
+    std::lock_guard lock(m_mutex);
+    m_listener = std::move(listener);
+}
+
+void DecodePipeline::runOwed(const Owed& owed)
+{
+    const JobKey key{owed.identity, owed.scaleCode, 0};
+    const auto job = std::make_shared<Job>();
+    bool decodeHere = false;
+    {
+        std::lock_guard lock(m_mutex);
+        auto it = m_running.find(key);
+        // Already whole in the cache, or being decoded by a look-ahead or a
+        // load that the pane will find in the cache.
+        if (!cachedLocked(owed.identity, owed.scaleCode, 0) && (it == m_running.end() || it->second->stale)) {
+            m_running[key] = job;
+            decodeHere = true;
+        }
+    }
+    if (decodeHere) {
+        std::shared_ptr<const DecodedPhoto> photo;
+        std::exception_ptr error;
+        QString message;
+        try {
+            TJPEGPicture jpeg(owed.bytes, owed.identity.path);
+            photo = decode(owed.identity.path, &owed.identity, owed.scaleCode, 0, true, &jpeg);
+        } catch (const UserError& e) {
+            error = std::current_exception();
+            message = QString::fromUtf8(e.what());
+        } catch (...) {
+            error = std::current_exception();
+            message = QStringLiteral("%1: the picture could not be decoded.").arg(owed.identity.path);
+        }
+        if (error) {
+            // Before the job ends, so that whoever waits on it finds the message.
+            std::lock_guard lock(m_mutex);
+            m_owedErrors[{owed.identity, owed.scaleCode}] = message;
+        }
+        finishJob(key, job, std::move(photo), error);
+    }
+    std::function<void()> listener;
+    {
+        std::lock_guard lock(m_mutex);
+        listener = m_listener;
+    }
+    if (listener)
+        listener();
 }
 
 std::vector<DecodeResult> DecodePipeline::getMany(const std::vector<DecodeRequest>& requests)
@@ -227,7 +420,7 @@ std::vector<DecodeResult> DecodePipeline::getMany(const std::vector<DecodeReques
             DecodeResult result;
             std::exception_ptr failure;
             try {
-                result.photo = get(batch->requests[i]);
+                result.photo = getFirst(batch->requests[i]);
             } catch (const UserError& e) {
                 result.error = QString::fromUtf8(e.what());
             } catch (...) {
@@ -275,6 +468,7 @@ void DecodePipeline::invalidate(const QString& path)
     for (auto& [key, job] : m_running)
         if (key.identity.path == path)
             job->stale = true;
+    std::erase_if(m_owed, [&](const Owed& owed) { return owed.identity.path == path; });
     m_cache.remove(path);
 }
 
@@ -291,7 +485,9 @@ std::shared_ptr<const DecodedPhoto> DecodePipeline::cached(const DecodeRequest& 
 void DecodePipeline::waitForLookAhead()
 {
     std::unique_lock lock(m_mutex);
-    m_changed.wait(lock, [&] { return m_ahead.empty() && m_aheadRunning == 0; });
+    m_changed.wait(lock, [&] {
+        return m_ahead.empty() && m_aheadRunning == 0 && m_owed.empty() && m_owedRunning.empty();
+    });
 }
 
 void DecodePipeline::runLookAhead(const DecodeRequest& r)
@@ -325,7 +521,7 @@ void DecodePipeline::workerLoop()
 {
     std::unique_lock lock(m_mutex);
     for (;;) {
-        m_wake.wait(lock, [&] { return m_stop || !m_urgent.empty() || !m_ahead.empty(); });
+        m_wake.wait(lock, [&] { return m_stop || !m_urgent.empty() || !m_owed.empty() || !m_ahead.empty(); });
         if (m_stop)
             return;
         if (!m_urgent.empty()) {
@@ -334,6 +530,12 @@ void DecodePipeline::workerLoop()
             lock.unlock();
             task();
             lock.lock();
+            continue;
+        }
+        if (!m_owed.empty()) {
+            // The whole photo behind a part on show comes before the files
+            // the next step may need.
+            runOwedHere(lock, m_owed.begin());
             continue;
         }
         const DecodeRequest request = std::move(m_ahead.front());

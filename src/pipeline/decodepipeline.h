@@ -1,7 +1,9 @@
 #pragma once
 #include "pipeline/bufferpool.h"
 #include "pipeline/decodecache.h"
+#include "render/jpegpicture.h"
 
+#include <QRect>
 #include <QString>
 
 #include <atomic>
@@ -17,9 +19,17 @@
 // A photo asked for at a pane's scale code (1..5, as the settings hold
 // them); maxSize is the fit rule's limit.
 struct DecodeRequest {
+    DecodeRequest(QString path = QString(), int scaleCode = 1, int maxSize = 0,
+                  std::function<QRect(QSize)> visibleOf = nullptr)
+        : path(std::move(path)), scaleCode(scaleCode), maxSize(maxSize), visibleOf(std::move(visibleOf))
+    {
+    }
     QString path;
-    int scaleCode = 1;
-    int maxSize = 0;
+    int scaleCode;
+    int maxSize;
+    // The part of the picture (given its size at the scale) that its pane
+    // will show at first; when set, getFirst may decode just that part.
+    std::function<QRect(QSize)> visibleOf;
 };
 
 // One answer of getMany: the photo, or the error text the user is shown.
@@ -62,7 +72,29 @@ public:
     std::shared_ptr<const DecodedPhoto> get(const DecodeRequest& r) { return get(r.path, r.scaleCode, r.maxSize); }
     // Several at once, decoded in parallel on the workers and the calling
     // thread; one answer per request, in order.
+    // Requests with visibleOf set are answered as getFirst answers.
     std::vector<DecodeResult> getMany(const std::vector<DecodeRequest>& requests);
+
+    // The photo, or only the part of it that r.visibleOf names when that is
+    // much less than the whole: a baseline JPEG photo at a fixed scale that
+    // is not at hand. Such a part comes back at once (isPart()), and the
+    // whole photo is decoded on a worker from the bytes already read, ahead
+    // of any look-ahead; completion() tells when it is done. Otherwise as get.
+    std::shared_ptr<const DecodedPhoto> getFirst(const DecodeRequest& r);
+    enum class Completion { Pending, Done, Failed };
+    // What became of the whole decode behind a part: Done with the whole
+    // photo in *photo, Failed with the message a load would have shown in
+    // *error (told once), or Pending. A whole photo that has left the cache
+    // meanwhile is decoded again.
+    Completion completion(const DecodedPhoto& part, std::shared_ptr<const DecodedPhoto>* photo, QString* error);
+    // The whole photo behind a part, waited for (or decoded here when no
+    // worker has started on it). Throws UserError as the load would have.
+    std::shared_ptr<const DecodedPhoto> wholeOf(const DecodedPhoto& part);
+    // Drops the queued whole decodes of parts other than these; one running
+    // finishes into the cache.
+    void keepCompletionsOf(const std::vector<const DecodedPhoto*>& parts);
+    // Called on a worker thread each time a whole decode behind a part ends.
+    void setCompletionListener(std::function<void()> listener);
     // Replaces the look-ahead: the requests not yet started are dropped (a
     // running decode finishes into the cache), then these are decoded in
     // order on the workers. Returns at once. Files that fail are skipped;
@@ -73,13 +105,16 @@ public:
 
     // Whether get would answer without decoding.
     bool isCached(const QString& path, int scaleCode, int maxSize) { return cached({path, scaleCode, maxSize}) != nullptr; }
-    // Waits until no look-ahead is queued or running (tests, benchmarks).
+    // Waits until no look-ahead or whole decode behind a part is queued or
+    // running (tests, benchmarks).
     void waitForLookAhead();
     void clearCache() { m_cache.clear(); }
     const DecodeCache& cache() const { return m_cache; }
     const BufferPool& pool() const { return m_pool; }
     // Decodes started so far (each reads the file).
     int decodeCount() const { return m_decodes.load(); }
+    // Parts decoded first so far.
+    int partCount() const { return m_parts.load(); }
 
 private:
     struct Job;
@@ -92,12 +127,26 @@ private:
         }
     };
 
+    // A whole decode owed to a part shown first.
+    struct Owed {
+        FileIdentity identity;
+        QByteArray bytes;
+        int scaleCode;
+        bool operator==(const Owed& o) const { return identity == o.identity && scaleCode == o.scaleCode; }
+    };
+
+    std::shared_ptr<const DecodedPhoto> getOrDecode(const QString& path, int scaleCode, int maxSize, TJPEGPicture* read);
     std::shared_ptr<const DecodedPhoto> cached(const DecodeRequest& r);
     std::shared_ptr<const DecodedPhoto> cachedLocked(const FileIdentity& id, int scaleCode, int maxSize);
     // Decodes the file; null when `mayExceedBudget` is false and the photo
     // does not fit. Throws UserError.
+    // `read`: the file's bytes when they are in memory already.
     std::shared_ptr<const DecodedPhoto> decode(const QString& path, const FileIdentity* id, int scaleCode,
-                                               int maxSize, bool mayExceedBudget);
+                                               int maxSize, bool mayExceedBudget, TJPEGPicture* read = nullptr);
+    void owe(Owed owed);   // m_mutex held
+    Completion completionLocked(const DecodedPhoto& part, std::shared_ptr<const DecodedPhoto>* photo, QString* error);
+    void runOwedHere(std::unique_lock<std::mutex>& lock, std::deque<Owed>::iterator it);
+    void runOwed(const Owed& owed);
     void finishJob(const JobKey& key, const std::shared_ptr<Job>& job, std::shared_ptr<const DecodedPhoto> photo,
                    std::exception_ptr error);
     void runLookAhead(const DecodeRequest& r);
@@ -107,12 +156,17 @@ private:
     BufferPool m_pool;
     DecodeCache m_cache;
     std::atomic<int> m_decodes{0};
+    std::atomic<int> m_parts{0};
 
     std::mutex m_mutex;
     std::condition_variable m_wake;      // workers: work or stop
     std::condition_variable m_changed;   // waiters: a job finished, look-ahead went idle
     std::map<JobKey, std::shared_ptr<Job>> m_running;
     std::deque<std::function<void()>> m_urgent;   // getMany's share for the workers
+    std::deque<Owed> m_owed;
+    std::vector<Owed> m_owedRunning;
+    std::map<std::pair<FileIdentity, int>, QString> m_owedErrors;   // by identity and scale code
+    std::function<void()> m_listener;
     std::deque<DecodeRequest> m_ahead;
     int m_aheadRunning = 0;
     bool m_stop = false;

@@ -74,6 +74,8 @@ int DenomIndex(int denom)
 struct HeaderInfo {
     int width[4];   // output size for each of the denominators 1, 2, 4, 8
     int height[4];
+    int blockWidth[4];    // an iMCU in output pixels, the unit of cropping and skipping
+    int blockHeight[4];
     bool grey;
     bool cmyk;
     qint64 coefficientBytes;   // the whole-image buffer of a multi-scan file, else 0
@@ -125,6 +127,11 @@ bool ReadHeaderInfo(const unsigned char* data, unsigned long size, HeaderInfo* i
         jpeg_calc_output_dimensions(&cinfo);
         info->width[i] = static_cast<int>(cinfo.output_width);
         info->height[i] = static_cast<int>(cinfo.output_height);
+        // As jpeg_crop_scanline aligns: one block for a lone component,
+        // else the largest sampling factor's worth of blocks.
+        const bool single = cinfo.num_components == 1;
+        info->blockWidth[i] = cinfo.min_DCT_scaled_size * (single ? 1 : cinfo.max_h_samp_factor);
+        info->blockHeight[i] = cinfo.min_DCT_scaled_size * (single ? 1 : cinfo.max_v_samp_factor);
     }
     jpeg_destroy_decompress(&cinfo);
     return true;
@@ -200,6 +207,63 @@ bool Decode(const unsigned char* data, unsigned long size, int denom, const Deco
     return true;
 }
 
+// Decodes the rows first..first+t->height of the columns x0..x0+t->width
+// (x0 on a block boundary) into t. The decoder skips the rows above and
+// stops after the last one wanted.
+bool DecodePart(const unsigned char* data, unsigned long size, int denom, int x0, int first, const DecodeTarget* t,
+                JpegFailure* failure)
+{
+    jpeg_decompress_struct cinfo;
+    ErrorManager err;
+    cinfo.err = jpeg_std_error(&err.pub);
+    err.pub.error_exit = ErrorExit;
+    err.pub.emit_message = IgnoreMessage;
+    if (setjmp(err.jump)) {
+        NoteFailure(reinterpret_cast<j_common_ptr>(&cinfo), failure);
+        jpeg_destroy_decompress(&cinfo);
+        return false;
+    }
+    jpeg_create_decompress(&cinfo);
+    cinfo.mem->max_memory_to_use = kMaxDecodeBytes;
+    jpeg_mem_src(&cinfo, data, size);
+    jpeg_read_header(&cinfo, TRUE);
+    cinfo.out_color_space = t->grey ? JCS_GRAYSCALE : JCS_RGB;
+    cinfo.scale_num = 1;
+    cinfo.scale_denom = static_cast<unsigned int>(denom);
+    cinfo.dct_method = JDCT_FLOAT;
+    cinfo.do_block_smoothing = TRUE;
+    jpeg_start_decompress(&cinfo);
+    JDIMENSION xoffset = static_cast<JDIMENSION>(x0), width = static_cast<JDIMENSION>(t->width);
+    if (xoffset + width <= cinfo.output_width && (xoffset != 0 || width != cinfo.output_width))
+        jpeg_crop_scanline(&cinfo, &xoffset, &width);
+    const JDIMENSION end = static_cast<JDIMENSION>(first + t->height);
+    if (static_cast<int>(xoffset) != x0 || static_cast<int>(width) != t->width
+        || static_cast<int>(cinfo.output_width) != t->width || end > cinfo.output_height) {
+        // The block arithmetic disagrees with the decoder's: refuse rather than overrun.
+        failure->code = JERR_IMAGE_TOO_BIG;
+        std::snprintf(failure->text, sizeof failure->text, "the part asked for does not match the picture");
+        jpeg_destroy_decompress(&cinfo);
+        return false;
+    }
+    if (first > 0)
+        jpeg_skip_scanlines(&cinfo, static_cast<JDIMENSION>(first));
+    while (cinfo.output_scanline < end) {
+        const int y = static_cast<int>(cinfo.output_scanline) - first;
+        jpeg_read_scanlines(&cinfo, t->rows + y, end - cinfo.output_scanline);
+    }
+    // The rest of the file is not read: no jpeg_finish_decompress.
+    jpeg_destroy_decompress(&cinfo);
+    return true;
+}
+
+void SetGreyPalette(QImage& image)
+{
+    QList<QRgb> palette(256);
+    for (int i = 0; i < 256; ++i)
+        palette[i] = qRgb(i, i, i);
+    image.setColorTable(palette);
+}
+
 [[noreturn]] void ThrowOutOfMemory(const QString& path)
 {
     throw UserError(QStringLiteral("Not enough memory to show the picture \"%1\".")
@@ -249,8 +313,11 @@ void TJPEGPicture::readHeader()
                         static_cast<unsigned long>(m_data.size()), &info, &failure))
         ThrowJpegError(m_path, failure);
     m_coefficientBytes = info.coefficientBytes;
-    for (int i = 0; i < 4; ++i)
+    m_multiScan = info.coefficientBytes > 0;
+    for (int i = 0; i < 4; ++i) {
         m_sizes[i] = QSize(info.width[i], info.height[i]);
+        m_blocks[i] = QSize(info.blockWidth[i], info.blockHeight[i]);
+    }
     m_grey = info.grey;
     m_cmyk = info.cmyk;
     m_fullWidth = info.width[0];
@@ -318,12 +385,8 @@ void TJPEGPicture::decode()
     QImage image = m_allocator ? m_allocator(QSize(m_width, m_height), format) : QImage(m_width, m_height, format);
     if (image.isNull())
         ThrowOutOfMemory(m_path);
-    if (m_grey) {
-        QList<QRgb> palette(256);
-        for (int i = 0; i < 256; ++i)
-            palette[i] = qRgb(i, i, i);
-        image.setColorTable(palette);
-    }
+    if (m_grey)
+        SetGreyPalette(image);
     // The decoder writes straight into the image's scan lines.
     std::vector<unsigned char*> rows(static_cast<size_t>(m_height));
     unsigned char* bits = image.bits();
@@ -336,4 +399,58 @@ void TJPEGPicture::decode()
                 static_cast<unsigned long>(m_data.size()), m_denom, &target, &failure))
         ThrowJpegError(m_path, failure);
     m_image = std::move(image);
+}
+
+bool TJPEGPicture::canDecodePart()
+{
+    readHeader();
+    return !m_multiScan && !m_cmyk;
+}
+
+QImage TJPEGPicture::decodePart(QRect want, QRect* rect)
+{
+    if (!canDecodePart())
+        return QImage();
+    const QRect picture(0, 0, m_width, m_height);
+    want &= picture;
+    if (want.isEmpty())
+        return QImage();
+    const QSize block = m_blocks[DenomIndex(m_denom)];
+    if (block.width() <= 0 || block.height() <= 0)
+        return QImage();
+    auto down = [](int v, int unit) { return v / unit * unit; };
+    auto up = [](int v, int unit) { return (v + unit - 1) / unit * unit; };
+    const QRect part = QRect(QPoint(down(want.left(), block.width()), down(want.top(), block.height())),
+                             QPoint(up(want.right() + 1, block.width()) - 1, up(want.bottom() + 1, block.height()) - 1))
+        & picture;
+    // One more block all round: the upsampler and the decoder's restart
+    // after a skip treat the edges of what they decode as the picture's
+    // own, so the pixels next to them are not those of a whole decode.
+    const QRect decoded = part.adjusted(-block.width(), -block.height(), block.width(), block.height()) & picture;
+
+    const QImage::Format format = m_grey ? QImage::Format_Indexed8 : QImage::Format_RGB888;
+    QImage image;
+    try {
+        image = QImage(decoded.size(), format);
+        if (image.isNull())
+            ThrowOutOfMemory(m_path);
+        std::vector<unsigned char*> rows(static_cast<size_t>(decoded.height()));
+        for (int y = 0; y < decoded.height(); ++y)
+            rows[size_t(y)] = image.scanLine(y);
+        const DecodeTarget target{rows.data(), decoded.width(), decoded.height(), m_grey, nullptr};
+        JpegFailure failure{};
+        if (!DecodePart(reinterpret_cast<const unsigned char*>(m_data.constData()),
+                        static_cast<unsigned long>(m_data.size()), m_denom, decoded.left(), decoded.top(), &target,
+                        &failure))
+            ThrowJpegError(m_path, failure);
+        image = image.copy(part.translated(-decoded.topLeft()));
+    } catch (const std::bad_alloc&) {
+        ThrowOutOfMemory(m_path);
+    }
+    if (image.isNull())
+        ThrowOutOfMemory(m_path);
+    if (m_grey)
+        SetGreyPalette(image);
+    *rect = part;
+    return image;
 }

@@ -1,6 +1,7 @@
 #pragma once
 #include <QByteArray>
 #include <QImage>
+#include <QRect>
 #include <QSize>
 #include <QString>
 
@@ -41,6 +42,20 @@ public:
     using ImageAllocator = std::function<QImage(QSize, QImage::Format)>;
     void setImageAllocator(ImageAllocator allocator) { m_allocator = std::move(allocator); }
     bool isDecoded() const { return !m_image.isNull(); }
+
+    // Whether decodePart can decode this file by parts: a baseline file with
+    // a single scan in YCbCr or greyscale. Progressive and multi-scan files
+    // hold their coefficients for the whole picture, so a part costs as much
+    // as the whole; CMYK files are rare enough to take the plain path.
+    bool canDecodePart();
+    // The pixels of `want` (a rectangle of the picture at the scale in
+    // force), rounded out to the decoder's blocks and clipped to the
+    // picture: the rows above are skipped, the columns outside are not
+    // transformed and the decoder stops after the last row. The pixels are
+    // exactly those image() gives at the same place. *rect receives where
+    // the returned pixels lie. Throws UserError as image() does; a null
+    // image when the file cannot be decoded by parts or `want` misses it.
+    QImage decodePart(QRect want, QRect* rect);
     // The file's bytes as read, for readers that need more than the pixels.
     const QByteArray& data() const { return m_data; }
 
@@ -57,6 +72,8 @@ private:
     bool m_grey = false;
     bool m_cmyk = false;             // CMYK or YCCK, converted to RGB
     QSize m_sizes[4];                // output size at 1/1, 1/2, 1/4, 1/8
+    QSize m_blocks[4];               // the decoder's block (iMCU) in output pixels at each
+    bool m_multiScan = false;
     QImage m_image;
     ImageAllocator m_allocator;
 };

@@ -98,3 +98,10 @@ QPoint KeepOnScreen(QRect window, const QList<QRect>& screens, QRect primary)
     }
     return primary.topLeft();
 }
+
+QRect VisiblePart(QSize picture, QSize box, QPoint scroll)
+{
+    const int x = std::clamp(scroll.x(), 0, std::max(0, picture.width() - box.width()));
+    const int y = std::clamp(scroll.y(), 0, std::max(0, picture.height() - box.height()));
+    return QRect(QPoint(x, y), box) & QRect(QPoint(0, 0), picture);
+}

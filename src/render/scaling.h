@@ -23,6 +23,11 @@ QSize FitSize(QSize picture, QSize box);
 // (box - area) div 2 where the box is larger, else 0.
 QRect PlaceInBox(QSize area, QSize box);
 
+// The part of a picture laid out at its own size (as PlaceInBox places it)
+// that a box scrolled to `scroll` shows, the scroll position brought into
+// the picture's range first.
+QRect VisiblePart(QSize picture, QSize box, QPoint scroll);
+
 // Numpad +/- on a fitted pane: the smallest fixed scale whose picture is at
 // least as large as the fitted one (1:1 at most), or the largest fixed scale
 // whose picture is smaller (1:8 at least).

@@ -90,11 +90,17 @@ TfrmMain::TfrmMain(const QStringList& arguments, MainHooks hooks, QWidget* paren
     : AlignWidget(QStringLiteral("frmMain"), parent), m_hooks(withDefaults(std::move(hooks))),
       m_store(QStringLiteral("TfrmMain"))
 {
+    // The whole photos behind parts on show are decoded on workers; the
+    // panes take them on the GUI thread.
+    m_paneSet.pipeline().setCompletionListener([this] {
+        QMetaObject::invokeMethod(this, &TfrmMain::FinishPartialPanes, Qt::QueuedConnection);
+    });
     FormCreate(arguments);
 }
 
 TfrmMain::~TfrmMain()
 {
+    m_paneSet.pipeline().setCompletionListener(nullptr);
     qApp->removeEventFilter(this);
     // The destroy-time save runs only when nothing was saved since the last restore.
     if (m_store.restored() && !m_store.savedSinceRestore())

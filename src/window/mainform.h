@@ -74,6 +74,8 @@ public:
     void FillMetadata(int n, const QString& path);
     void ShowMark(int n, int code);
     void ToggleExposureOverlay(int n);
+    // Puts the whole photos decoded since into the panes showing parts.
+    void FinishPartialPanes();
 
     // Folder and file list
     void DirEditChange();
@@ -143,6 +145,12 @@ private:
     void selectEntry(int index);
     void setFolderText(const QString& text);
     void layoutPicture(int n, int code);
+    void showLoadedPane(int n);   // the pane's picture, caption and marks from its state
+    // What of a picture (given its size) pane n shows at first.
+    std::function<QRect(QSize)> visibleOf(int n) const;
+    void reportLoadFailure(const QString& path, const QString& message);
+    // The rest of a photo shown in part failed to decode.
+    void wholeFailed(int n, const QString& path, const QString& message);
     void reportError(const QString& message);
     void saveMarksOf(const QString& folder);
     void marksChanged();

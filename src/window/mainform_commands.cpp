@@ -142,7 +142,7 @@ void TfrmMain::FillPanesFromList()
     const int n = FilesList->count();
     std::vector<DecodeRequest> wanted;
     for (int k = 1; k <= 4 && k <= n; ++k)
-        wanted.push_back({EntryPath(k - 1), storedScale(k), m_app.MaxSize});
+        wanted.push_back({EntryPath(k - 1), storedScale(k), m_app.MaxSize, visibleOf(k)});
     m_paneSet.prepare(wanted);   // decoded side by side, then shown in order
     for (int k = 1; k <= 4 && k <= n; ++k) {
         LoadPane(k, EntryPath(k - 1));
@@ -172,7 +172,7 @@ void TfrmMain::applyWalk(const WalkResult& walk)
     std::vector<DecodeRequest> wanted;
     for (int k = 0; k < 4; ++k)
         if (walk.load[k] && !walk.paths[k].isEmpty())
-            wanted.push_back({walk.paths[k], storedScale(k + 1), m_app.MaxSize});
+            wanted.push_back({walk.paths[k], storedScale(k + 1), m_app.MaxSize, visibleOf(k + 1)});
     m_paneSet.prepare(wanted);
     for (int k = 0; k < 4; ++k)
         if (walk.load[k] && !walk.paths[k].isEmpty())

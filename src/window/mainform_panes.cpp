@@ -15,6 +15,7 @@
 #include <QFileInfo>
 #include <QLabel>
 #include <QPlainTextEdit>
+#include <QScrollBar>
 #include <QToolButton>
 
 namespace {
@@ -31,25 +32,43 @@ void TfrmMain::LoadPane(int n, const QString& path)
 {
     if (path.isEmpty() || !QFileInfo(path).isFile())
         return;
-    PaneSlot& slot = m_panes[n - 1];
     const int scale = NormaliseScaleCode(m_store.intValue(QStringLiteral("imagescale%1").arg(n), 1));
 
     // Decoded before anything of the pane changes, so that a file that fails
     // leaves the previous picture, path and caption in place.
     try {
-        m_paneSet.load(n, path, scale, m_app.MaxSize, m_app.Marks, m_reportEveryFailure);
+        m_paneSet.load(n, path, scale, m_app.MaxSize, m_app.Marks, m_reportEveryFailure, visibleOf(n));
     } catch (const UserError& e) {
-        // Walking past a damaged file shows its message once per visit of
-        // the folder, not once for every pane it passes through.
-        const bool seen = m_failedLoads.contains(path);
-        m_failedLoads.insert(path);
-        if (!seen || m_reportEveryFailure)
-            reportError(QString::fromUtf8(e.what()));
+        reportLoadFailure(path, QString::fromUtf8(e.what()));
         return;
     }
     m_failedLoads.remove(path);
-    const PaneState& state = m_paneSet[n];
+    showLoadedPane(n);
+}
 
+void TfrmMain::reportLoadFailure(const QString& path, const QString& message)
+{
+    // Walking past a damaged file shows its message once per visit of the
+    // folder, not once for every pane it passes through.
+    const bool seen = m_failedLoads.contains(path);
+    m_failedLoads.insert(path);
+    if (!seen || m_reportEveryFailure)
+        reportError(message);
+}
+
+std::function<QRect(QSize)> TfrmMain::visibleOf(int n) const
+{
+    const ScrollBoxWidget* box = m_panes[n - 1].box;
+    const QSize size = box->size();
+    const QPoint scroll(box->horizontalScrollBar()->value(), box->verticalScrollBar()->value());
+    return [size, scroll](QSize picture) { return VisiblePart(picture, size, scroll); };
+}
+
+void TfrmMain::showLoadedPane(int n)
+{
+    PaneSlot& slot = m_panes[n - 1];
+    const PaneState& state = m_paneSet[n];
+    const QString path = state.PanePath;
     slot.indicator->hide();
     ShowMark(n, state.mark);
     slot.markImage->setVisible(state.mark != NoMark);
@@ -60,6 +79,29 @@ void TfrmMain::LoadPane(int n, const QString& path)
     slot.readOnlyMark->setVisible(IsReadOnlyFile(path));
     slot.picture->clear();
     ShowFileInPane(n, path);
+}
+
+void TfrmMain::FinishPartialPanes()
+{
+    for (const PaneSet::PartOutcome& outcome : m_paneSet.finishParts()) {
+        const int n = outcome.pane;
+        if (outcome.error.isEmpty()) {
+            // The same pixels where the part was: no layout changes.
+            m_panes[n - 1].picture->setImage(m_paneSet[n].image());
+            continue;
+        }
+        wholeFailed(n, outcome.path, outcome.error);
+    }
+}
+
+void TfrmMain::wholeFailed(int n, const QString& path, const QString& message)
+{
+    // As a failed load: the pane shows what it showed before.
+    reportLoadFailure(path, message);
+    if (m_paneSet[n].hasPicture())
+        showLoadedPane(n);
+    else
+        ClearPane(n);
 }
 
 void TfrmMain::ReloadPane(int n)
@@ -128,14 +170,26 @@ void TfrmMain::layoutPicture(int n, int code)
     const PaneState& state = m_paneSet[n];
     const QSize box = slot.box->size();
     // Pixels first: a decoder error leaves the layout as it was.
+    if (state.isPart() && code == ScaleFit) {
+        const QString path = state.PanePath;
+        try {
+            m_paneSet.makeWhole(n);   // a fitted picture is drawn whole
+        } catch (const UserError& e) {
+            wholeFailed(n, path, QString::fromUtf8(e.what()));
+            return;
+        }
+    }
     if (state.isJpeg()) {
         m_paneSet.rescale(n, code, m_app.MaxSize);
         m_store.writeValue(QStringLiteral("imagescale%1").arg(n), code);
         slot.picture->setStretch(code == ScaleFit);
     }
-    const QImage& image = state.image();
-    const QSize area = code == ScaleFit ? FitSize(image.size(), box) : image.size();
-    slot.picture->setImage(image);
+    const QSize size = state.pictureSize();
+    const QSize area = code == ScaleFit ? FitSize(size, box) : size;
+    if (state.isPart())
+        slot.picture->setPart(state.image(), state.photo->part, size);
+    else
+        slot.picture->setImage(state.image());
     slot.box->placeArea(PlaceInBox(area, box), code != ScaleFit);
 }
 
@@ -192,9 +246,15 @@ void TfrmMain::ToggleExposureOverlay(int n)
     }
     const int over = m_store.intValue(QStringLiteral("OverExpColor"), 0);
     const int under = m_store.intValue(QStringLiteral("UnderExpColor"), 16777215);
-    if (!m_paneSet.paintOverlay(n, m_store.intValue(QStringLiteral("UnderExpMode"), 2),
-                                m_store.intValue(QStringLiteral("OverExpMode"), 1), under, over))
+    const QString path = m_paneSet[n].PanePath;
+    try {
+        if (!m_paneSet.paintOverlay(n, m_store.intValue(QStringLiteral("UnderExpMode"), 2),
+                                    m_store.intValue(QStringLiteral("OverExpMode"), 1), under, over))
+            return;
+    } catch (const UserError& e) {
+        wholeFailed(n, path, QString::fromUtf8(e.what()));   // the rest of a photo shown in part
         return;
+    }
     slot.indicator->setColours(fromTColor(over), fromTColor(under));
     slot.indicator->show();
     slot.picture->setImage(m_paneSet[n].image());

@@ -20,8 +20,17 @@ PictureArea::PictureArea(const QString& name, int tag, QWidget* parent) : QWidge
 void PictureArea::setImage(const QImage& image)
 {
     m_image = image;
+    m_part = QRect();
+    m_whole = QSize();
     m_scaled = QPixmap();
     update();
+}
+
+void PictureArea::setPart(const QImage& pixels, QRect part, QSize whole)
+{
+    setImage(pixels);
+    m_part = part;
+    m_whole = whole;
 }
 
 void PictureArea::clear()
@@ -42,7 +51,7 @@ QRect PictureArea::drawnRect() const
 {
     if (m_image.isNull() || width() <= 0 || height() <= 0)
         return {};
-    const QSize own = m_image.size();
+    const QSize own = isPart() ? m_whole : m_image.size();
     if (!m_stretch && own.width() <= width() && own.height() <= height())
         return QRect(QPoint(0, 0), own);
     const QSize fitted = own.scaled(size(), Qt::KeepAspectRatio);
@@ -61,6 +70,13 @@ void PictureArea::paintEvent(QPaintEvent* event)
     if (target.isEmpty())
         return;
     QPainter p(this);
+    if (isPart()) {
+        // Parts come only at a fixed scale, drawn at their own size.
+        const QRect part = event->rect() & target & m_part;
+        if (!part.isEmpty())
+            p.drawImage(part.topLeft(), m_image, part.translated(-m_part.topLeft()));
+        return;
+    }
     if (target.size() == m_image.size()) {
         // Own size: copy just the exposed part, so a 24-megapixel photo at
         // 1:1 repaints only what is seen.

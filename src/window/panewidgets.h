@@ -18,7 +18,12 @@ public:
     explicit PictureArea(const QString& name, int tag, QWidget* parent = nullptr);
 
     void setImage(const QImage& image);
+    // Only a part of the picture is at hand: its pixels, where they lie and
+    // the picture's whole size. The rest shows the pane's background until
+    // setImage brings the whole picture.
+    void setPart(const QImage& pixels, QRect part, QSize whole);
     const QImage& image() const { return m_image; }
+    bool isPart() const { return !m_part.isNull(); }
     void clear();
     void setStretch(bool on);
     bool stretch() const { return m_stretch; }
@@ -43,6 +48,8 @@ protected:
 
 private:
     QImage m_image;
+    QRect m_part;    // where m_image lies in the picture, while only a part is at hand
+    QSize m_whole;
     QPixmap m_scaled;   // the picture at its drawn size, when that is not its own
     bool m_stretch = false;
     int m_tag;

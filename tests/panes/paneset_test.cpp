@@ -2,6 +2,7 @@
 
 #include "common/usererror.h"
 #include "jpegwriter.h"
+#include "render/scaling.h"
 
 #include <QDir>
 #include <QFile>
@@ -97,3 +98,91 @@ TEST_F(PaneSetTest, LookAheadDecodesWhatTheNextSpaceAndBackspaceBring)
 }
 
 } // namespace
+
+// The photo with a second frame header after its scan: a whole decode
+// fails at its end ("two SOF markers"), a part stops before it.
+QByteArray WithBadTail(const QByteArray& photo)
+{
+    const int sof = FindMarker(photo, 0xC0);
+    const int length = (uchar(photo[sof + 2]) << 8) | uchar(photo[sof + 3]);
+    return photo.left(photo.size() - 2) + photo.mid(sof, 2 + length) + QByteArray("\xFF\xD9", 2);
+}
+
+TEST_F(PaneSetTest, ALargePhotoComesAsTheSeenPartFirstThenWhole)
+{
+    const QString big = Put(QStringLiteral("big.jpg"), Jpeg(1200, 800));
+    const QString small = Put(QStringLiteral("small.jpg"), Jpeg(300, 200));
+    const QString broken = Put(QStringLiteral("broken.jpg"), WithBadTail(Jpeg(1200, 800)));
+    JpegSpec progressive;
+    progressive.width = 1200;
+    progressive.height = 800;
+    progressive.progressive = true;
+    const QString layered = Put(QStringLiteral("layered.jpg"), MakeJpeg(progressive));
+    const auto box = [](QSize picture) { return VisiblePart(picture, QSize(300, 200), QPoint(450, 290)); };
+
+    // Only what is much larger than its box, at a fixed scale, from a
+    // single-scan file, comes in part.
+    const struct {
+        QString path;
+        int scale;
+        bool part;
+    } cases[] = {{big, 1, true}, {big, 2, true}, {big, 4, false}, {big, 5, false},
+                 {small, 1, false}, {layered, 1, false}};
+    for (const auto& c : cases) {
+        panes.load(1, c.path, c.scale, 2000, marks, false, box);
+        EXPECT_EQ(panes[1].isPart(), c.part) << c.path.toStdString() << " at " << c.scale;
+        panes.pipeline().waitForLookAhead();
+        panes.finishParts();
+        EXPECT_FALSE(panes[1].isPart());
+    }
+
+    // The part holds the pixels seen, exactly as the whole has them.
+    panes.pipeline().clearCache();
+    panes.load(2, big, 1, 2000, marks, false, box);
+    ASSERT_TRUE(panes[2].isPart());
+    const QRect part = panes[2].photo->part;
+    EXPECT_TRUE(part.contains(QRect(450, 290, 300, 200)));
+    EXPECT_EQ(panes[2].pictureSize(), QSize(1200, 800));
+    const QImage seen = panes[2].image();
+    panes.pipeline().waitForLookAhead();
+    const auto outcomes = panes.finishParts();
+    ASSERT_EQ(outcomes.size(), 1u);
+    EXPECT_EQ(outcomes[0].pane, 2);
+    EXPECT_TRUE(outcomes[0].error.isEmpty());
+    EXPECT_EQ(panes[2].image().size(), QSize(1200, 800));
+    EXPECT_EQ(panes[2].image().copy(part), seen);
+
+    // A whole decode that fails after the part was shown: the error a load
+    // gives, told once, and the pane as before the load - whether it is
+    // waited for by the worker or by a command that needs the whole photo.
+    std::string loadError;
+    try {
+        panes.pipeline().get(broken, 1, 0);
+    } catch (const UserError& e) {
+        loadError = e.what();
+    }
+    ASSERT_FALSE(loadError.empty());
+    for (const bool waitHere : {false, true}) {
+        panes.load(2, broken, 1, 2000, marks, false, box);
+        if (!waitHere)   // a part over a part: back to what was before the first
+            panes.load(2, broken, 1, 2000, marks, false, box);
+        ASSERT_TRUE(panes[2].isPart());
+        if (waitHere) {
+            try {
+                panes.paintOverlay(2, 2, 1, 0, 0);
+                ADD_FAILURE() << "the overlay was painted on a broken photo";
+            } catch (const UserError& e) {
+                EXPECT_EQ(e.what(), loadError);
+            }
+        } else {
+            panes.pipeline().waitForLookAhead();
+            const auto failed = panes.finishParts();
+            ASSERT_EQ(failed.size(), 1u);
+            EXPECT_EQ(failed[0].path, broken);
+            EXPECT_EQ(failed[0].error.toStdString(), loadError);
+        }
+        EXPECT_EQ(panes[2].PanePath, big) << waitHere;
+        EXPECT_FALSE(panes[2].isPart());
+        EXPECT_TRUE(panes.finishParts().empty());
+    }
+}

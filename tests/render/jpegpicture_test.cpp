@@ -332,3 +332,52 @@ TEST(JPEGPicture, FromFile)
 }
 
 } // namespace
+
+// A part decoded alone has exactly the pixels of the whole decode at the
+// same place: at every scale, at the picture's corners and inside it, in
+// colour (4:2:0, where the upsampler reaches across block edges) and grey,
+// for sizes that are not whole blocks.
+TEST(JPEGPicture, PartHasThePixelsOfTheWholeDecode)
+{
+    struct Case {
+        bool grey;
+        QRect want;   // at the scale's size
+    };
+    const Case cases[] = {
+        {false, QRect(0, 0, 100, 60)},    {false, QRect(37, 21, 90, 50)},  {false, QRect(150, 100, 400, 400)},
+        {false, QRect(-20, -20, 30, 30)}, {true, QRect(0, 0, 100, 60)},    {true, QRect(33, 45, 41, 17)},
+        {true, QRect(200, 150, 400, 400)},
+    };
+    const QByteArray colour = Photo(301, 205, false), grey = Photo(301, 205, true);
+    for (const int denom : {1, 2, 4, 8}) {
+        for (const Case& c : cases) {
+            SCOPED_TRACE(testing::Message() << "1:" << denom << " grey " << c.grey << " want " << c.want.x() << ","
+                                            << c.want.y() << " " << c.want.width() << "x" << c.want.height());
+            TJPEGPicture whole(c.grey ? grey : colour), part(c.grey ? grey : colour);
+            whole.setScaleDenom(denom);
+            part.setScaleDenom(denom);
+            QRect rect;
+            const QImage pixels = part.decodePart(c.want, &rect);
+            const QRect clipped = c.want & QRect(0, 0, whole.width(), whole.height());
+            if (clipped.isEmpty()) {
+                EXPECT_TRUE(pixels.isNull());
+                continue;
+            }
+            ASSERT_FALSE(pixels.isNull());
+            EXPECT_TRUE(rect.contains(clipped));
+            EXPECT_EQ(pixels.size(), rect.size());
+            EXPECT_EQ(pixels.format(), whole.image().format());
+            EXPECT_EQ(pixels, whole.image().copy(rect));
+        }
+    }
+}
+
+TEST(JPEGPicture, ProgressiveAndCmykFilesAreNotDecodedByParts)
+{
+    QRect rect;
+    TJPEGPicture progressive(Photo(300, 200, false, true)), cmyk(MakeCmykJpeg(CmykSpec{})), plain(Photo(300, 200));
+    EXPECT_FALSE(progressive.canDecodePart());
+    EXPECT_TRUE(progressive.decodePart(QRect(0, 0, 50, 50), &rect).isNull());
+    EXPECT_FALSE(cmyk.canDecodePart());
+    EXPECT_TRUE(plain.canDecodePart());
+}

@@ -569,3 +569,47 @@ TEST_F(PaneTest, ADamagedFileIsReportedOncePerVisitAndLeavesThePaneAsItWas)
 }
 
 } // namespace
+
+namespace {
+
+// A large photo comes first as the part its pane shows; the whole follows
+// into the same place. A photo whose end fails to decode is reported once
+// and leaves its pane as before, as a failed load does.
+TEST_F(PaneTest, LargePhotosShowTheirSeenPartFirstAndTheWholeFollows)
+{
+    const QString folder = tmp.filePath(QStringLiteral("large"));
+    ASSERT_TRUE(QDir().mkpath(folder));
+    const QByteArray big = Photo(3000, 2000);
+    const int sof = FindMarker(big, 0xC0);
+    const int length = (uchar(big[sof + 2]) << 8) | uchar(big[sof + 3]);
+    // A second frame header after the scan: only a whole decode reaches it.
+    const QByteArray badEnd = big.left(big.size() - 2) + big.mid(sof, 2 + length) + QByteArray("\xFF\xD9", 2);
+    WriteBytes(folder + QStringLiteral("/a.jpg"), big);
+    WriteBytes(folder + QStringLiteral("/b.jpg"), badEnd);
+    Start({folder});
+    EXPECT_GE(win->panes().pipeline().partCount(), 2);
+    const bool done = QTest::qWaitFor([&] { return !win->pane(1).isPart() && !win->pane(2).isPart(); }, 10000);
+    ASSERT_TRUE(done) << win->pane(1).isPart() << win->pane(2).isPart() << " " << errors.size() << " " << win->pane(1).PanePath.toStdString() << " " << win->pane(2).PanePath.toStdString();
+    QCoreApplication::processEvents();
+    EXPECT_EQ(Image(1)->image().size(), QSize(3000, 2000));
+    EXPECT_FALSE(Image(1)->isPart());
+    ASSERT_EQ(errors.size(), 1) << errors.join(QLatin1Char('\n')).toStdString();
+    EXPECT_TRUE(errors[0].contains(QStringLiteral("b.jpg: JPEG error"))) << errors[0].toStdString();
+    EXPECT_TRUE(win->pane(2).PanePath.isEmpty());
+    EXPECT_TRUE(Image(2)->image().isNull());
+
+    // A part is drawn where it lies; the rest is the background, never
+    // pixels of another picture.
+    PictureArea area(QStringLiteral("part"), 1);
+    area.resize(100, 80);
+    QImage part(10, 10, QImage::Format_RGB888);
+    part.fill(Qt::red);
+    area.setPart(part, QRect(20, 30, 10, 10), QSize(100, 80));
+    const QImage drawn = area.grab().toImage();
+    EXPECT_EQ(area.drawnRect(), QRect(0, 0, 100, 80));
+    EXPECT_EQ(drawn.pixelColor(25, 35), QColor(Qt::red));
+    EXPECT_NE(drawn.pixelColor(5, 5), QColor(Qt::red));
+    EXPECT_NE(drawn.pixelColor(31, 35), QColor(Qt::red));
+}
+
+} // namespace
