@@ -3,6 +3,8 @@
 #include <benchmark/benchmark.h>
 
 #include <QApplication>
+#include <QFile>
+#include <QTemporaryDir>
 #include <cstdio>
 #include <map>
 #include <string>
@@ -67,9 +69,19 @@ private:
 
 int main(int argc, char** argv)
 {
-    // The window benchmarks need widgets; they run on the offscreen platform.
-    if (qEnvironmentVariableIsEmpty("QT_QPA_PLATFORM"))
-        qputenv("QT_QPA_PLATFORM", "offscreen");
+    // The window benchmarks need widgets; they run on the offscreen platform,
+    // on a screen the size of the benchmark window, so that the window is
+    // built at the size its panes are measured at (boxes of 960 x 540).
+    QTemporaryDir screens;
+    if (qEnvironmentVariableIsEmpty("QT_QPA_PLATFORM")) {
+        const QString config = screens.filePath(QStringLiteral("screens.json"));
+        QFile file(config);
+        if (file.open(QIODevice::WriteOnly))
+            file.write(R"({"screens": [{"name": "bench", "x": 0, "y": 0, "width": 1941, "height": 1146,)"
+                       R"( "dpi": 96, "dpr": 1}]})");
+        file.close();
+        qputenv("QT_QPA_PLATFORM", "offscreen:configfile=" + config.toLocal8Bit());
+    }
     int qtArgc = 1;
     QApplication app(qtArgc, argv);
     benchmark::Initialize(&argc, argv);

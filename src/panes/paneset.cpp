@@ -43,6 +43,8 @@ void PaneSet::load(int n, const QString& path, int scaleCode, int maxSize, const
             m_prepared.erase(it);
         }
     }
+    if (!photo && !fromDisk)
+        photo = shownPart({path, scaleCode, maxSize, visibleOf});
     if (!photo)
         photo = m_pipeline.getFirst({path, scaleCode, maxSize, std::move(visibleOf)});
     PaneState& p = pane(n);
@@ -170,10 +172,35 @@ void PaneSet::prepare(const std::vector<DecodeRequest>& requests)
     m_prepared.clear();
     if (requests.size() < 2)
         return;
-    const std::vector<DecodeResult> results = m_pipeline.getMany(requests);
+    std::vector<DecodeRequest> toDecode;
+    for (const DecodeRequest& r : requests) {
+        if (auto part = shownPart(r))
+            m_prepared.emplace_back(r, std::move(part));
+        else
+            toDecode.push_back(r);
+    }
+    const std::vector<DecodeResult> results = m_pipeline.getMany(toDecode);
     for (size_t i = 0; i < results.size(); ++i)
         if (results[i].ok())
-            m_prepared.emplace_back(requests[i], results[i].photo);
+            m_prepared.emplace_back(toDecode[i], results[i].photo);
+}
+
+std::shared_ptr<const DecodedPhoto> PaneSet::shownPart(const DecodeRequest& r) const
+{
+    // A step in shift mode moves a part to the next pane, and start-up fills
+    // the panes twice: a part on show that holds what the pane will show
+    // serves again while its whole decodes.
+    FileIdentity now;
+    if (!r.visibleOf || r.scaleCode == ScaleFit || !StatFileIdentity(r.path, &now))
+        return nullptr;
+    for (const PaneState& p : m_panes) {
+        if (!p.isPart() || !(p.photo->identity == now) || p.photo->denom != DecoderScale(r.scaleCode))
+            continue;
+        const QRect seen = r.visibleOf(p.photo->whole) & QRect(QPoint(), p.photo->whole);
+        if (p.photo->part.contains(seen))
+            return p.photo;
+    }
+    return nullptr;
 }
 
 void PaneSet::lookAhead(int selection, int count, bool pageMode, const EntryPath& entryPath,

@@ -144,6 +144,11 @@ TEST_F(PaneSetTest, ALargePhotoComesAsTheSeenPartFirstThenWhole)
     EXPECT_TRUE(part.contains(QRect(450, 290, 300, 200)));
     EXPECT_EQ(panes[2].pictureSize(), QSize(1200, 800));
     const QImage seen = panes[2].image();
+    // Another pane showing the same place takes the part on show.
+    const int parts = panes.pipeline().partCount();
+    panes.load(3, big, 1, 2000, marks, false, box);
+    EXPECT_EQ(panes.pipeline().partCount(), parts);
+    panes.clear(3);
     panes.pipeline().waitForLookAhead();
     const auto outcomes = panes.finishParts();
     ASSERT_EQ(outcomes.size(), 1u);
