@@ -185,13 +185,14 @@ void PaneSet::prepare(const std::vector<DecodeRequest>& requests)
             m_prepared.emplace_back(toDecode[i], results[i].photo);
 }
 
-std::shared_ptr<const DecodedPhoto> PaneSet::shownPart(const DecodeRequest& r) const
+std::shared_ptr<const DecodedPhoto> PaneSet::shownPart(const DecodeRequest& r)
 {
     // A step in shift mode moves a part to the next pane, and start-up fills
     // the panes twice: a part on show that holds what the pane will show
     // serves again while its whole decodes.
     FileIdentity now;
-    if (!r.visibleOf || r.scaleCode == ScaleFit || !StatFileIdentity(r.path, &now))
+    if (!r.visibleOf || r.scaleCode == ScaleFit || !StatFileIdentity(r.path, &now)
+        || m_pipeline.isCached(r.path, r.scaleCode, r.maxSize))
         return nullptr;
     for (const PaneState& p : m_panes) {
         if (!p.isPart() || !(p.photo->identity == now) || p.photo->denom != DecoderScale(r.scaleCode))

@@ -93,7 +93,7 @@ public:
 private:
     void putBack(int n);   // as before the load of a part whose whole failed
     // A part shown in a pane that holds what r's pane will show, or null.
-    std::shared_ptr<const DecodedPhoto> shownPart(const DecodeRequest& r) const;
+    std::shared_ptr<const DecodedPhoto> shownPart(const DecodeRequest& r);
     std::array<PaneState, 4> m_panes;
     // What a pane showing a part showed before its load, for a whole decode that fails.
     std::array<std::optional<PaneState>, 4> m_before;
