@@ -64,9 +64,14 @@ public:
     void lookAhead(int selection, int count, bool pageMode, const EntryPath& entryPath,
                    const std::function<int(int)>& scaleOf, int maxSize);
 
+    // The pane (1..4) that keeps its file while the others walk, or 0.
+    int pinned() const { return m_pinned; }
+    void setPinned(int n) { m_pinned = n >= 1 && n <= 4 ? n : 0; }
+
     DecodePipeline& pipeline() { return m_pipeline; }
 
 private:
     std::array<PaneState, 4> m_panes;
     DecodePipeline m_pipeline;
+    int m_pinned = 0;
 };
