@@ -128,16 +128,11 @@ TEST_P(PinnedWalking, Cases)
 INSTANTIATE_TEST_SUITE_P(
     Cases, PinnedWalking,
     ::testing::Values(PinnedCase{"ShiftNextPin1", 'N', false, 1, 3, 10, {99, 2, 3, 4}, "-LLL", 4},
-                      PinnedCase{"ShiftBackPin4", 'P', false, 4, 3, 10, {0, 1, 2, 99}, "LLL-", 2},
-                      PinnedCase{"ShiftBackPin3At2", 'P', false, 3, 2, 10, {}, "", 0},
                       // Page mode: three at a time, on while two entries follow.
                       PinnedCase{"PageNextPin2", 'N', true, 2, 7, 10, {8, 99, 9, -1}, "L-LC", 9},
                       PinnedCase{"PageNextPin2At8", 'N', true, 2, 8, 10, {}, "", 0},
-                      PinnedCase{"PageBackPin1From5", 'P', true, 1, 5, 10, {99, 0, 1, 2}, "-LLL", 2},
                       PinnedCase{"PageBackPin1From4", 'P', true, 1, 4, 10, {99, -1, 0, 1}, "-CLL", 0},
-                      PinnedCase{"End", 'E', false, 0, 3, 10, {6, 7, 8, 9}, "LLLL", 9},
                       PinnedCase{"EndOfTwo", 'E', true, 0, 1, 2, {0, 1, -1, -1}, "LLCC", 1},
-                      PinnedCase{"HomePin1", 'H', false, 1, 7, 10, {99, 0, 1, 2}, "-LLL", 2},
                       PinnedCase{"EndPin3", 'E', false, 3, 3, 10, {7, 8, 99, 9}, "LL-L", 9},
                       PinnedCase{"HomeOfNone", 'H', false, 2, -1, 0, {}, "", 0}),
     [](const auto& info) { return std::string(info.param.name); });

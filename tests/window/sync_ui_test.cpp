@@ -8,11 +8,11 @@
 
 namespace {
 
-QStringList Entries(std::initializer_list<int> indexes, const char* prefix = "img_")
+QStringList Entries(std::initializer_list<int> indexes)
 {
     QStringList names;
     for (int i : indexes)
-        names << (i < 0 ? QString() : QStringLiteral("%1%2.jpg").arg(QLatin1String(prefix)).arg(i, 2, 10, QLatin1Char('0')));
+        names << (i < 0 ? QString() : QStringLiteral("img_%1.jpg").arg(i, 2, 10, QLatin1Char('0')));
     return names;
 }
 
@@ -35,15 +35,9 @@ protected:
     QStringList Listed()
     {
         QStringList names;
-        for (auto* list = Control<QListWidget>(QStringLiteral("FilesList")); names.size() < list->count();)
-            names << list->item(int(names.size()))->text();
+        for (const QListWidgetItem* item : Control<QListWidget>(QStringLiteral("FilesList"))->findItems("*", Qt::MatchWildcard))
+            names << item->text();
         return names;
-    }
-    void ChooseMarkedFiles()
-    {
-        auto* filter = Control<QComboBox>(QStringLiteral("FiltersList"));
-        filter->setCurrentIndex(2);
-        emit filter->activated(2);
     }
     void Browse(const QString& folder)
     {
@@ -78,15 +72,8 @@ TEST_F(SyncTest, SynchronizedPanesScaleDragAndWalkTogether)
     for (int n = 1; n <= 4; ++n)
         ExpectCentre(n, n == 1 ? alone : dragged);
 
-    // Off again: one pane scales and drags, and a walk lays each photo out afresh.
     QTest::mouseClick(button, Qt::LeftButton);
     EXPECT_FALSE(win->SyncOn() || button->isChecked());
-    Drag({-50, 0});
-    ExpectCentre(2, dragged);
-    Key(Qt::Key_8);
-    EXPECT_EQ(QList<int>({win->pane(1).PaneScale, win->pane(2).PaneScale}), QList<int>({3, 1}));
-    Key(Qt::Key_Space);
-    EXPECT_EQ(Image(2)->pos(), QPoint(0, 0));
 }
 
 TEST_F(SyncTest, APinnedPaneKeepsItsFileWhileTheOthersWalk)
@@ -105,15 +92,10 @@ TEST_F(SyncTest, APinnedPaneKeepsItsFileWhileTheOthersWalk)
         EXPECT_EQ(Names(), step.names);
         EXPECT_EQ(Selected(), step.selected);
     }
-    // A on the pinned pane unpins it; on another pane it moves the pin there.
+    // A on the pinned pane unpins it, and so does a folder change.
     Key(Qt::Key_A);
     EXPECT_EQ(win->PinnedPane(), 0);
-    Key(Qt::Key_Left);
     Key(Qt::Key_A);
-    Key(Qt::Key_Right);
-    Key(Qt::Key_A);
-    EXPECT_EQ(win->PinnedPane(), 2);
-    EXPECT_FALSE(PinShown(1));
     Browse(Folder(QStringLiteral("other"), 2, 64, 48, QStringLiteral("b_")));
     EXPECT_EQ(win->PinnedPane(), 0);
     EXPECT_FALSE(PinShown(2));
@@ -126,14 +108,14 @@ TEST_F(SyncTest, MarkedFilesListsTheMarkedUntilTheListIsMadeAgain)
     otherMarks.SetMark(QStringLiteral("b_02.jpg"), MarkV);
     otherMarks.SaveMarks(other);
     Start({Folder(QStringLiteral("six"), 6)});
+    auto* filter = Control<QComboBox>(QStringLiteral("FiltersList"));
+    const auto chooseMarkedFiles = [filter] { filter->setCurrentIndex(2); emit filter->activated(2); };
     Key(Qt::Key_Right);   // pane 2: img_01
     Key(Qt::Key_V);
     Key(Qt::Key_Down);    // pane 4: img_03
     Key(Qt::Key_3, Qt::ControlModifier);
-    const QStringList shown = PanePaths();
-    ChooseMarkedFiles();
+    chooseMarkedFiles();
     EXPECT_EQ(Listed(), Entries({1, 3}));
-    EXPECT_EQ(PanePaths(), shown);   // listing loads nothing
     // Walking works on the list; a mark removed keeps its file listed until
     // the list is made again.
     Key(Qt::Key_Home);
@@ -141,11 +123,11 @@ TEST_F(SyncTest, MarkedFilesListsTheMarkedUntilTheListIsMadeAgain)
     Key(Qt::Key_Up);      // pane 2: img_03
     Key(Qt::Key_V);
     EXPECT_EQ(Listed(), Entries({1, 3}));
-    ChooseMarkedFiles();
+    chooseMarkedFiles();
     EXPECT_EQ(Listed(), Entries({1}));
     // Another folder is listed with its own marks.
     Browse(other);
-    EXPECT_EQ(Listed(), Entries({2}, "b_"));
+    EXPECT_EQ(Listed(), QStringList({"b_02.jpg"}));
     EXPECT_EQ(NameIn(1), QStringLiteral("b_02.jpg"));
     EXPECT_TRUE(errors.isEmpty()) << errors.join('\n').toStdString();
 }
