@@ -51,8 +51,8 @@ bool TfrmMain::ListFolder(const QString& folder)
         reportError(QStringLiteral("Cannot list the folder \"%1\": %2.").arg(folder, reason));
         return false;
     }
-    // The marked files are those of every name that hold a mark now; the
-    // list keeps them until it is made again, also when a mark is removed.
+    // "Marked files" lists the files that have a mark now. A mark removed
+    // later leaves its file listed until the list is made again.
     const QString maskText = FiltersList->currentData().toString();
     const bool markedOnly = maskText.isEmpty();
     const QStringList masks = markedOnly ? QStringList{QStringLiteral("*")} : maskText.split(QLatin1Char(';'));

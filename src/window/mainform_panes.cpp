@@ -236,11 +236,11 @@ void TfrmMain::ToggleExposureOverlay(int n)
     slot.picture->setImage(m_paneSet[n].image());
 }
 
-void TfrmMain::ImageMouseDown(int, QPoint pos)
+void TfrmMain::ImageMouseDown(int tag, QPoint pos)
 {
     m_dragPane = m_currentPane;
     m_panes[m_currentPane - 1].dragStart = pos;
-    m_dragAlone = m_panes[m_currentPane - 1].picture->pressModifiers() & Qt::ShiftModifier;
+    m_dragAlone = m_panes[tag - 1].picture->pressModifiers() & Qt::ShiftModifier;
 }
 
 void TfrmMain::ImageMouseMove(int tag, QPoint pos)
