@@ -98,6 +98,10 @@ D - delete it</translation>
         <translation>Open the picture in its associated program</translation>
     </message>
     <message>
+        <source>Синхронизировать масштаб и положение изображений</source>
+        <translation>Synchronize the scale and position of the pictures</translation>
+    </message>
+    <message>
         <source>Выход</source>
         <translation>Quit</translation>
     </message>

@@ -215,8 +215,8 @@ void PaneSet::lookAhead(int selection, int count, bool pageMode, const EntryPath
     m_prepared.clear();
     std::vector<DecodeRequest> requests;
     const std::array<QString, 4> shown = paths();
-    for (const WalkResult& step : {NextFiles(selection, count, shown, pageMode, entryPath),
-                                   PreviousFiles(selection, count, shown, pageMode, entryPath)}) {
+    for (const WalkResult& step : {NextFiles(selection, count, shown, pageMode, entryPath, m_pinned),
+                                   PreviousFiles(selection, count, shown, pageMode, entryPath, m_pinned)}) {
         if (!step.changed)
             continue;
         for (int k = 0; k < 4; ++k)

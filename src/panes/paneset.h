@@ -88,6 +88,10 @@ public:
     void lookAhead(int selection, int count, bool pageMode, const EntryPath& entryPath,
                    const std::function<int(int)>& scaleOf, int maxSize);
 
+    // The pane (1..4) that keeps its file while the others walk, or 0.
+    int pinned() const { return m_pinned; }
+    void setPinned(int n) { m_pinned = n >= 1 && n <= 4 ? n : 0; }
+
     DecodePipeline& pipeline() { return m_pipeline; }
 
 private:
@@ -99,4 +103,5 @@ private:
     std::array<std::optional<PaneState>, 4> m_before;
     std::vector<std::pair<DecodeRequest, std::shared_ptr<const DecodedPhoto>>> m_prepared;
     DecodePipeline m_pipeline;
+    int m_pinned = 0;
 };

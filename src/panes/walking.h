@@ -15,7 +15,17 @@ struct WalkResult {
 };
 
 // s: selected index, n: number of entries, paths: the panes' paths now,
-// entryPath(i): the full path of entry i.
+// entryPath(i): the full path of entry i. pinned: a pane (1..4) that keeps
+// its file while the other three walk in pane-number order, or 0 for none.
+// Shift mode slides the walking panes one file at a time, page mode by as
+// many files as there are walking panes.
 using EntryPath = std::function<QString(int)>;
-WalkResult NextFiles(int s, int n, const std::array<QString, 4>& paths, bool pageMode, const EntryPath& entryPath);
-WalkResult PreviousFiles(int s, int n, const std::array<QString, 4>& paths, bool pageMode, const EntryPath& entryPath);
+WalkResult NextFiles(int s, int n, const std::array<QString, 4>& paths, bool pageMode, const EntryPath& entryPath,
+                     int pinned = 0);
+WalkResult PreviousFiles(int s, int n, const std::array<QString, 4>& paths, bool pageMode,
+                         const EntryPath& entryPath, int pinned = 0);
+// The first and the last files of the list in the walking panes, left to
+// right; with fewer entries than panes they start at the first pane and the
+// panes left over are cleared. The selection ends on the last file shown.
+WalkResult FirstFiles(int n, const std::array<QString, 4>& paths, const EntryPath& entryPath, int pinned = 0);
+WalkResult LastFiles(int n, const std::array<QString, 4>& paths, const EntryPath& entryPath, int pinned = 0);

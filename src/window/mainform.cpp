@@ -323,13 +323,14 @@ void TfrmMain::buildWindow()
     };
     const ButtonDef buttons[] = {
         {"showflist", 8, QT_TR_NOOP("Показать/скрыть список файлов"), "(L)", [this] { ToggleFileList(); }, true},
-        {"ToolButton4", 3, QT_TR_NOOP("Масштаб выбранного изображения 1:8"), "(8)", [this] { SetPaneScale(m_currentPane, 3); }, false},
-        {"ToolButton1", 0, QT_TR_NOOP("Масштаб выбранного изображения 1:4"), "(4)", [this] { SetPaneScale(m_currentPane, 4); }, false},
-        {"ToolButton2", 1, QT_TR_NOOP("Масштаб выбранного изображения 1:2"), "(2)", [this] { SetPaneScale(m_currentPane, 2); }, false},
-        {"ToolButton3", 2, QT_TR_NOOP("Масштаб выбранного изображения 1:1"), "(1)", [this] { SetPaneScale(m_currentPane, 1); }, false},
+        {"ToolButton4", 3, QT_TR_NOOP("Масштаб выбранного изображения 1:8"), "(8)", [this] { ScaleCommand(3); }, false},
+        {"ToolButton1", 0, QT_TR_NOOP("Масштаб выбранного изображения 1:4"), "(4)", [this] { ScaleCommand(4); }, false},
+        {"ToolButton2", 1, QT_TR_NOOP("Масштаб выбранного изображения 1:2"), "(2)", [this] { ScaleCommand(2); }, false},
+        {"ToolButton3", 2, QT_TR_NOOP("Масштаб выбранного изображения 1:1"), "(1)", [this] { ScaleCommand(1); }, false},
         {"ToolButton6", 4, QT_TR_NOOP("Выбрать цвет фона..."), "(C)", [this] { ChooseBackgroundColour(); }, false},
         {"ToolButton5", 5, QT_TR_NOOP("Показывать данные EXIF выбранного изображения"), "(E)", [this] { ToggleMetadataPanel(); }, true},
         {"ToolButton7", 7, QT_TR_NOOP("Открыть изображение в ассоциированной программе"), "(Enter)", [this] { OpenInAssociatedProgram(); }, false},
+        {"ToolButton8", 9, QT_TR_NOOP("Синхронизировать масштаб и положение изображений"), "(S)", [this] { ToggleSync(); }, true},
     };
     for (const ButtonDef& def : buttons) {
         auto* b = new QToolButton;
@@ -354,8 +355,10 @@ void TfrmMain::buildWindow()
             showflist = b;
         if (def.name == std::string_view("ToolButton5"))
             ToolButton5 = b;
+        if (def.name == std::string_view("ToolButton8"))
+            ToolButton8 = b;
     }
-    TopPanel->addChild(ToolBar1, Left, 8 * 35);
+    TopPanel->addChild(ToolBar1, Left, int(std::size(buttons)) * 35);
 
     DirAndExitPanel = new AlignWidget(QStringLiteral("DirAndExitPanel"));
     TopPanel->addChild(DirAndExitPanel, Client);
@@ -434,6 +437,7 @@ void TfrmMain::buildWindow()
     FiltersList->setObjectName(QStringLiteral("FiltersList"));
     FiltersList->addItem(tr("JPEG files"), QStringLiteral("*.jpg;*.jpeg;*.jpe;*.jfif"));
     FiltersList->addItem(tr("All files"), QStringLiteral("*"));   // names without a dot too
+    FiltersList->addItem(tr("Marked files"), QString());            // no mask: the marks choose
     FiltersList->setFocusPolicy(Qt::NoFocus);
     FiltersList->setPalette(lp);
     connect(FiltersList, &QComboBox::activated, this, [this] {
@@ -523,6 +527,8 @@ void TfrmMain::buildPane(int n, AlignWidget* quarter)
     slot.readOnlyMark = slot.box->readOnlyMark();
     slot.rawMark->setPixmap(RawMarkPicture());
     slot.readOnlyMark->setPixmap(ReadOnlyMarkPicture());
+    slot.pinMark = slot.box->pinMark();
+    slot.pinMark->setPixmap(PinMarkPicture());
 
     connect(slot.box, &ScrollBoxWidget::clicked, this, [this](int tag) { ScrollClick(tag); });
     connect(slot.picture, &PictureArea::pressed, this, [this](int tag, QPoint pos, Qt::MouseButton) { ImageMouseDown(tag, pos); });

@@ -6,6 +6,7 @@
 #include <QColor>
 #include <QHash>
 #include <QPoint>
+#include <QPointF>
 #include <QSet>
 #include <QTimer>
 #include <QWidget>
@@ -51,6 +52,7 @@ struct PaneSlot {
     QLabel* markImage = nullptr;
     QLabel* rawMark = nullptr;
     QLabel* readOnlyMark = nullptr;
+    QLabel* pinMark = nullptr;
 };
 
 // The main window: four panes in a two by two grid, the file list and the
@@ -76,6 +78,11 @@ public:
     void ToggleExposureOverlay(int n);
     // Puts the whole photos decoded since into the panes showing parts.
     void FinishPartialPanes();
+    // A scale code from the keys or the toolbar: the current pane's, or all
+    // four panes' while they are synchronized.
+    void ScaleCommand(int code);
+    void ToggleSync();
+    void TogglePin();
 
     // Folder and file list
     void DirEditChange();
@@ -84,6 +91,8 @@ public:
     void NextFiles();
     void PreviousFiles();
     void TogglePageMode();
+    void FirstFiles();
+    void LastFiles();
     void DirEditExit();
     bool ListFolder(const QString& folder);
     // Why a folder cannot be listed, or "" when it can.
@@ -113,6 +122,8 @@ public:
     int CurrentPane() const { return m_currentPane; }
     int DragPane() const { return m_dragPane; }
     bool PageMode() const { return m_pageMode; }
+    bool SyncOn() const { return m_syncOn; }
+    int PinnedPane() const { return m_paneSet.pinned(); }
     bool CaptionsOn() const { return m_captionsOn; }
     AppState& app() { return m_app; }
     TFormStorage& store() { return m_store; }
@@ -139,6 +150,11 @@ private:
     void buildPane(int n, AlignWidget* quarter);
     void bindStoredProperties();
     void applyWalk(const struct WalkResult& walk);
+    void setPinned(int n);
+    // The picture's point at the middle of pane n's view, as fractions of
+    // its size; placeAt brings such a point back to the middle.
+    QPointF viewCentre(int n) const;
+    void placeAt(int n, QPointF centre);
     int storedScale(int n) const;   // the scale code pane n loads at
     void lookAhead();               // decodes what the next Space and Backspace bring
     std::array<QString, 4> panePaths() const;
@@ -171,6 +187,8 @@ private:
     int m_currentPane = 1;
     int m_dragPane = 0;
     bool m_pageMode = false;
+    bool m_syncOn = false;
+    bool m_dragAlone = false;   // Shift held as the drag began: the other panes stay
     bool m_captionsOn = false;
     bool m_applyingStartFolder = false;
     bool m_keepStoredFolder = false;
@@ -195,6 +213,7 @@ private:
     QToolButton* SpeedButton1 = nullptr;
     QToolButton* showflist = nullptr;
     QToolButton* ToolButton5 = nullptr;
+    QToolButton* ToolButton8 = nullptr;
     AlignWidget* Panel2 = nullptr;
     AlignWidget* LeftPanel = nullptr;
     AlignWidget* Panel1 = nullptr;

@@ -22,6 +22,8 @@
 #include <QListWidget>
 #include <QToolButton>
 
+#include <optional>
+
 // ---- Folder and file list -------------------------------------------------
 
 QString TfrmMain::FolderProblem(const QString& folder)
@@ -49,13 +51,19 @@ bool TfrmMain::ListFolder(const QString& folder)
         reportError(QStringLiteral("Cannot list the folder \"%1\": %2.").arg(folder, reason));
         return false;
     }
-    const QStringList masks = FiltersList->currentData().toString().split(QLatin1Char(';'));
-    const FolderListing listing = ListFolderEntries(absolute, masks);
+    // "Marked files" lists the files that have a mark now. A mark removed
+    // later leaves its file listed until the list is made again.
+    const QString maskText = FiltersList->currentData().toString();
+    const bool markedOnly = maskText.isEmpty();
+    const QStringList masks = markedOnly ? QStringList{QStringLiteral("*")} : maskText.split(QLatin1Char(';'));
+    FolderListing listing = ListFolderEntries(absolute, masks);
     if (!listing.ok()) {
         reportError(QStringLiteral("Cannot list the folder \"%1\": %2.").arg(folder, listing.error));
         return false;
     }
-    const QStringList& names = listing.names;
+    QStringList& names = listing.names;
+    if (markedOnly)
+        names.removeIf([this](const QString& name) { return m_app.Marks.GetMark(name) == NoMark; });
     m_selectingByCode = true;
     FilesList->clear();
     FilesList->addItems(names);
@@ -106,6 +114,7 @@ void TfrmMain::DirEditChange()
         return;
     m_appliedFolder = folder;
     m_failedLoads.clear();   // a new visit reports its damaged files again
+    setPinned(0);            // the pinned file belongs to the folder left
     // 3.-4. Remember it; the settings file is written at every folder change.
     if (!m_keepStoredFolder)
         m_store.writeValue(QStringLiteral("curdir"), folder);
@@ -120,6 +129,9 @@ void TfrmMain::DirEditChange()
             reportError(QString::fromUtf8(e.what()));
         }
         m_marksAsRead = m_app.Marks.entries();
+        // The list of marked files was made with the former folder's marks.
+        if (FiltersList->currentData().toString().isEmpty())
+            ListFolder(folder);
     }
     // 7.
     FillPanesFromList();
@@ -174,9 +186,17 @@ void TfrmMain::applyWalk(const WalkResult& walk)
         if (walk.load[k] && !walk.paths[k].isEmpty())
             wanted.push_back({walk.paths[k], storedScale(k + 1), m_app.MaxSize, visibleOf(k + 1)});
     m_paneSet.prepare(wanted);
+    // Synchronized panes keep their places in the photos across the walk.
+    std::array<std::optional<QPointF>, 4> centres;
     for (int k = 0; k < 4; ++k)
-        if (walk.load[k] && !walk.paths[k].isEmpty())
+        if (m_syncOn && m_paneSet[k + 1].hasPicture())
+            centres[k] = viewCentre(k + 1);
+    for (int k = 0; k < 4; ++k)
+        if (walk.load[k] && !walk.paths[k].isEmpty()) {
             LoadPane(k + 1, walk.paths[k]);
+            if (centres[k])
+                placeAt(k + 1, *centres[k]);
+        }
     lookAhead();
 }
 
@@ -191,13 +211,40 @@ std::array<QString, 4> TfrmMain::panePaths() const
 void TfrmMain::NextFiles()
 {
     applyWalk(::NextFiles(FilesList->currentRow(), FilesList->count(), panePaths(), m_pageMode,
-                          [this](int i) { return EntryPath(i); }));
+                          [this](int i) { return EntryPath(i); }, m_paneSet.pinned()));
 }
 
 void TfrmMain::PreviousFiles()
 {
     applyWalk(::PreviousFiles(FilesList->currentRow(), FilesList->count(), panePaths(), m_pageMode,
-                              [this](int i) { return EntryPath(i); }));
+                              [this](int i) { return EntryPath(i); }, m_paneSet.pinned()));
+}
+
+void TfrmMain::FirstFiles()
+{
+    applyWalk(::FirstFiles(FilesList->count(), panePaths(), [this](int i) { return EntryPath(i); },
+                           m_paneSet.pinned()));
+}
+
+void TfrmMain::LastFiles()
+{
+    applyWalk(::LastFiles(FilesList->count(), panePaths(), [this](int i) { return EntryPath(i); },
+                          m_paneSet.pinned()));
+}
+
+void TfrmMain::TogglePin()
+{
+    setPinned(m_paneSet.pinned() == m_currentPane ? 0 : m_currentPane);
+}
+
+void TfrmMain::setPinned(int n)
+{
+    if (n == m_paneSet.pinned())
+        return;
+    m_paneSet.setPinned(n);
+    for (int k = 1; k <= 4; ++k)
+        m_panes[k - 1].pinMark->setVisible(k == n);
+    lookAhead();   // the pinned pane is no longer brought in
 }
 
 void TfrmMain::TogglePageMode()
@@ -230,6 +277,8 @@ int TfrmMain::KeyCodeOf(int qtKey, Qt::KeyboardModifiers modifiers)
     case Qt::Key_Up: return 38;
     case Qt::Key_Right: return 39;
     case Qt::Key_Down: return 40;
+    case Qt::Key_Home: return 36;
+    case Qt::Key_End: return 35;
     case Qt::Key_Plus: return keypad ? 107 : 0;
     case Qt::Key_Minus: return keypad ? 109 : 0;
     default: break;
@@ -312,6 +361,8 @@ void TfrmMain::FormKeyUp(int keyCode, Qt::KeyboardModifiers modifiers)
     case 40: SelectPane(up[m_currentPane - 1]); return;
     case 107: ZoomStep(true); return;
     case 109: ZoomStep(false); return;
+    case 36: FirstFiles(); return;
+    case 35: LastFiles(); return;
     default: break;
     }
     if ((modifiers & Qt::ControlModifier) && keyCode >= 48 && keyCode <= 57) {
@@ -319,10 +370,10 @@ void TfrmMain::FormKeyUp(int keyCode, Qt::KeyboardModifiers modifiers)
         return;
     }
     switch (keyCode) {
-    case '1': SetPaneScale(m_currentPane, 1); break;
-    case '2': SetPaneScale(m_currentPane, 2); break;
-    case '4': SetPaneScale(m_currentPane, 4); break;
-    case '8': SetPaneScale(m_currentPane, 3); break;
+    case '1': ScaleCommand(1); break;
+    case '2': ScaleCommand(2); break;
+    case '4': ScaleCommand(4); break;
+    case '8': ScaleCommand(3); break;
     case 'C': ChooseBackgroundColour(); break;
     case 'D':
         // The folder field is typed into where the user can see it.
@@ -347,6 +398,8 @@ void TfrmMain::FormKeyUp(int keyCode, Qt::KeyboardModifiers modifiers)
         RunTool(m_paneSet[m_currentPane].PanePath, m_app.PToolCommand, m_app.CurrentFolder, QDir::currentPath());
         break;
     case 'Q': close(); break;
+    case 'A': TogglePin(); break;
+    case 'S': ToggleSync(); break;
     case 'R':
         if (modifiers & Qt::ShiftModifier)
             for (int n = 1; n <= 4; ++n)
@@ -355,7 +408,7 @@ void TfrmMain::FormKeyUp(int keyCode, Qt::KeyboardModifiers modifiers)
             ReloadPane(m_currentPane);
         break;
     case 'T': ToggleTopBar(); break;
-    case 'U': SetPaneScale(m_currentPane, ScaleFit); break;
+    case 'U': ScaleCommand(ScaleFit); break;
     case 'V': ToggleMarkV(); break;
     case 'W': ToggleExposureOverlay(m_currentPane); break;
     case 'X': ClearPane(m_currentPane); break;
@@ -379,7 +432,7 @@ void TfrmMain::ZoomStep(bool in)
     } else {
         code = in ? ZoomInStep(state.PaneScale) : ZoomOutStep(state.PaneScale);
     }
-    SetPaneScale(m_currentPane, code);
+    ScaleCommand(code);
 }
 
 // ---- Marks ----------------------------------------------------------------

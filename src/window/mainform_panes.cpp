@@ -7,6 +7,7 @@
 #include "files/companions.h"
 #include "metadata/metadatalisting.h"
 #include "metadata/phmetadata.h"
+#include "panes/panesync.h"
 #include "render/exposure.h"
 #include "render/scaling.h"
 
@@ -164,6 +165,41 @@ void TfrmMain::SetPaneScale(int n, int code)
         ToggleExposureOverlay(n);
 }
 
+void TfrmMain::ScaleCommand(int code)
+{
+    if (!m_syncOn) {
+        SetPaneScale(m_currentPane, code);
+        return;
+    }
+    // Each pane keeps the point of its photo it showed in the middle.
+    for (int n = 1; n <= 4; ++n) {
+        if (!m_paneSet[n].hasPicture())
+            continue;
+        const QPointF centre = viewCentre(n);
+        SetPaneScale(n, code);
+        placeAt(n, centre);
+    }
+}
+
+void TfrmMain::ToggleSync()
+{
+    m_syncOn = !m_syncOn;
+    ToolButton8->setChecked(m_syncOn);
+}
+
+QPointF TfrmMain::viewCentre(int n) const
+{
+    const PaneSlot& slot = m_panes[n - 1];
+    return ViewCentre(slot.picture->geometry(), slot.box->viewport()->size());
+}
+
+void TfrmMain::placeAt(int n, QPointF centre)
+{
+    const PaneSlot& slot = m_panes[n - 1];
+    const QRect shown = slot.picture->geometry();
+    slot.box->moveArea(PlaceAtCentre(centre, shown, slot.box->viewport()->size()) - shown.topLeft());
+}
+
 void TfrmMain::layoutPicture(int n, int code)
 {
     PaneSlot& slot = m_panes[n - 1];
@@ -260,10 +296,11 @@ void TfrmMain::ToggleExposureOverlay(int n)
     slot.picture->setImage(m_paneSet[n].image());
 }
 
-void TfrmMain::ImageMouseDown(int, QPoint pos)
+void TfrmMain::ImageMouseDown(int tag, QPoint pos)
 {
     m_dragPane = m_currentPane;
     m_panes[m_currentPane - 1].dragStart = pos;
+    m_dragAlone = m_panes[tag - 1].picture->pressModifiers() & Qt::ShiftModifier;
 }
 
 void TfrmMain::ImageMouseMove(int tag, QPoint pos)
@@ -275,6 +312,12 @@ void TfrmMain::ImageMouseMove(int tag, QPoint pos)
     if (m_dragPane == m_currentPane) {
         PaneSlot& slot = m_panes[m_currentPane - 1];
         slot.box->moveArea(pos - slot.dragStart);
+        if (m_syncOn && !m_dragAlone) {
+            const QPointF centre = viewCentre(m_currentPane);
+            for (int n = 1; n <= 4; ++n)
+                if (n != m_currentPane && m_paneSet[n].hasPicture())
+                    placeAt(n, centre);
+        }
     }
 }
 

@@ -79,6 +79,23 @@ QPixmap ReadOnlyMarkPicture()
     return pm;
 }
 
+QPixmap PinMarkPicture()
+{
+    QPixmap pm = blank(22, 22);
+    QPainter p(&pm);
+    p.setRenderHint(QPainter::Antialiasing);
+    p.setPen(QPen(QColor(255, 255, 240), 1));
+    p.setBrush(QColor(255, 255, 240, 200));
+    p.drawEllipse(QRectF(0.5, 0.5, 21, 21));
+    // The needle from the lower left up to a red head at the upper right.
+    p.setPen(QPen(QColor(60, 60, 60), 2, Qt::SolidLine, Qt::RoundCap));
+    p.drawLine(QPointF(5, 17), QPointF(11, 11));
+    p.setPen(QPen(QColor(120, 10, 10), 1));
+    p.setBrush(QColor(210, 30, 30));
+    p.drawEllipse(QRectF(9.5, 4.5, 8, 8));
+    return pm;
+}
+
 QPixmap ToolbarPicture(int index)
 {
     QPixmap pm = blank(22, 22);
@@ -122,6 +139,19 @@ QPixmap ToolbarPicture(int index)
         p.drawLine(QPointF(9, 13), QPointF(19, 3));
         p.drawLine(QPointF(13, 3), QPointF(19, 3));
         p.drawLine(QPointF(19, 3), QPointF(19, 9));
+        break;
+    }
+    case 9: { // synchronized panes: two frames joined by arrows both ways
+        p.setPen(QPen(ink, 1));
+        p.setBrush(Qt::white);
+        p.drawRect(QRectF(0.5, 5.5, 8, 11));
+        p.drawRect(QRectF(13.5, 5.5, 8, 11));
+        p.setPen(QPen(QColor(30, 90, 200), 1.5));
+        p.drawLine(QPointF(4.5, 11), QPointF(17.5, 11));
+        p.drawLine(QPointF(4.5, 11), QPointF(7, 8.5));
+        p.drawLine(QPointF(4.5, 11), QPointF(7, 13.5));
+        p.drawLine(QPointF(17.5, 11), QPointF(15, 8.5));
+        p.drawLine(QPointF(17.5, 11), QPointF(15, 13.5));
         break;
     }
     case 8: { // file list: a column of entries

@@ -91,6 +91,7 @@ void PictureArea::paintEvent(QPaintEvent* event)
 
 void PictureArea::mousePressEvent(QMouseEvent* event)
 {
+    m_pressModifiers = event->modifiers();
     emit pressed(m_tag, event->position().toPoint(), event->button());
 }
 
@@ -167,9 +168,14 @@ ScrollBoxWidget::ScrollBoxWidget(int pane, QWidget* parent) : QAbstractScrollAre
     m_readOnly->setFixedSize(26, 15);
     m_readOnly->hide();
 
+    m_pin = new QLabel(viewport());
+    m_pin->setObjectName(QStringLiteral("pinmark%1").arg(pane));
+    m_pin->setFixedSize(22, 22);
+    m_pin->hide();
+
     for (QWidget* w : {static_cast<QWidget*>(m_label), static_cast<QWidget*>(m_indicator),
                        static_cast<QWidget*>(m_mark), static_cast<QWidget*>(m_raw),
-                       static_cast<QWidget*>(m_readOnly)})
+                       static_cast<QWidget*>(m_readOnly), static_cast<QWidget*>(m_pin)})
         w->setAttribute(Qt::WA_TransparentForMouseEvents);
     placeOverlays();
 }
@@ -241,9 +247,10 @@ void ScrollBoxWidget::placeOverlays()
     m_mark->move(vp.width() - 17 - 22, 0);
     m_raw->move(0, vp.height() - 15);
     m_readOnly->move(27, vp.height() - 15);
+    m_pin->move(vp.width() - 22, vp.height() - 22);
     for (QWidget* w : {static_cast<QWidget*>(m_label), static_cast<QWidget*>(m_indicator),
                        static_cast<QWidget*>(m_mark), static_cast<QWidget*>(m_raw),
-                       static_cast<QWidget*>(m_readOnly)})
+                       static_cast<QWidget*>(m_readOnly), static_cast<QWidget*>(m_pin)})
         w->raise();
 }
 

@@ -28,6 +28,8 @@ public:
     void setStretch(bool on);
     bool stretch() const { return m_stretch; }
     int tag() const { return m_tag; }
+    // The keyboard modifiers held as the last mouse press went down.
+    Qt::KeyboardModifiers pressModifiers() const { return m_pressModifiers; }
     // The rectangle the picture is drawn into, in the area's coordinates.
     QRect drawnRect() const;
 
@@ -52,6 +54,7 @@ private:
     QSize m_whole;
     QPixmap m_scaled;   // the picture at its drawn size, when that is not its own
     bool m_stretch = false;
+    Qt::KeyboardModifiers m_pressModifiers;
     int m_tag;
 };
 
@@ -88,6 +91,7 @@ public:
     QLabel* markImage() const { return m_mark; }
     QLabel* rawMark() const { return m_raw; }
     QLabel* readOnlyMark() const { return m_readOnly; }
+    QLabel* pinMark() const { return m_pin; }
 
     // Places the picture area relative to the unscrolled client area and
     // brings the scroll position back into the new range.
@@ -120,6 +124,7 @@ private:
     QLabel* m_mark;
     QLabel* m_raw;
     QLabel* m_readOnly;
+    QLabel* m_pin;
     QRect m_areaRect;
     bool m_scrollBars = true;
 };

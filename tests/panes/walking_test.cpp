@@ -92,6 +92,51 @@ INSTANTIATE_TEST_SUITE_P(
         WalkCase{"EmptyPageBack", false, true, -1, 0, false, {}, "", 0}),
     [](const auto& info) { return std::string(info.param.name); });
 
+// A pinned pane keeps entry 99 while the other three walk; Home and End.
+struct PinnedCase {
+    const char* name;
+    char command;   // 'N' next, 'P' previous, 'H' Home, 'E' End
+    bool pageMode;
+    int pinned, s, n;
+    std::array<int, 4> shown;   // after the command; -1 for a cleared pane
+    const char* actions;        // "" when the command does nothing
+    int selection;
+};
+
+class PinnedWalking : public ::testing::TestWithParam<PinnedCase> {};
+
+TEST_P(PinnedWalking, Cases)
+{
+    const PinnedCase& c = GetParam();
+    // Before: the walking panes show entries up to s in pane order.
+    std::array<QString, 4> before;
+    for (int k = 0, e = c.s - (c.pinned ? 2 : 3); k < 4; ++k)
+        before[size_t(k)] = k + 1 == c.pinned ? Entry(99) : Entry(e++);
+    const WalkResult r = c.command == 'N' ? NextFiles(c.s, c.n, before, c.pageMode, Entry, c.pinned)
+        : c.command == 'P'                ? PreviousFiles(c.s, c.n, before, c.pageMode, Entry, c.pinned)
+        : c.command == 'H'                ? FirstFiles(c.n, before, Entry, c.pinned)
+                                          : LastFiles(c.n, before, Entry, c.pinned);
+    ASSERT_EQ(r.changed, *c.actions != 0);
+    if (!r.changed)
+        return;
+    for (size_t k = 0; k < 4; ++k)
+        EXPECT_EQ(r.paths[k], c.shown[k] < 0 ? QString() : Entry(c.shown[k])) << "pane " << k + 1;
+    EXPECT_EQ(Actions(r), c.actions);
+    EXPECT_EQ(r.selection, c.selection);
+}
+
+INSTANTIATE_TEST_SUITE_P(
+    Cases, PinnedWalking,
+    ::testing::Values(PinnedCase{"ShiftNextPin1", 'N', false, 1, 3, 10, {99, 2, 3, 4}, "-LLL", 4},
+                      // Page mode: three at a time, on while two entries follow.
+                      PinnedCase{"PageNextPin2", 'N', true, 2, 7, 10, {8, 99, 9, -1}, "L-LC", 9},
+                      PinnedCase{"PageNextPin2At8", 'N', true, 2, 8, 10, {}, "", 0},
+                      PinnedCase{"PageBackPin1From4", 'P', true, 1, 4, 10, {99, -1, 0, 1}, "-CLL", 0},
+                      PinnedCase{"EndOfTwo", 'E', true, 0, 1, 2, {0, 1, -1, -1}, "LLCC", 1},
+                      PinnedCase{"EndPin3", 'E', false, 3, 3, 10, {7, 8, 99, 9}, "LL-L", 9},
+                      PinnedCase{"HomeOfNone", 'H', false, 2, -1, 0, {}, "", 0}),
+    [](const auto& info) { return std::string(info.param.name); });
+
 TEST(WalkingShift, PathsMoveEvenWhenEmpty)
 {
     // Pane 2 was cleared: its empty path moves on to pane 1.

@@ -1,0 +1,135 @@
+// Synchronized panes, a pinned pane, Home and End, and the marked files.
+#include "window/mainwindowsandbox.h"
+#include "panes/panesync.h"
+
+#include <QComboBox>
+#include <QLabel>
+#include <QToolButton>
+
+namespace {
+
+QStringList Entries(std::initializer_list<int> indexes)
+{
+    QStringList names;
+    for (int i : indexes)
+        names << (i < 0 ? QString() : QStringLiteral("img_%1.jpg").arg(i, 2, 10, QLatin1Char('0')));
+    return names;
+}
+
+class SyncTest : public uitest::MainWindowTest {
+protected:
+    PictureArea* Image(int n) { return win->paneWidgets(n).picture; }
+    // The point of pane n's 1200 x 900 photo in its middle, within a pixel.
+    void ExpectCentre(int n, QPointF expected)
+    {
+        const QPointF c = ViewCentre(Image(n)->geometry(), win->paneWidgets(n).box->viewport()->size());
+        EXPECT_NEAR(c.x(), expected.x(), 1.0 / 1200) << "pane " << n;
+        EXPECT_NEAR(c.y(), expected.y(), 1.0 / 900) << "pane " << n;
+    }
+    void Drag(QPoint by, Qt::KeyboardModifiers modifiers = {})
+    {
+        QTest::mousePress(Image(1), Qt::LeftButton, modifiers, QPoint(300, 300));
+        QTest::mouseMove(Image(1), QPoint(300, 300) + by);
+        QTest::mouseRelease(Image(1), Qt::LeftButton, modifiers, QPoint(300, 300));
+    }
+    QStringList Listed()
+    {
+        QStringList names;
+        for (const QListWidgetItem* item : Control<QListWidget>(QStringLiteral("FilesList"))->findItems("*", Qt::MatchWildcard))
+            names << item->text();
+        return names;
+    }
+    void Browse(const QString& folder)
+    {
+        browseAnswer = folder;
+        QTest::mouseClick(Control(QStringLiteral("DirEdit"))->findChild<QToolButton*>(), Qt::LeftButton);
+    }
+    bool PinShown(int n) { return !win->paneWidgets(n).pinMark->isHidden(); }
+};
+
+TEST_F(SyncTest, SynchronizedPanesScaleDragAndWalkTogether)
+{
+    Start({Folder(QStringLiteral("burst"), 10, 1200, 900)});
+    auto* button = Control<QToolButton>(QStringLiteral("ToolButton8"));
+    Key(Qt::Key_S);
+    ASSERT_TRUE(button->isChecked());
+    // 8 scales all four; 1 brings each to 1:1 on the middle of its 1:8 picture.
+    Key(Qt::Key_8);
+    Key(Qt::Key_1);
+    for (int n = 1; n <= 4; ++n) {
+        EXPECT_EQ(win->pane(n).PaneScale, 1) << n;
+        ExpectCentre(n, {0.5, 0.5});
+    }
+    // A drag brings the four to the same point; Shift drags pane 1 alone.
+    Drag({-120, 90});
+    const QPointF dragged(0.5 + 120.0 / 1200, 0.5 - 90.0 / 900), alone(dragged.x() - 40.0 / 1200, dragged.y());
+    for (int n = 1; n <= 4; ++n)
+        ExpectCentre(n, dragged);
+    Drag({40, 0}, Qt::ShiftModifier);
+    // A walk keeps each pane's own point.
+    Key(Qt::Key_Space);
+    EXPECT_EQ(Names(), Entries({1, 2, 3, 4}));
+    for (int n = 1; n <= 4; ++n)
+        ExpectCentre(n, n == 1 ? alone : dragged);
+
+    QTest::mouseClick(button, Qt::LeftButton);
+    EXPECT_FALSE(win->SyncOn() || button->isChecked());
+}
+
+TEST_F(SyncTest, APinnedPaneKeepsItsFileWhileTheOthersWalk)
+{
+    Start({Folder(QStringLiteral("ten"), 10)});
+    Key(Qt::Key_Right);   // pane 2
+    Key(Qt::Key_A);
+    EXPECT_EQ(QList<bool>({PinShown(1), PinShown(2), PinShown(3), PinShown(4)}), QList<bool>({false, true, false, false}));
+    const struct { Qt::Key key; QStringList names; int selected; } steps[] = {
+        {Qt::Key_Space, Entries({2, 1, 3, 4}), 4}, {Qt::Key_Backspace, Entries({1, 1, 2, 3}), 3},
+        {Qt::Key_J, Entries({1, 1, 2, 3}), 3},     {Qt::Key_Space, Entries({4, 1, 5, 6}), 6},
+        {Qt::Key_End, Entries({7, 1, 8, 9}), 9},   {Qt::Key_Home, Entries({0, 1, 1, 2}), 2},
+    };
+    for (const auto& step : steps) {
+        Key(step.key);
+        EXPECT_EQ(Names(), step.names);
+        EXPECT_EQ(Selected(), step.selected);
+    }
+    // A on the pinned pane unpins it, and so does a folder change.
+    Key(Qt::Key_A);
+    EXPECT_EQ(win->PinnedPane(), 0);
+    Key(Qt::Key_A);
+    Browse(Folder(QStringLiteral("other"), 2, 64, 48, QStringLiteral("b_")));
+    EXPECT_EQ(win->PinnedPane(), 0);
+    EXPECT_FALSE(PinShown(2));
+}
+
+TEST_F(SyncTest, MarkedFilesListsTheMarkedUntilTheListIsMadeAgain)
+{
+    const QString other = Folder(QStringLiteral("other"), 3, 64, 48, QStringLiteral("b_"));
+    MarkStore otherMarks;
+    otherMarks.SetMark(QStringLiteral("b_02.jpg"), MarkV);
+    otherMarks.SaveMarks(other);
+    Start({Folder(QStringLiteral("six"), 6)});
+    auto* filter = Control<QComboBox>(QStringLiteral("FiltersList"));
+    const auto chooseMarkedFiles = [filter] { filter->setCurrentIndex(2); emit filter->activated(2); };
+    Key(Qt::Key_Right);   // pane 2: img_01
+    Key(Qt::Key_V);
+    Key(Qt::Key_Down);    // pane 4: img_03
+    Key(Qt::Key_3, Qt::ControlModifier);
+    chooseMarkedFiles();
+    EXPECT_EQ(Listed(), Entries({1, 3}));
+    // Walking works on the list; a mark removed keeps its file listed until
+    // the list is made again.
+    Key(Qt::Key_Home);
+    EXPECT_EQ(Names(), Entries({1, 3, -1, -1}));
+    Key(Qt::Key_Up);      // pane 2: img_03
+    Key(Qt::Key_V);
+    EXPECT_EQ(Listed(), Entries({1, 3}));
+    chooseMarkedFiles();
+    EXPECT_EQ(Listed(), Entries({1}));
+    // Another folder is listed with its own marks.
+    Browse(other);
+    EXPECT_EQ(Listed(), QStringList({"b_02.jpg"}));
+    EXPECT_EQ(NameIn(1), QStringLiteral("b_02.jpg"));
+    EXPECT_TRUE(errors.isEmpty()) << errors.join('\n').toStdString();
+}
+
+} // namespace
