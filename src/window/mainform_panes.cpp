@@ -61,6 +61,16 @@ std::function<QRect(QSize)> TfrmMain::visibleOf(int n) const
 {
     const ScrollBoxWidget* box = m_panes[n - 1].box;
     const QSize size = box->size();
+    if (m_syncOn && m_paneSet[n].hasPicture()) {
+        // A synchronized walk puts the pane's point of its photo back in
+        // the middle (placeAt): the next photo is seen around that point.
+        const QPointF centre = viewCentre(n);
+        const QSize view = box->viewport()->size();
+        return [size, centre, view](QSize picture) {
+            const QRect laid(PlaceInBox(picture, size).topLeft(), picture);
+            return QRect(-PlaceAtCentre(centre, laid, view), view) & QRect(QPoint(0, 0), picture);
+        };
+    }
     const QPoint scroll(box->horizontalScrollBar()->value(), box->verticalScrollBar()->value());
     return [size, scroll](QSize picture) { return VisiblePart(picture, size, scroll); };
 }

@@ -133,3 +133,34 @@ TEST_F(SyncTest, MarkedFilesListsTheMarkedUntilTheListIsMadeAgain)
 }
 
 } // namespace
+
+namespace {
+
+// A synchronized walk shows the next photos around the same point: the
+// parts decoded first hold what the panes then show.
+TEST_F(SyncTest, PartsOfASynchronizedWalkHoldWhatThePanesShow)
+{
+    Start({Folder(QStringLiteral("large"), 6, 3000, 2000)});
+    Key(Qt::Key_S);
+    Key(Qt::Key_8);
+    Key(Qt::Key_1);
+    Drag(QPoint(-700, -400));
+    DecodePipeline& pipeline = win->panes().pipeline();
+    pipeline.lookAhead({});
+    pipeline.waitForLookAhead();
+    QCoreApplication::processEvents();
+    pipeline.clearCache();
+    const int before = pipeline.partCount();
+    Key(Qt::Key_Space);
+    EXPECT_GT(pipeline.partCount(), before);
+    for (int n = 1; n <= 4; ++n) {
+        const PaneState& state = win->pane(n);
+        if (!state.isPart())
+            continue;
+        const QRect shown = Image(n)->geometry();
+        const QRect seen = QRect(-shown.topLeft(), win->paneWidgets(n).box->viewport()->size()) & QRect(QPoint(), shown.size());
+        EXPECT_TRUE(state.photo->part.contains(seen)) << "pane " << n;
+    }
+}
+
+} // namespace
