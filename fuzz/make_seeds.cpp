@@ -1,10 +1,15 @@
-// Writes the fuzzer's starting corpus: small JPEG files whose Exif blocks
-// touch every type, kind and structure the reader knows.
+// Writes a fuzzer's starting corpus. For the Exif reader: small JPEG files
+// whose Exif blocks touch every type, kind and structure the reader knows.
+// For the picture loader ("picture"): small generated photos of every kind
+// the decoder meets (baseline, progressive, greyscale, CMYK, YCCK, odd sizes).
 #include <QDir>
 #include <cstdio>
 #include <string>
+#include <utility>
+#include <vector>
 
 #include "exifbuilder.h"
+#include "jpegwriter.h"
 
 using namespace exif;
 using namespace std::string_literals;
@@ -55,12 +60,40 @@ ExifBuilder Full(ExifOrder order)
 
 QByteArray File(const ExifBuilder& b) { return MiniJpeg({Segment(0xE1, b.Payload())}); }
 
+std::vector<QByteArray> Photos()
+{
+    std::vector<QByteArray> out;
+    unsigned seed = 1;
+    for (auto [w, h] : {std::pair{64, 48}, {17, 9}, {1, 1}, {96, 72}}) {
+        for (bool grey : {false, true})
+            for (bool progressive : {false, true}) {
+                JpegSpec desc;
+                desc.width = w;
+                desc.height = h;
+                desc.grey = grey;
+                desc.progressive = progressive;
+                desc.quality = 70;
+                desc.seed = seed++;
+                desc.clipped = (seed % 3) == 0;
+                out.push_back(MakeJpeg(desc));
+            }
+    }
+    CmykSpec cmyk;
+    cmyk.c = 30, cmyk.m = 200, cmyk.k = 10;
+    out.push_back(MakeCmykJpeg(cmyk));
+    cmyk.ycck = true;
+    cmyk.width = 15, cmyk.height = 7;
+    out.push_back(MakeCmykJpeg(cmyk));
+    return out;
+}
+
 } // namespace
 
 int main(int argc, char** argv)
 {
-    if (argc != 2) {
-        std::fprintf(stderr, "usage: make_seeds FOLDER\n");
+    const bool pictures = argc == 3 && std::string(argv[2]) == "picture";
+    if (argc != 2 && !pictures) {
+        std::fprintf(stderr, "usage: make_seeds FOLDER [picture]\n");
         return 2;
     }
     QDir dir(QString::fromLocal8Bit(argv[1]));
@@ -69,6 +102,11 @@ int main(int argc, char** argv)
     auto write = [&](const QByteArray& bytes) {
         WriteBytesToFile(dir.filePath(QStringLiteral("seed-%1.jpg").arg(++n, 3, 10, QLatin1Char('0'))), bytes);
     };
+    if (pictures) {
+        for (const QByteArray& bytes : Photos())
+            write(bytes);
+        return 0;
+    }
 
     write(File(Full(ExifOrder::Intel)));
     write(File(Full(ExifOrder::Motorola)));

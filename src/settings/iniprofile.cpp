@@ -1,6 +1,8 @@
 #include "settings/iniprofile.h"
 #include "common/usererror.h"
 #include "common/safefile.h"
+#include <QHash>
+#include <QSet>
 #include <algorithm>
 
 namespace IniProfile {
@@ -118,13 +120,15 @@ KeyValues ReadSection(const QString& fileName, const QString& section)
     if (header < 0)
         return result;
     const size_t end = SectionEnd(lines, size_t(header));
+    QSet<QString> seen;   // folded names: a section of many keys stays linear
     for (size_t i = size_t(header) + 1; i < end; ++i) {
         if (lines[i].kind != LineKind::Key)
             continue;
-        const bool seen = std::any_of(result.begin(), result.end(),
-                                      [&](const auto& kv) { return SameName(kv.first, lines[i].name); });
-        if (!seen)
-            result.emplace_back(lines[i].name, ValueText(QString::fromLocal8Bit(lines[i].text)));
+        const QString folded = lines[i].name.toCaseFolded();
+        if (seen.contains(folded))
+            continue;
+        seen.insert(folded);
+        result.emplace_back(lines[i].name, ValueText(QString::fromLocal8Bit(lines[i].text)));
     }
     return result;
 }
@@ -153,19 +157,22 @@ QByteArray UpdateSectionText(const QByteArray& content, const QString& section, 
         for (size_t i = size_t(header) + 1; i < end; ++i)
             if (lines[i].kind == LineKind::Key)
                 insertAt = i + 1;
+        // The first line of each key, by folded name: a section of many
+        // keys is looked up at once.
+        QHash<QString, size_t> first;
+        for (size_t i = size_t(header) + 1; i < end; ++i)
+            if (lines[i].kind == LineKind::Key && !first.contains(lines[i].name.toCaseFolded()))
+                first.insert(lines[i].name.toCaseFolded(), i);
+        QSet<QString> addedNames;
         for (const auto& [key, value] : keys) {
-            bool found = false;
-            for (size_t i = size_t(header) + 1; i < end && !found; ++i) {
-                if (lines[i].kind == LineKind::Key && SameName(lines[i].name, key)) {
-                    lines[i].text = KeyLine(key, value);
-                    lines[i].name = key;
-                    found = true;
-                }
-            }
-            const bool alreadyAdded = std::any_of(added.begin(), added.end(),
-                                                  [&](const Line& l) { return SameName(l.name, key); });
-            if (!found && !alreadyAdded)
+            const QString folded = key.toCaseFolded();
+            if (const auto it = first.constFind(folded); it != first.constEnd()) {
+                lines[*it].text = KeyLine(key, value);
+                lines[*it].name = key;
+            } else if (!addedNames.contains(folded)) {
+                addedNames.insert(folded);
                 added.push_back(Line{KeyLine(key, value), eol, LineKind::Key, key});
+            }
         }
         if (!added.empty()) {
             if (lines[insertAt - 1].end.isEmpty())
