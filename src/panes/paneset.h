@@ -64,6 +64,10 @@ public:
     void lookAhead(int selection, int count, bool pageMode, const EntryPath& entryPath,
                    const std::function<int(int)>& scaleOf, int maxSize);
 
+    // Photos turned upright by their Exif orientation, from the next load
+    // on; true when that changed, and the panes should then be loaded again.
+    bool setUpright(bool on);
+
     DecodePipeline& pipeline() { return m_pipeline; }
 
 private:

@@ -2,8 +2,10 @@
 
 #include "common/usererror.h"
 #include "render/jpegpicture.h"
+#include "render/orientation.h"
 #include "render/scaling.h"
 
+#include <QDir>
 #include <QFileInfo>
 #include <QImageReader>
 
@@ -114,6 +116,14 @@ std::shared_ptr<const DecodedPhoto> DecodePipeline::decode(const QString& path, 
         photo->image = jpeg.image();
         photo->bytes = jpeg.data();
         photo->fullSize = full;
+        if (m_upright) {
+            const int orientation = ReadOrientation(photo->bytes);
+            photo->image = Upright(photo->image, orientation);
+            if (photo->image.isNull())
+                throw UserError(QStringLiteral("Not enough memory to show the picture \"%1\".")
+                                    .arg(QDir::toNativeSeparators(path)).toStdString());
+            photo->fullSize = UprightSize(full, orientation);
+        }
         photo->denom = denom;
         photo->grey = jpeg.isGreyscale();
         photo->jpeg = true;
@@ -267,6 +277,18 @@ void DecodePipeline::lookAhead(const std::vector<DecodeRequest>& requests)
     }
     m_wake.notify_all();
     m_changed.notify_all();   // an emptied queue may end a wait
+}
+
+void DecodePipeline::setUpright(bool on)
+{
+    std::lock_guard lock(m_mutex);
+    if (m_upright.exchange(on) == on)
+        return;
+    // A decode running now may have read the old setting: what it brings
+    // is not kept.
+    for (auto& [key, job] : m_running)
+        job->stale = true;
+    m_cache.clear();
 }
 
 void DecodePipeline::invalidate(const QString& path)
