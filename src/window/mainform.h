@@ -143,6 +143,9 @@ private:
     void selectEntry(int index);
     void setFolderText(const QString& text);
     void layoutPicture(int n, int code);
+    // Takes the upright and smooth scaling options from the store; loads the
+    // panes again when the upright one changed.
+    void applyViewOptions();
     void reportError(const QString& message);
     void saveMarksOf(const QString& folder);
     void marksChanged();
