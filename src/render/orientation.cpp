@@ -16,12 +16,12 @@ constexpr int TagOrientation = 0x0112;
 
 int ReadOrientation(const QByteArray& jpegBytes)
 {
-    // The reader reads only the Exif segment of the bytes; IFD0 comes first
-    // in its list, before a thumbnail's directory with an Orientation of its own.
+    // The reader reads only the Exif segment of the bytes and lists IFD0
+    // before the thumbnail's directory, so the first entry found is the photo's.
     const TImageMetadata exif =
         TImageMetadata::FromBytes(std::string_view(jpegBytes.constData(), size_t(jpegBytes.size())));
     if (exif.ErrorCode != ExifStatus::Ok)
-        return OrientNormal;
+        return 1;
     const TEXIFTag* record = FindTag(TagOrientation);
     for (const TTagItem& item : exif.Tags) {
         if (item.tag != TagOrientation)
@@ -31,9 +31,9 @@ int ReadOrientation(const QByteArray& jpegBytes)
         for (int value = 1; value <= 8; ++value)
             if (item.text == ApplyMeaning(*record, std::to_string(value)))
                 return value;
-        return OrientNormal;
+        return 1;
     }
-    return OrientNormal;
+    return 1;
 }
 
 QImage Upright(const QImage& stored, int orientation)

@@ -18,16 +18,16 @@
 // round, 4 mirror top to bottom, 5 transpose (mirror about the main
 // diagonal), 6 turn a quarter clockwise, 7 transverse (mirror about the
 // other diagonal), 8 turn a quarter anticlockwise. Other values count as 1.
-enum ExifOrientation { OrientNormal = 1, OrientTransposing = 5 };
 
-// The Orientation of IFD0 in the Exif block of a JPEG file held in memory;
-// 1 when the file has no Exif block, no such entry, or a value outside 1..8.
+// The Orientation in the Exif block of a JPEG file held in memory: the
+// photo's (IFD0), or where that has none the thumbnail's, which cameras
+// store the same way; 1 when there is none or it is outside 1..8.
 int ReadOrientation(const QByteArray& jpegBytes);
 
 // Whether the value swaps width and height (5 to 8).
 inline bool SwapsSides(int orientation)
 {
-    return orientation >= OrientTransposing && orientation <= 8;
+    return orientation >= 5 && orientation <= 8;
 }
 inline QSize UprightSize(QSize stored, int orientation)
 {
