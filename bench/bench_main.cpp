@@ -25,6 +25,8 @@ std::string ReferenceOf(const std::string& name)
         return "BM_ReaddirSort/" + arg;
     if (base == "BM_ExposureOverlay")
         return "BM_StreamDecode/1";
+    if (base == "BM_FitSmooth")
+        return "BM_FitStretch";
     return "BM_StreamDecode/" + arg;
 }
 

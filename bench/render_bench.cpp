@@ -2,12 +2,16 @@
 // libjpeg used directly with the settings the viewer uses (DCT scale, float
 // IDCT, block smoothing) into a fresh whole-picture buffer: against
 // BM_StreamDecode it shows what mapping new picture memory costs.
-// BM_PictureDecode is the same decode through TJPEGPicture.
+// BM_PictureDecode is the same decode through TJPEGPicture. BM_FitSmooth is
+// the filtered resize of a fitted photo against BM_FitStretch, the plain
+// one; BM_UprightTurn the quarter turn of an orientation-6 photo. Qt spreads
+// these over threads, so they are timed by the wall clock.
 
 #include "benchdata.h"
 
 #include "render/exposure.h"
 #include "render/jpegpicture.h"
+#include "render/orientation.h"
 #include "render/scaling.h"
 
 #include <benchmark/benchmark.h>
@@ -90,6 +94,49 @@ void BM_ExposureOverlay(benchmark::State& state)
     }
 }
 
+// The photo decoded as fit mode decodes it, and the size it is drawn at in
+// a quarter of a 1920 x 1080 screen.
+const QImage& FittedPhoto()
+{
+    static const QImage image = [] {
+        TJPEGPicture picture(Photo());
+        picture.setScaleDenom(FitDenom());
+        return picture.image();
+    }();
+    return image;
+}
+
+void FitResize(benchmark::State& state, Qt::TransformationMode mode)
+{
+    if (Photo().isEmpty()) {
+        state.SkipWithError("no benchmark photo");
+        return;
+    }
+    const QImage& image = FittedPhoto();
+    const QSize drawn = FitSize(image.size(), QSize(1920 / 2, 1080 / 2));
+    for (auto _ : state) {
+        const QImage scaled = image.scaled(drawn, Qt::IgnoreAspectRatio, mode);
+        benchmark::DoNotOptimize(scaled.constBits());
+    }
+    state.SetLabel(QStringLiteral("%1x%2 -> %3x%4")
+                       .arg(image.width()).arg(image.height()).arg(drawn.width()).arg(drawn.height())
+                       .toStdString());
+}
+void BM_FitStretch(benchmark::State& state) { FitResize(state, Qt::FastTransformation); }
+void BM_FitSmooth(benchmark::State& state) { FitResize(state, Qt::SmoothTransformation); }
+
+void BM_UprightTurn(benchmark::State& state)
+{
+    if (Photo().isEmpty()) {
+        state.SkipWithError("no benchmark photo");
+        return;
+    }
+    for (auto _ : state) {
+        const QImage upright = Upright(FittedPhoto(), 6);
+        benchmark::DoNotOptimize(upright.constBits());
+    }
+}
+
 } // namespace
 
 BENCHMARK_CAPTURE(BM_RawDecode, 1, 1)->Unit(benchmark::kMillisecond);
@@ -103,3 +150,6 @@ BENCHMARK_CAPTURE(BM_PictureDecode, 4, 4)->Unit(benchmark::kMillisecond);
 BENCHMARK_CAPTURE(BM_PictureDecode, 8, 8)->Unit(benchmark::kMillisecond);
 BENCHMARK_CAPTURE(BM_PictureDecode, fit, 0)->Unit(benchmark::kMillisecond);
 BENCHMARK(BM_ExposureOverlay)->Unit(benchmark::kMillisecond);
+BENCHMARK(BM_FitStretch)->Unit(benchmark::kMillisecond)->UseRealTime();
+BENCHMARK(BM_FitSmooth)->Unit(benchmark::kMillisecond)->UseRealTime();
+BENCHMARK(BM_UprightTurn)->Unit(benchmark::kMillisecond)->UseRealTime();

@@ -228,5 +228,13 @@ the pane:</translation>
         <source>Показывать метку &amp;RAW, если есть файл хотя бы один RAW-файл (не отмечено - только если есть все)</source>
         <translation>Show the &amp;RAW mark when at least one RAW file exists (unchecked: only when all of them exist)</translation>
     </message>
+    <message>
+        <source>Поворачивать по &amp;ориентации из EXIF</source>
+        <translation>Rotate by EXIF &amp;orientation</translation>
+    </message>
+    <message>
+        <source>&amp;Плавное масштабирование</source>
+        <translation>S&amp;mooth scaling</translation>
+    </message>
 </context>
 </TS>

@@ -260,6 +260,8 @@ void TfrmOptions::FormCreate()
     setItemIndex({ui->OverExpSelectorItem0, ui->OverExpSelectorItem1, ui->OverExpSelectorItem2},
                  store->intValue(QStringLiteral("OverExpMode"), 1));
     ui->ckAnyRAW->setChecked(store->boolValue(QStringLiteral("anyraw"), false));
+    ui->ckExifRotate->setChecked(store->boolValue(QStringLiteral("exifrotate"), false));
+    ui->ckSmoothScale->setChecked(store->boolValue(QStringLiteral("smoothscale"), false));
     ui->edMaxSize->setValue(m_app.MaxSize);
     // The stored language, Russian when the program has no such language.
     const QString language = store->textValue(QStringLiteral("language"));
@@ -288,6 +290,8 @@ void TfrmOptions::btnCancelClick()
         store->writeValue(QStringLiteral("OverExpMode"),
                           itemIndex({ui->OverExpSelectorItem0, ui->OverExpSelectorItem1, ui->OverExpSelectorItem2}));
         store->writeValue(QStringLiteral("anyraw"), ui->ckAnyRAW->isChecked());
+        store->writeValue(QStringLiteral("exifrotate"), ui->ckExifRotate->isChecked());
+        store->writeValue(QStringLiteral("smoothscale"), ui->ckSmoothScale->isChecked());
         store->writeValue(QStringLiteral("maxsize"), maxSize);
         store->writeValue(QStringLiteral("language"), ui->cbLanguage->currentData().toString());
     }

@@ -49,8 +49,9 @@ private:
 };
 
 // The options dialog: tool command lines, caption template, exposure overlay
-// colours and rules, the RAW mark rule, the size limit for fitting and the
-// interface language (which takes effect at the next start).
+// colours and rules, the RAW mark rule, the size limit for fitting, turning
+// photos upright, smooth scaling and the interface language (which takes
+// effect at the next start).
 // "&Close" and Escape keep every change; the close box discards them all.
 class TfrmOptions : public QDialog {
     Q_OBJECT

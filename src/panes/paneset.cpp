@@ -129,6 +129,14 @@ void PaneSet::rescale(int n, int scaleCode, int maxSize)
     p.PaneScale = scaleCode;
 }
 
+bool PaneSet::setUpright(bool on)
+{
+    if (m_pipeline.upright() == on)
+        return false;
+    m_pipeline.setUpright(on);
+    return true;
+}
+
 void PaneSet::clear(int n)
 {
     const int scale = pane(n).PaneScale;

@@ -91,6 +91,9 @@ public:
     // The pane (1..4) that keeps its file while the others walk, or 0.
     int pinned() const { return m_pinned; }
     void setPinned(int n) { m_pinned = n >= 1 && n <= 4 ? n : 0; }
+    // Photos turned upright by their Exif orientation, from the next load
+    // on; true when that changed, and the panes should then be loaded again.
+    bool setUpright(bool on);
 
     DecodePipeline& pipeline() { return m_pipeline; }
 

@@ -2,8 +2,10 @@
 
 #include "common/usererror.h"
 #include "render/jpegpicture.h"
+#include "render/orientation.h"
 #include "render/scaling.h"
 
+#include <QDir>
 #include <QFileInfo>
 #include <QImageReader>
 
@@ -115,6 +117,14 @@ std::shared_ptr<const DecodedPhoto> DecodePipeline::decode(const QString& path, 
         photo->image = jpeg.image();
         photo->bytes = jpeg.data();
         photo->fullSize = full;
+        if (m_upright) {
+            const int orientation = ReadOrientation(photo->bytes);
+            photo->image = Upright(photo->image, orientation);
+            if (photo->image.isNull())
+                throw UserError(QStringLiteral("Not enough memory to show the picture \"%1\".")
+                                    .arg(QDir::toNativeSeparators(path)).toStdString());
+            photo->fullSize = UprightSize(full, orientation);
+        }
         photo->denom = denom;
         photo->grey = jpeg.isGreyscale();
         photo->jpeg = true;
@@ -219,8 +229,9 @@ std::shared_ptr<const DecodedPhoto> DecodePipeline::getFirst(const DecodeRequest
     const QSize size(jpeg.width(), jpeg.height());
     const QRect visible = r.visibleOf(size) & QRect(QPoint(), size);
     // A part pays when the pane sees a small share of the picture; for the
-    // rest the whole decode is as quick to show.
-    if (!jpeg.canDecodePart() || 4 * qint64(visible.width()) * visible.height() > qint64(size.width()) * size.height())
+    // rest the whole decode is as quick to show. A photo to be turned
+    // upright is laid out turned: its part would not be the one seen.
+    if (!jpeg.canDecodePart() || (m_upright && ReadOrientation(jpeg.data()) > 1) || 4 * qint64(visible.width()) * visible.height() > qint64(size.width()) * size.height())
         return getOrDecode(r.path, scaleCode, 0, &jpeg);
     ++m_parts;
     auto photo = std::make_shared<DecodedPhoto>();
@@ -460,6 +471,18 @@ void DecodePipeline::lookAhead(const std::vector<DecodeRequest>& requests)
     }
     m_wake.notify_all();
     m_changed.notify_all();   // an emptied queue may end a wait
+}
+
+void DecodePipeline::setUpright(bool on)
+{
+    std::lock_guard lock(m_mutex);
+    if (m_upright.exchange(on) == on)
+        return;
+    // A decode running now may have read the old setting: what it brings
+    // is not kept.
+    for (auto& [key, job] : m_running)
+        job->stale = true;
+    m_cache.clear();
 }
 
 void DecodePipeline::invalidate(const QString& path)

@@ -103,6 +103,12 @@ public:
     // The file is read from disk on the next get.
     void invalidate(const QString& path);
 
+    // Whether JPEG photos are turned upright by their Exif orientation (off
+    // at first). A change drops every decoded photo: they are turned the
+    // other way, and so is the full size a fitted photo is laid out by.
+    void setUpright(bool on);
+    bool upright() const { return m_upright.load(); }
+
     // Whether get would answer without decoding.
     bool isCached(const QString& path, int scaleCode, int maxSize) { return cached({path, scaleCode, maxSize}) != nullptr; }
     // Waits until no look-ahead or whole decode behind a part is queued or
@@ -157,6 +163,7 @@ private:
     DecodeCache m_cache;
     std::atomic<int> m_decodes{0};
     std::atomic<int> m_parts{0};
+    std::atomic<bool> m_upright{false};
 
     std::mutex m_mutex;
     std::condition_variable m_wake;      // workers: work or stop

@@ -22,4 +22,8 @@ void AddMainStoredValues(TFormStorage& store)
     store.addStoredValue(QStringLiteral("anyraw"), false);
     store.addStoredValue(QStringLiteral("maxsize"), 2000);
     store.addStoredValue(QStringLiteral("language"), QStringLiteral("ru"));
+    // Later additions go last, so that a file written before them reads as
+    // it did, with them off.
+    store.addStoredValue(QStringLiteral("exifrotate"), false);
+    store.addStoredValue(QStringLiteral("smoothscale"), false);
 }

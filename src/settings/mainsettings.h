@@ -2,6 +2,6 @@
 
 class TFormStorage;
 
-// Registers the main window's 23 stored values, in the order the file keeps
+// Registers the main window's 25 stored values, in the order the file keeps
 // them, each with the value it has when the file holds nothing.
 void AddMainStoredValues(TFormStorage& store);

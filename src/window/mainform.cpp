@@ -190,8 +190,9 @@ void TfrmMain::FormCreate(const QStringList& arguments)
     }
     m_marksAsRead = m_app.Marks.entries();
 
-    // 10. The size limit for fitting.
+    // 10. The size limit for fitting, and how pictures are turned and drawn.
     m_app.MaxSize = m_store.intValue(QStringLiteral("maxsize"), 2000);
+    applyViewOptions();
 
     // 11. The folder field lists the start folder.
     m_applyingStartFolder = true;

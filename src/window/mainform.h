@@ -167,6 +167,9 @@ private:
     void reportLoadFailure(const QString& path, const QString& message);
     // The rest of a photo shown in part failed to decode.
     void wholeFailed(int n, const QString& path, const QString& message);
+    // Takes the upright and smooth scaling options from the store; loads the
+    // panes again when the upright one changed.
+    void applyViewOptions();
     void reportError(const QString& message);
     void saveMarksOf(const QString& folder);
     void marksChanged();

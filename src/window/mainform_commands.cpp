@@ -580,6 +580,33 @@ void TfrmMain::OpenOptionsDialog()
 {
     m_app.SettingsFileName = m_store.iniFileName();
     m_app.CurrentFilePath = m_paneSet[m_currentPane].PanePath;
-    TfrmOptions dialog(m_app, this);
-    m_hooks.runDialog(dialog);
+    {
+        TfrmOptions dialog(m_app, this);
+        m_hooks.runDialog(dialog);
+    }
+    applyViewOptions();
+}
+
+void TfrmMain::applyViewOptions()
+{
+    const bool smooth = m_store.boolValue(QStringLiteral("smoothscale"), false);
+    for (PaneSlot& slot : m_panes)
+        slot.picture->setSmooth(smooth);
+    if (!m_paneSet.setUpright(m_store.boolValue(QStringLiteral("exifrotate"), false)))
+        return;
+    // Every photo shown was turned the other way: the panes load their
+    // files again, side by side, and lay them out anew.
+    std::vector<DecodeRequest> wanted;
+    for (int n = 1; n <= 4; ++n)
+        if (!m_paneSet[n].PanePath.isEmpty())
+            wanted.push_back({m_paneSet[n].PanePath, storedScale(n), m_app.MaxSize});
+    m_paneSet.prepare(wanted);
+    for (int n = 1; n <= 4; ++n) {
+        const bool overlay = m_paneSet[n].OverlayOn;
+        LoadPane(n, m_paneSet[n].PanePath);
+        if (overlay && !m_paneSet[n].OverlayOn)
+            ToggleExposureOverlay(n);
+    }
+    if (!wanted.empty())
+        lookAhead();
 }

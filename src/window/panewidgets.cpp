@@ -47,6 +47,15 @@ void PictureArea::setStretch(bool on)
     }
 }
 
+void PictureArea::setSmooth(bool on)
+{
+    if (m_smooth != on) {
+        m_smooth = on;
+        m_scaled = QPixmap();
+        update();
+    }
+}
+
 QRect PictureArea::drawnRect() const
 {
     if (m_image.isNull() || width() <= 0 || height() <= 0)
@@ -84,8 +93,10 @@ void PictureArea::paintEvent(QPaintEvent* event)
         p.drawImage(part.topLeft(), m_image, part);
         return;
     }
+    // Scaled once for each new picture or size, not on every paint.
     if (m_scaled.size() != target.size())
-        m_scaled = QPixmap::fromImage(m_image.scaled(target.size(), Qt::IgnoreAspectRatio, Qt::FastTransformation));
+        m_scaled = QPixmap::fromImage(m_image.scaled(target.size(), Qt::IgnoreAspectRatio,
+                                                     m_smooth ? Qt::SmoothTransformation : Qt::FastTransformation));
     p.drawPixmap(event->rect() & target, m_scaled, event->rect() & target);
 }
 

@@ -11,7 +11,8 @@ class QLabel;
 // pane layout sets its geometry. With stretch on, the picture is scaled to
 // the area keeping its aspect ratio, anchored top left; with stretch off it
 // is drawn at its own size, scaled down only when it is larger than the
-// area. Scaling drops or repeats pixels, with no smoothing.
+// area. Scaling drops or repeats pixels, or with smooth on filters them, so
+// that fine detail shrunk to the area does not alias.
 class PictureArea : public QWidget {
     Q_OBJECT
 public:
@@ -27,6 +28,8 @@ public:
     void clear();
     void setStretch(bool on);
     bool stretch() const { return m_stretch; }
+    void setSmooth(bool on);
+    bool smooth() const { return m_smooth; }
     int tag() const { return m_tag; }
     // The keyboard modifiers held as the last mouse press went down.
     Qt::KeyboardModifiers pressModifiers() const { return m_pressModifiers; }
@@ -55,6 +58,7 @@ private:
     QPixmap m_scaled;   // the picture at its drawn size, when that is not its own
     bool m_stretch = false;
     Qt::KeyboardModifiers m_pressModifiers;
+    bool m_smooth = false;
     int m_tag;
 };
 

@@ -110,6 +110,8 @@ TEST_F(OptionsDialogTest, WithoutSettingsFileShowsTheDefaults)
     EXPECT_TRUE(Control<QRadioButton>("UnderExpSelectorItem2")->isChecked());
     EXPECT_TRUE(Control<QRadioButton>("OverExpSelectorItem1")->isChecked());
     EXPECT_FALSE(Control<QCheckBox>("ckAnyRAW")->isChecked());
+    EXPECT_FALSE(Control<QCheckBox>("ckExifRotate")->isChecked());
+    EXPECT_FALSE(Control<QCheckBox>("ckSmoothScale")->isChecked());
     EXPECT_EQ(Control<TSpinEdit>("edMaxSize")->text(), QStringLiteral("2000"));
     EXPECT_EQ(QApplication::focusWidget(), Control<QPushButton>("btnCancel"));
     EXPECT_EQ(Control<QFrame>("pOverExpColor")->focusPolicy(), Qt::NoFocus);
@@ -159,7 +161,8 @@ TEST_F(OptionsDialogTest, EscapeKeepsTheChangesAndTheCloseBoxDiscardsThem)
         Retype(Control<QLineEdit>("txtScribe"), QStringLiteral("%i"));
         Retype(Control<QLineEdit>("edPTool"), QStringLiteral("viewer %p"));
         QTest::mouseClick(Control<QRadioButton>("OverExpSelectorItem0"), Qt::LeftButton, {}, QPoint(8, 10));
-        QTest::mouseClick(Control<QCheckBox>("ckAnyRAW"), Qt::LeftButton, {}, QPoint(8, 8));
+        for (const char* box : {"ckAnyRAW", "ckExifRotate", "ckSmoothScale"})
+            QTest::mouseClick(Control<QCheckBox>(box), Qt::LeftButton, {}, QPoint(8, 8));
         Retype(Control<TSpinEdit>("edMaxSize"), QStringLiteral("640"));
         if (escape)
             QTest::keyClick(QApplication::focusWidget(), Qt::Key_Escape);
@@ -172,14 +175,16 @@ TEST_F(OptionsDialogTest, EscapeKeepsTheChangesAndTheCloseBoxDiscardsThem)
         EXPECT_EQ(Stored("toolP"), escape ? QStringLiteral("viewer %p") : QString());
         EXPECT_EQ(app.PToolCommand, escape ? QStringLiteral("viewer %p") : QString());
         EXPECT_EQ(Stored("OverExpMode"), escape ? QStringLiteral("0") : QStringLiteral("1"));
-        EXPECT_EQ(Stored("anyraw"), escape ? QStringLiteral("-1") : QStringLiteral("0"));
+        for (const char* key : {"anyraw", "exifrotate", "smoothscale"})
+            EXPECT_EQ(Stored(key), escape ? QStringLiteral("-1") : QStringLiteral("0")) << key;
         EXPECT_EQ(app.MaxSize, escape ? 640 : 2000);
         if (escape) {   // reset for the close-box round
             store.writeValue(QStringLiteral("OverExpColor"), 0);
             store.writeValue(QStringLiteral("Pattern"), QStringLiteral("%c"));
             store.writeValue(QStringLiteral("toolP"), QString());
             store.writeValue(QStringLiteral("OverExpMode"), 1);
-            store.writeValue(QStringLiteral("anyraw"), false);
+            for (const char* key : {"anyraw", "exifrotate", "smoothscale"})
+                store.writeValue(QLatin1String(key), false);
             app.MaxSize = 2000;
         }
     }
@@ -395,7 +400,7 @@ TEST_F(OptionsDialogTest, TabOrderVisitsTheSelectedRadioItems)
     Open();
     const std::vector<const char*> expected = {"edPTool", "edNTool", "txtScribe", "UnderExpSelectorItem2",
                                                "OverExpSelectorItem1", "ckAnyRAW", "edMaxSize", "cbLanguage",
-                                               "btnCancel"};
+                                               "ckExifRotate", "ckSmoothScale", "btnCancel"};
     for (const char* name : expected) {
         QTest::keyClick(QApplication::focusWidget(), Qt::Key_Tab);
         QWidget* focus = QApplication::focusWidget();
@@ -483,7 +488,7 @@ TEST_P(DialogTexts, FitTheirControlsAndStayClearOfTheirNeighbours)
             }
         }
     }
-    EXPECT_EQ(checked, 12 + 19);   // every text-bearing control of both dialogs was looked at
+    EXPECT_EQ(checked, 12 + 21);   // every text-bearing control of both dialogs was looked at
     SetInterfaceLanguage(QStringLiteral("ru"));
 }
 

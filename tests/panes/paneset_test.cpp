@@ -1,6 +1,7 @@
 #include "panes/paneset.h"
 
 #include "common/usererror.h"
+#include "exifbuilder.h"
 #include "jpegwriter.h"
 #include "render/scaling.h"
 
@@ -118,23 +119,35 @@ TEST_F(PaneSetTest, ALargePhotoComesAsTheSeenPartFirstThenWhole)
     progressive.height = 800;
     progressive.progressive = true;
     const QString layered = Put(QStringLiteral("layered.jpg"), MakeJpeg(progressive));
+    JpegSpec turned;
+    turned.width = 1200;
+    turned.height = 800;
+    turned.markers = {{0xE1, exif::ExifBuilder().Add(exif::ExifDir::Ifd0, exif::Short(0x0112, {6})).Payload()}};
+    const QString portrait = Put(QStringLiteral("portrait.jpg"), MakeJpeg(turned));
     const auto box = [](QSize picture) { return VisiblePart(picture, QSize(300, 200), QPoint(450, 290)); };
 
     // Only what is much larger than its box, at a fixed scale, from a
     // single-scan file, comes in part.
+    // A photo turned upright is laid out turned, so its part would not be
+    // the one seen.
     const struct {
         QString path;
         int scale;
+        bool upright;
         bool part;
-    } cases[] = {{big, 1, true}, {big, 2, true}, {big, 4, false}, {big, 5, false},
-                 {small, 1, false}, {layered, 1, false}};
+    } cases[] = {{big, 1, false, true},      {big, 2, false, true},       {big, 4, false, false},
+                 {big, 5, false, false},     {small, 1, false, false},    {layered, 1, false, false},
+                 {portrait, 1, false, true}, {portrait, 1, true, false}, {big, 1, true, true}};
     for (const auto& c : cases) {
+        panes.setUpright(c.upright);
         panes.load(1, c.path, c.scale, 2000, marks, false, box);
         EXPECT_EQ(panes[1].isPart(), c.part) << c.path.toStdString() << " at " << c.scale;
         panes.pipeline().waitForLookAhead();
         panes.finishParts();
         EXPECT_FALSE(panes[1].isPart());
     }
+
+    panes.setUpright(false);
 
     // The part holds the pixels seen, exactly as the whole has them.
     panes.pipeline().clearCache();

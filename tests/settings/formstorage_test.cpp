@@ -72,7 +72,7 @@ const QByteArray kFreshFile =
     "imagescale1=1\nimagescale2=1\nimagescale3=1\nimagescale4=1\n"
     "expanwidth1=150\nexpanwidth2=150\nexpanwidth3=150\nexpanwidth4=150\nflistwidth=150\n"
     "curdir=\ntoolP=\ntoolN=\nPattern=%c\nOverExpColor=0\nUnderExpColor=16777215\nUnderExpMode=2\nOverExpMode=1\n"
-    "exts=\nrawprefix=\nrawsuffix=\nanyraw=0\nmaxsize=2000\nlanguage=ru\n";
+    "exts=\nrawprefix=\nrawsuffix=\nanyraw=0\nmaxsize=2000\nlanguage=ru\nexifrotate=0\nsmoothscale=0\n";
 
 TEST_F(MainStore, FirstStartWritesEveryKeyInOrder)
 {
@@ -123,7 +123,7 @@ TEST_F(MainStore, SecondSaveRewritesInPlaceAndAppendsRemovedKey)
     expected.replace("imagescale2=1", "imagescale2=5");
     expected.replace("anyraw=0", "anyraw=-1");
     expected.replace("LeftPanel_Width=175", "LeftPanel_Width=1");
-    expected.replace("language=ru\n", "language=ru\ncurdir=/photos\n");
+    expected.replace("smoothscale=0\n", "smoothscale=0\ncurdir=/photos\n");
     expected += "\n[TfrmFiles]\nDstDir_Text=/x\n";
     EXPECT_EQ(ReadAll(fileName).toStdString(), expected.toStdString());
 }
@@ -143,9 +143,24 @@ TEST_F(MainStore, OtherSectionsCommentsAndUnknownKeysSurvive)
     EXPECT_TRUE(after.startsWith("; settings\r\n[TfrmFiles]\r\nckCRW_Checked=True\r\n\r\n[tfrmmain]\r\nmaxsize=900\r\n"
                                  "Unknown=keep me\r\nFormVersion=0\r\n"))
         << after.toStdString();
-    EXPECT_TRUE(after.endsWith("anyraw=0\r\nlanguage=ru\r\n# comment\r\n\r\n[Last]\r\nx=1")) << after.toStdString();
+    EXPECT_TRUE(after.endsWith("anyraw=0\r\nlanguage=ru\r\nexifrotate=0\r\nsmoothscale=0\r\n# comment\r\n\r\n[Last]\r\nx=1")) << after.toStdString();
     EXPECT_EQ(after.count("[tfrmmain]"), 1);
     EXPECT_EQ(after.count("maxsize="), 1);
+}
+
+TEST_F(MainStore, FileFromBeforeTheViewOptionsReadsThemOffAndGetsThemAppended)
+{
+    QByteArray old = kFreshFile;
+    old.replace("exifrotate=0\nsmoothscale=0\n", "");
+    WriteAll(fileName, old);
+    for (const bool again : {false, true}) {   // as read, then as saved and read back
+        store.restore();
+        EXPECT_FALSE(store.boolValue("exifrotate", true));
+        EXPECT_EQ(store.boolValue("smoothscale", !again), again);
+        store.writeValue("smoothscale", true);
+        store.save();
+    }
+    EXPECT_EQ(ReadAll(fileName).toStdString(), old.toStdString() + "exifrotate=0\nsmoothscale=-1\n");
 }
 
 TEST_F(MainStore, RestoredValuesHoldTheTextRead)

@@ -66,9 +66,9 @@ TEST_F(StartupTest, FreshSettingsFileIsWrittenWholeAtTheFirstFolderChange)
         {"flistwidth", "150"}, {"curdir", photos}, {"toolP", ""}, {"toolN", ""}, {"Pattern", "%c"},
         {"OverExpColor", "0"}, {"UnderExpColor", "16777215"}, {"UnderExpMode", "2"}, {"OverExpMode", "1"},
         {"exts", ""}, {"rawprefix", ""}, {"rawsuffix", ""}, {"anyraw", "0"}, {"maxsize", "2000"},
-        {"language", "ru"},
+        {"language", "ru"}, {"exifrotate", "0"}, {"smoothscale", "0"},
     };
-    ASSERT_EQ(expected.size(), 7u + 32u + 23u);
+    ASSERT_EQ(expected.size(), 7u + 32u + 25u);
     QStringList expectedKeys;
     for (const auto& [key, value] : expected)
         expectedKeys << key;
