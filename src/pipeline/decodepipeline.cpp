@@ -234,6 +234,13 @@ std::shared_ptr<const DecodedPhoto> DecodePipeline::getFirst(const DecodeRequest
     if (!jpeg.canDecodePart() || (m_upright && ReadOrientation(jpeg.data()) > 1) || 4 * qint64(visible.width()) * visible.height() > qint64(size.width()) * size.height())
         return getOrDecode(r.path, scaleCode, 0, &jpeg);
     ++m_parts;
+    // The whole photo starts on a worker at once, side by side with the
+    // part: the whole comes about as soon as it would have alone.
+    {
+        std::lock_guard lock(m_mutex);
+        owe({id, jpeg.data(), scaleCode});
+    }
+    m_wake.notify_one();
     auto photo = std::make_shared<DecodedPhoto>();
     photo->image = jpeg.decodePart(visible, &photo->part);
     photo->identity = id;
@@ -243,12 +250,7 @@ std::shared_ptr<const DecodedPhoto> DecodePipeline::getFirst(const DecodeRequest
     photo->denom = denom;
     photo->grey = jpeg.isGreyscale();
     if (photo->image.isNull())
-        return getOrDecode(r.path, scaleCode, 0, &jpeg);   // nothing of it is seen
-    {
-        std::lock_guard lock(m_mutex);
-        owe({id, photo->bytes, scaleCode});
-    }
-    m_wake.notify_one();
+        return getOrDecode(r.path, scaleCode, 0, &jpeg);   // nothing of it is seen: the whole, here or from the worker
     return photo;
 }
 
