@@ -401,11 +401,17 @@ void TfrmMain::FormKeyUp(int keyCode, Qt::KeyboardModifiers modifiers)
     case 'A': TogglePin(); break;
     case 'S': ToggleSync(); break;
     case 'R':
-        if (modifiers & Qt::ShiftModifier)
-            for (int n = 1; n <= 4; ++n)
+        for (int n = 1; n <= 4; ++n)
+            if (n == m_currentPane || (modifiers & Qt::ShiftModifier)) {
+                // A file gone since it was shown: R says so, and the pane keeps it.
+                const QString path = m_paneSet[n].PanePath;
+                if (!path.isEmpty() && !QFileInfo(path).isFile())
+                    reportError(tr("Cannot read the file \"%1\": %2.")
+                                    .arg(QDir::toNativeSeparators(path),
+                                         QFileInfo::exists(path) ? QStringLiteral("it is not a regular file")
+                                                                 : QStringLiteral("the file does not exist")));
                 ReloadPane(n);
-        else
-            ReloadPane(m_currentPane);
+            }
         break;
     case 'T': ToggleTopBar(); break;
     case 'U': ScaleCommand(ScaleFit); break;
@@ -536,14 +542,22 @@ void TfrmMain::ToggleReadOnly()
 {
     PaneSlot& slot = m_panes[m_currentPane - 1];
     const QString path = m_paneSet[m_currentPane].PanePath;
+    if (path.isEmpty()) {
+        slot.readOnlyMark->setVisible(slot.readOnlyMark->isHidden());   // an empty pane: only the mark
+        return;
+    }
     QFile::Permissions perms = QFile::permissions(path);
     if (!slot.readOnlyMark->isHidden())
         perms |= QFileDevice::WriteOwner;
     else
         perms &= ~(QFileDevice::WriteOwner | QFileDevice::WriteUser | QFileDevice::WriteGroup | QFileDevice::WriteOther);
-    if (!path.isEmpty())
-        QFile::setPermissions(path, perms);   // failures are not reported
-    slot.readOnlyMark->setVisible(slot.readOnlyMark->isHidden());
+    QFile file(path);
+    if (!QFileInfo(path).isFile() || !file.setPermissions(perms))
+        reportError(tr("Cannot change the permissions of the file \"%1\": %2.")
+                        .arg(QDir::toNativeSeparators(path),
+                             QFileInfo(path).exists() ? file.errorString() : QStringLiteral("the file does not exist")));
+    // The mark shows what the file is now, whether or not the change took.
+    slot.readOnlyMark->setVisible(IsReadOnlyFile(path));
 }
 
 void TfrmMain::ToggleTopBar()
