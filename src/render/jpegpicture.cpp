@@ -161,7 +161,19 @@ void CmykToRgb(const unsigned char* in, unsigned char* out, int width, bool inve
     }
 }
 
-bool Decode(const unsigned char* data, unsigned long size, int denom, const DecodeTarget* t, JpegFailure* failure)
+// Where in the picture a decode writes: by default all of it; a part is the
+// rows first..first+height of the columns x0..x0+width (x0 on a block
+// boundary) of the target.
+struct DecodeRegion {
+    int x0 = 0, first = 0;
+    bool part = false;
+};
+
+// Decodes into t. For a part the decoder skips the rows above, does not
+// transform the columns outside and stops after the last row wanted, so
+// nothing after it is read.
+bool Decode(const unsigned char* data, unsigned long size, int denom, const DecodeTarget* t, JpegFailure* failure,
+            DecodeRegion region = {})
 {
     jpeg_decompress_struct cinfo;
     ErrorManager err;
@@ -185,73 +197,32 @@ bool Decode(const unsigned char* data, unsigned long size, int denom, const Deco
     cinfo.dct_method = JDCT_FLOAT;
     cinfo.do_block_smoothing = TRUE;
     jpeg_start_decompress(&cinfo);
-    if (static_cast<int>(cinfo.output_width) != t->width || static_cast<int>(cinfo.output_height) != t->height) {
+    JDIMENSION xoffset = static_cast<JDIMENSION>(region.x0), width = static_cast<JDIMENSION>(t->width);
+    if (region.part && xoffset + width <= cinfo.output_width && (xoffset != 0 || width != cinfo.output_width))
+        jpeg_crop_scanline(&cinfo, &xoffset, &width);
+    const JDIMENSION end = static_cast<JDIMENSION>(region.first + t->height);
+    if (static_cast<int>(xoffset) != region.x0 || static_cast<int>(cinfo.output_width) != t->width
+        || (region.part ? end > cinfo.output_height : end != cinfo.output_height)) {
         // Cannot happen for one stream and one scale; refuse rather than overrun.
         failure->code = JERR_IMAGE_TOO_BIG;
         std::snprintf(failure->text, sizeof failure->text, "the picture changed its size while decoding");
         jpeg_destroy_decompress(&cinfo);
         return false;
     }
-    while (cinfo.output_scanline < cinfo.output_height) {
-        const int y = static_cast<int>(cinfo.output_scanline);
+    if (region.first > 0)
+        jpeg_skip_scanlines(&cinfo, static_cast<JDIMENSION>(region.first));
+    while (cinfo.output_scanline < end) {
+        const int y = static_cast<int>(cinfo.output_scanline) - region.first;
         if (cmyk) {
             JSAMPROW row = t->cmykRow;
             if (jpeg_read_scanlines(&cinfo, &row, 1) == 1)
                 CmykToRgb(t->cmykRow, t->rows[y], t->width, inverted);
         } else {
-            jpeg_read_scanlines(&cinfo, t->rows + y, static_cast<JDIMENSION>(t->height - y));
+            jpeg_read_scanlines(&cinfo, t->rows + y, end - cinfo.output_scanline);
         }
     }
-    jpeg_finish_decompress(&cinfo);
-    jpeg_destroy_decompress(&cinfo);
-    return true;
-}
-
-// Decodes the rows first..first+t->height of the columns x0..x0+t->width
-// (x0 on a block boundary) into t. The decoder skips the rows above and
-// stops after the last one wanted.
-bool DecodePart(const unsigned char* data, unsigned long size, int denom, int x0, int first, const DecodeTarget* t,
-                JpegFailure* failure)
-{
-    jpeg_decompress_struct cinfo;
-    ErrorManager err;
-    cinfo.err = jpeg_std_error(&err.pub);
-    err.pub.error_exit = ErrorExit;
-    err.pub.emit_message = IgnoreMessage;
-    if (setjmp(err.jump)) {
-        NoteFailure(reinterpret_cast<j_common_ptr>(&cinfo), failure);
-        jpeg_destroy_decompress(&cinfo);
-        return false;
-    }
-    jpeg_create_decompress(&cinfo);
-    cinfo.mem->max_memory_to_use = kMaxDecodeBytes;
-    jpeg_mem_src(&cinfo, data, size);
-    jpeg_read_header(&cinfo, TRUE);
-    cinfo.out_color_space = t->grey ? JCS_GRAYSCALE : JCS_RGB;
-    cinfo.scale_num = 1;
-    cinfo.scale_denom = static_cast<unsigned int>(denom);
-    cinfo.dct_method = JDCT_FLOAT;
-    cinfo.do_block_smoothing = TRUE;
-    jpeg_start_decompress(&cinfo);
-    JDIMENSION xoffset = static_cast<JDIMENSION>(x0), width = static_cast<JDIMENSION>(t->width);
-    if (xoffset + width <= cinfo.output_width && (xoffset != 0 || width != cinfo.output_width))
-        jpeg_crop_scanline(&cinfo, &xoffset, &width);
-    const JDIMENSION end = static_cast<JDIMENSION>(first + t->height);
-    if (static_cast<int>(xoffset) != x0 || static_cast<int>(width) != t->width
-        || static_cast<int>(cinfo.output_width) != t->width || end > cinfo.output_height) {
-        // The block arithmetic disagrees with the decoder's: refuse rather than overrun.
-        failure->code = JERR_IMAGE_TOO_BIG;
-        std::snprintf(failure->text, sizeof failure->text, "the part asked for does not match the picture");
-        jpeg_destroy_decompress(&cinfo);
-        return false;
-    }
-    if (first > 0)
-        jpeg_skip_scanlines(&cinfo, static_cast<JDIMENSION>(first));
-    while (cinfo.output_scanline < end) {
-        const int y = static_cast<int>(cinfo.output_scanline) - first;
-        jpeg_read_scanlines(&cinfo, t->rows + y, end - cinfo.output_scanline);
-    }
-    // The rest of the file is not read: no jpeg_finish_decompress.
+    if (!region.part)
+        jpeg_finish_decompress(&cinfo);   // a part leaves the rest of the file unread
     jpeg_destroy_decompress(&cinfo);
     return true;
 }
@@ -439,9 +410,9 @@ QImage TJPEGPicture::decodePart(QRect want, QRect* rect)
             rows[size_t(y)] = image.scanLine(y);
         const DecodeTarget target{rows.data(), decoded.width(), decoded.height(), m_grey, nullptr};
         JpegFailure failure{};
-        if (!DecodePart(reinterpret_cast<const unsigned char*>(m_data.constData()),
-                        static_cast<unsigned long>(m_data.size()), m_denom, decoded.left(), decoded.top(), &target,
-                        &failure))
+        if (!Decode(reinterpret_cast<const unsigned char*>(m_data.constData()),
+                    static_cast<unsigned long>(m_data.size()), m_denom, &target, &failure,
+                    DecodeRegion{decoded.left(), decoded.top(), true}))
             ThrowJpegError(m_path, failure);
         image = image.copy(part.translated(-decoded.topLeft()));
     } catch (const std::bad_alloc&) {
