@@ -360,13 +360,18 @@ void DecodePipeline::runOwed(const Owed& owed)
     const auto job = std::make_shared<Job>();
     bool decodeHere = false;
     {
-        std::lock_guard lock(m_mutex);
+        std::unique_lock lock(m_mutex);
         auto it = m_running.find(key);
-        // Already whole in the cache, or being decoded by a look-ahead or a
-        // load that the pane will find in the cache.
-        if (!cachedLocked(owed.identity, owed.scaleCode, 0) && (it == m_running.end() || it->second->stale)) {
-            m_running[key] = job;
-            decodeHere = true;
+        if (!cachedLocked(owed.identity, owed.scaleCode, 0)) {
+            if (it == m_running.end() || it->second->stale) {
+                m_running[key] = job;
+                decodeHere = true;
+            } else {
+                // A look-ahead or a load is decoding it: the pane is told
+                // when that ends, not before.
+                const std::shared_ptr<Job> other = it->second;
+                m_changed.wait(lock, [&] { return other->done; });
+            }
         }
     }
     if (decodeHere) {

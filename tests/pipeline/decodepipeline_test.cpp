@@ -11,7 +11,9 @@
 #include <QTemporaryDir>
 
 #include <chrono>
+#include <atomic>
 #include <future>
+#include <mutex>
 #include <set>
 #include <thread>
 
@@ -246,6 +248,51 @@ TEST(DecodePipeline, LookAheadStaysInsideTheBudgetAndLeavesHeldPhotos)
     EXPECT_TRUE(pipeline.isCached(a, 1, 0));
     EXPECT_FALSE(pipeline.isCached(b, 1, 0));
     EXPECT_LE(pipeline.cache().usedBytes(), options.budgetBytes);
+}
+
+} // namespace
+
+namespace {
+
+// The whole decode behind a part may find the file already being decoded by
+// the look-ahead: the pane is told once that decode has ended, not before,
+// since nothing tells it later.
+TEST(DecodePipeline, ThePaneIsToldOfAWholePhotoOnlyWhenItIsThere)
+{
+    Folder folder;
+    const QString path = folder.put(QStringLiteral("big.jpg"), Jpeg(1600, 1200));
+    std::promise<void> release;
+    std::shared_future<void> released = release.get_future().share();
+    std::promise<void> aheadStarted;
+    const std::thread::id gui = std::this_thread::get_id();
+    DecodePipeline::Options options;
+    options.threads = 2;
+    options.beforeDecode = [&, once = std::make_shared<std::once_flag>()](const QString&) {
+        if (std::this_thread::get_id() != gui)
+            std::call_once(*once, [&] {
+                aheadStarted.set_value();
+                released.wait();   // the look-ahead holds the file
+            });
+    };
+    DecodePipeline pipeline(options);
+    std::atomic<int> told{0}, toldEarly{0};
+    pipeline.setCompletionListener([&] {
+        ++told;
+        if (!pipeline.isCached(path, 1, 0))
+            ++toldEarly;
+    });
+    pipeline.lookAhead({{path, 1, 0}});
+    aheadStarted.get_future().wait();
+    const auto part = pipeline.getFirst({path, 1, 0, [](QSize) { return QRect(0, 0, 100, 100); }});
+    ASSERT_TRUE(part->isPart());
+    std::this_thread::sleep_for(std::chrono::milliseconds(50));   // the owed decode finds the look-ahead running
+    release.set_value();
+    pipeline.waitForLookAhead();
+    EXPECT_GE(told.load(), 1);
+    EXPECT_EQ(toldEarly.load(), 0);
+    std::shared_ptr<const DecodedPhoto> whole;
+    QString error;
+    EXPECT_EQ(pipeline.completion(*part, &whole, &error), DecodePipeline::Completion::Done);
 }
 
 } // namespace
