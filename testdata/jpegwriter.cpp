@@ -371,3 +371,12 @@ int FindMarker(const QByteArray& jpeg, int code)
     }
     return -1;
 }
+
+QByteArray WithFrameAfterScan(const QByteArray& jpeg)
+{
+    const int sof = FindMarker(jpeg, 0xC0);
+    if (sof < 0)
+        return jpeg;
+    const int length = (uchar(jpeg[sof + 2]) << 8) | uchar(jpeg[sof + 3]);
+    return jpeg.left(jpeg.size() - 2) + jpeg.mid(sof, 2 + length) + QByteArray("\xFF\xD9", 2);
+}

@@ -44,5 +44,8 @@ QByteArray MakeCmykJpeg(const CmykSpec& desc);
 // Damaged copies of good files.
 QByteArray Truncate(const QByteArray& jpeg, int keepBytes);   // cut after keepBytes
 QByteArray CorruptAt(const QByteArray& jpeg, int offset, char value);  // one byte replaced
+// The photo with a second frame header after its scan: a decode that reads
+// to the end fails there ("two SOF markers"), one that stops early does not.
+QByteArray WithFrameAfterScan(const QByteArray& jpeg);
 // The offset of the first marker with the given code (0xC0 SOF0, 0xDA SOS, ...), or -1.
 int FindMarker(const QByteArray& jpeg, int code);

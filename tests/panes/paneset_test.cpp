@@ -100,20 +100,11 @@ TEST_F(PaneSetTest, LookAheadDecodesWhatTheNextSpaceAndBackspaceBring)
 
 } // namespace
 
-// The photo with a second frame header after its scan: a whole decode
-// fails at its end ("two SOF markers"), a part stops before it.
-QByteArray WithBadTail(const QByteArray& photo)
-{
-    const int sof = FindMarker(photo, 0xC0);
-    const int length = (uchar(photo[sof + 2]) << 8) | uchar(photo[sof + 3]);
-    return photo.left(photo.size() - 2) + photo.mid(sof, 2 + length) + QByteArray("\xFF\xD9", 2);
-}
-
 TEST_F(PaneSetTest, ALargePhotoComesAsTheSeenPartFirstThenWhole)
 {
     const QString big = Put(QStringLiteral("big.jpg"), Jpeg(1200, 800));
     const QString small = Put(QStringLiteral("small.jpg"), Jpeg(300, 200));
-    const QString broken = Put(QStringLiteral("broken.jpg"), WithBadTail(Jpeg(1200, 800)));
+    const QString broken = Put(QStringLiteral("broken.jpg"), WithFrameAfterScan(Jpeg(1200, 800)));
     JpegSpec progressive;
     progressive.width = 1200;
     progressive.height = 800;

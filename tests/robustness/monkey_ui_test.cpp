@@ -48,6 +48,9 @@ TEST_F(MonkeyTest, ARandomSessionKeepsMarksAndSettingsConsistent)
         const DamagedJpeg& d = damaged[size_t(i) * damaged.size() / 10 + 3];
         files.emplace_back(QString::fromStdString(d.name) + QStringLiteral(".jpg"), d.bytes);
     }
+    // Two photos large enough to come as parts first, one failing at its end.
+    files.emplace_back(QStringLiteral("large.jpg"), Photo(1600, 1200, 30));
+    files.emplace_back(QStringLiteral("large_bad_end.jpg"), WithFrameAfterScan(Photo(1600, 1200, 31)));
     for (const auto& [name, bytes] : files)
         WriteBytes(folder + QLatin1Char('/') + name, bytes);
     Start({folder});
@@ -122,6 +125,7 @@ TEST_F(MonkeyTest, ARandomSessionKeepsMarksAndSettingsConsistent)
     for (int n = 1; n <= 4; ++n)
         scales << QString::number(win->store().intValue(QStringLiteral("imagescale%1").arg(n), 1));
     const qint64 sessionMs = timer.elapsed();
+    const int parts = win->panes().pipeline().partCount();
     Destroy();
 
     MarkStore fromFile;
@@ -132,6 +136,7 @@ TEST_F(MonkeyTest, ARandomSessionKeepsMarksAndSettingsConsistent)
     EXPECT_EQ(onDisk, marks);
     for (int n = 1; n <= 4; ++n)
         EXPECT_EQ(IniValue(ini, QStringLiteral("imagescale%1").arg(n)), scales[n - 1]) << n;
-    std::printf("seed %u: %d events (%d keys, %d clicks, %d drags, %d file changes) in %.1f s; %zu marks\n", seed,
-                events, keys, clicks, drags, fileChanges, sessionMs / 1000.0, marks.size());
+    std::printf("seed %u: %d events (%d keys, %d clicks, %d drags, %d file changes) in %.1f s; %zu marks; "
+                "%d parts shown first\n",
+                seed, events, keys, clicks, drags, fileChanges, sessionMs / 1000.0, marks.size(), parts);
 }

@@ -580,10 +580,7 @@ TEST_F(PaneTest, LargePhotosShowTheirSeenPartFirstAndTheWholeFollows)
     const QString folder = tmp.filePath(QStringLiteral("large"));
     ASSERT_TRUE(QDir().mkpath(folder));
     const QByteArray big = Photo(3000, 2000);
-    const int sof = FindMarker(big, 0xC0);
-    const int length = (uchar(big[sof + 2]) << 8) | uchar(big[sof + 3]);
-    // A second frame header after the scan: only a whole decode reaches it.
-    const QByteArray badEnd = big.left(big.size() - 2) + big.mid(sof, 2 + length) + QByteArray("\xFF\xD9", 2);
+    const QByteArray badEnd = WithFrameAfterScan(big);   // only a whole decode reaches its fault
     WriteBytes(folder + QStringLiteral("/a.jpg"), big);
     WriteBytes(folder + QStringLiteral("/b.jpg"), badEnd);
     Start({folder});
