@@ -38,6 +38,16 @@ inline QByteArray Photo(int width, int height, unsigned seed = 1)
     return MakeJpeg(desc);
 }
 
+// The names img_00.jpg ... that Folder() writes, by index ("" for -1: a
+// pane without a path).
+inline QStringList Entries(std::initializer_list<int> indexes)
+{
+    QStringList names;
+    for (int i : indexes)
+        names << (i < 0 ? QString() : QStringLiteral("img_%1.jpg").arg(i, 2, 10, QLatin1Char('0')));
+    return names;
+}
+
 inline void WriteBytes(const QString& path, const QByteArray& bytes)
 {
     QFile file(path);

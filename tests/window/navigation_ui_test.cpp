@@ -11,14 +11,7 @@
 
 namespace {
 
-// The entries img_00.jpg ... shown in the four panes, by index ("" for a pane without a path).
-QStringList Entries(std::initializer_list<int> indexes)
-{
-    QStringList names;
-    for (int i : indexes)
-        names << (i < 0 ? QString() : QStringLiteral("img_%1.jpg").arg(i, 2, 10, QLatin1Char('0')));
-    return names;
-}
+using uitest::Entries;
 
 class NavigationTest : public uitest::MainWindowTest {
 protected:

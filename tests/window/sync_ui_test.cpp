@@ -8,13 +8,7 @@
 
 namespace {
 
-QStringList Entries(std::initializer_list<int> indexes)
-{
-    QStringList names;
-    for (int i : indexes)
-        names << (i < 0 ? QString() : QStringLiteral("img_%1.jpg").arg(i, 2, 10, QLatin1Char('0')));
-    return names;
-}
+using uitest::Entries;
 
 class SyncTest : public uitest::MainWindowTest {
 protected:
