@@ -213,7 +213,7 @@ std::shared_ptr<const DecodedPhoto> PaneSet::shownPart(const DecodeRequest& r)
 }
 
 void PaneSet::lookAhead(int selection, int count, bool pageMode, const EntryPath& entryPath,
-                        const std::function<int(int)>& scaleOf, int maxSize)
+                        const std::function<int(int)>& scaleOf, int maxSize, int pinnedEntry)
 {
     std::vector<const DecodedPhoto*> parts;
     for (const PaneState& p : m_panes)
@@ -223,8 +223,9 @@ void PaneSet::lookAhead(int selection, int count, bool pageMode, const EntryPath
     m_prepared.clear();
     std::vector<DecodeRequest> requests;
     const std::array<QString, 4> shown = paths();
-    for (const WalkResult& step : {NextFiles(selection, count, shown, pageMode, entryPath, m_pinned),
-                                   PreviousFiles(selection, count, shown, pageMode, entryPath, m_pinned)}) {
+    const Pin pin(m_pinned, pinnedEntry);
+    for (const WalkResult& step : {NextFiles(selection, count, shown, pageMode, entryPath, pin),
+                                   PreviousFiles(selection, count, shown, pageMode, entryPath, pin)}) {
         if (!step.changed)
             continue;
         for (int k = 0; k < 4; ++k)

@@ -84,9 +84,10 @@ public:
     void prepare(const std::vector<DecodeRequest>& requests);
     // After a walk: the files that the next Space and the next Backspace
     // would bring in, decoded on the workers at their panes' scales.
-    // scaleOf(k): the scale code pane k (1..4) would load at.
+    // scaleOf(k): the scale code pane k (1..4) would load at; pinnedEntry:
+    // the list's index of the pinned pane's file, or -1 (see Pin).
     void lookAhead(int selection, int count, bool pageMode, const EntryPath& entryPath,
-                   const std::function<int(int)>& scaleOf, int maxSize);
+                   const std::function<int(int)>& scaleOf, int maxSize, int pinnedEntry = -1);
 
     // The pane (1..4) that keeps its file while the others walk, or 0.
     int pinned() const { return m_pinned; }

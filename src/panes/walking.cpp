@@ -58,10 +58,8 @@ WalkResult Show(int first, int n, const std::array<QString, 4>& paths, const Ent
     return w.done(last);
 }
 
-} // namespace
-
-WalkResult NextFiles(int s, int n, const std::array<QString, 4>& paths, bool pageMode, const EntryPath& entryPath,
-                     int pinned)
+WalkResult Next(int s, int n, const std::array<QString, 4>& paths, bool pageMode, const EntryPath& entryPath,
+                int pinned)
 {
     Walk w(paths, pinned);
     const int k = w.count();
@@ -86,8 +84,8 @@ WalkResult NextFiles(int s, int n, const std::array<QString, 4>& paths, bool pag
     return w.done(selected);
 }
 
-WalkResult PreviousFiles(int s, int /*n*/, const std::array<QString, 4>& paths, bool pageMode,
-                         const EntryPath& entryPath, int pinned)
+WalkResult Previous(int s, const std::array<QString, 4>& paths, bool pageMode, const EntryPath& entryPath,
+                    int pinned)
 {
     Walk w(paths, pinned);
     const int k = w.count();
@@ -114,13 +112,65 @@ WalkResult PreviousFiles(int s, int /*n*/, const std::array<QString, 4>& paths, 
     return w.done(0);
 }
 
-WalkResult FirstFiles(int n, const std::array<QString, 4>& paths, const EntryPath& entryPath, int pinned)
+// The list as the walking panes see it: the pinned pane's entry left out.
+// Indices into it are mapped to and from the file list's.
+struct WalkList {
+    WalkList(int n, const EntryPath& entryPath, Pin pin)
+        : skipped(pin.pane >= 1 && pin.pane <= 4 && pin.entry >= 0 && pin.entry < n ? pin.entry : -1),
+          n(skipped >= 0 ? n - 1 : n), pane(pin.pane >= 1 && pin.pane <= 4 ? pin.pane : 0),
+          entryPath(skipped < 0 ? entryPath : [entryPath, this](int v) { return entryPath(toList(v)); })
+    {
+    }
+    WalkList(const WalkList&) = delete;   // entryPath refers to this one
+    // A selection on the pinned entry itself counts as the entry before it,
+    // the last one the walking panes can show.
+    int fromList(int s) const { return skipped < 0 || s < skipped ? s : s - 1; }
+    int toList(int v) const { return skipped < 0 || v < skipped ? v : v + 1; }
+    WalkResult mapped(WalkResult r) const
+    {
+        if (r.changed)
+            r.selection = toList(r.selection);
+        return r;
+    }
+    const int skipped;
+    const int n;
+    const int pane;
+    const EntryPath entryPath;
+};
+
+} // namespace
+
+WalkResult NextFiles(int s, int n, const std::array<QString, 4>& paths, bool pageMode, const EntryPath& entryPath,
+                     Pin pin)
 {
-    return Show(0, n, paths, entryPath, pinned);
+    const WalkList list(n, entryPath, pin);
+    return list.mapped(Next(list.fromList(s), list.n, paths, pageMode, list.entryPath, list.pane));
 }
 
-WalkResult LastFiles(int n, const std::array<QString, 4>& paths, const EntryPath& entryPath, int pinned)
+WalkResult PreviousFiles(int s, int n, const std::array<QString, 4>& paths, bool pageMode,
+                         const EntryPath& entryPath, Pin pin)
 {
-    const int walking = pinned >= 1 && pinned <= 4 ? 3 : 4;
-    return Show(std::max(0, n - walking), n, paths, entryPath, pinned);
+    const WalkList list(n, entryPath, pin);
+    return list.mapped(Previous(list.fromList(s), paths, pageMode, list.entryPath, list.pane));
+}
+
+WalkResult FilesFrom(int first, int n, const std::array<QString, 4>& paths, const EntryPath& entryPath, Pin pin)
+{
+    const WalkList list(n, entryPath, pin);
+    if (first < 0 || first >= n)
+        return {};
+    return list.mapped(Show(list.fromList(first) + (first == list.skipped ? 1 : 0), list.n, paths, list.entryPath,
+                            list.pane));
+}
+
+WalkResult FirstFiles(int n, const std::array<QString, 4>& paths, const EntryPath& entryPath, Pin pin)
+{
+    return FilesFrom(0, n, paths, entryPath, pin);
+}
+
+WalkResult LastFiles(int n, const std::array<QString, 4>& paths, const EntryPath& entryPath, Pin pin)
+{
+    const WalkList list(n, entryPath, pin);
+    const int walking = list.pane ? 3 : 4;
+    return list.mapped(Show(std::max(0, list.n - walking), list.n, paths, list.entryPath, list.pane));
 }

@@ -192,3 +192,27 @@ void MarkStore::Clear()
     m_entries.clear();
     m_indexStale = true;
 }
+
+MarkStore MarksOfOwnFolder(const QString& path)
+{
+    MarkStore store;
+    try {
+        store.LoadMarks(PathFolderPart(path));
+    } catch (const UserError&) {
+        store.Clear();   // shown without marks; setting one reports the file
+    }
+    return store;
+}
+
+void WriteMarkInOwnFolder(const QString& path, MarkCode code)
+{
+    const QString folder = PathFolderPart(path);
+    MarkStore store;
+    store.LoadMarks(folder);   // a file that cannot be read is never overwritten
+    if (code == NoMark)
+        store.ClearMark(path);
+    else
+        store.SetMark(path, code);
+    if (store.changedSinceSave())
+        store.SaveMarks(folder);
+}

@@ -63,3 +63,12 @@ private:
     mutable bool m_indexStale = true;
     mutable bool m_changed = false;
 };
+
+// A mark belongs to the file's own folder. A pane may still show a file of
+// a folder left behind, whose marks are not the store in memory: these read
+// that folder's marked.txt, and change a mark there at once (read, changed,
+// written atomically). NoMark clears. Reading gives an empty store when the
+// marks file cannot be read; writing throws UserError, naming the file, and
+// then changes nothing.
+MarkStore MarksOfOwnFolder(const QString& path);
+void WriteMarkInOwnFolder(const QString& path, MarkCode code);

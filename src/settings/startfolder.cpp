@@ -28,6 +28,14 @@ QString StartFolder(const QString& argument, bool hasArgument, const QString& st
     return folder;
 }
 
+QString StartFile(const QString& argument, bool hasArgument, const QString& workingDirectory)
+{
+    if (!hasArgument || argument.isEmpty() || argument == QLatin1String("-d"))
+        return {};
+    const QFileInfo info(QDir(workingDirectory).absoluteFilePath(argument));
+    return info.exists() && !info.isDir() ? QDir::cleanPath(info.absoluteFilePath()) : QString();
+}
+
 QString SettingsFilePath(const QString& executableDir)
 {
     const QString fromEnvironment = qEnvironmentVariable("TETRAFOT_INI");

@@ -9,6 +9,10 @@
 QString StartFolder(const QString& argument, bool hasArgument, const QString& storedCurdir,
                     const QString& workingDirectory);
 
+// The file the argument names (as a file manager's "Open with" passes one
+// photo), as an absolute path; empty when it names no file.
+QString StartFile(const QString& argument, bool hasArgument, const QString& workingDirectory);
+
 // The settings file: $TETRAFOT_INI, else tetrafot.ini beside the executable
 // when that folder is writable, else the user's config folder.
 QString SettingsFilePath(const QString& executableDir);

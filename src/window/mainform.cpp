@@ -205,8 +205,14 @@ void TfrmMain::FormCreate(const QStringList& arguments)
     m_app.PToolCommand = m_store.textValue(QStringLiteral("toolP"));
     m_app.NToolCommand = m_store.textValue(QStringLiteral("toolN"));
 
-    // 13. The first four files.
-    FillPanesFromList();
+    // 13. The first four files, or a file named on the command line and the
+    // files after it, so that the walk goes on from there.
+    const int named = entryIndexOf(StartFile(hasArgument ? arguments.first() : QString(), hasArgument,
+                                             QDir::currentPath()));
+    if (named >= 0)
+        applyWalk(FilesFrom(named, FilesList->count(), panePaths(), [this](int i) { return EntryPath(i); }));
+    else
+        FillPanesFromList();
 }
 
 void TfrmMain::FormDestroy()

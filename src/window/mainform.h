@@ -151,6 +151,8 @@ private:
     void bindStoredProperties();
     void applyWalk(const struct WalkResult& walk);
     void setPinned(int n);
+    Pin pin() const;   // the pinned pane and its entry in the list
+    int entryIndexOf(const QString& path) const;   // -1 when the list does not hold it
     // The picture's point at the middle of pane n's view, as fractions of
     // its size; placeAt brings such a point back to the middle.
     QPointF viewCentre(int n) const;
@@ -173,6 +175,8 @@ private:
     void reportError(const QString& message);
     void saveMarksOf(const QString& folder);
     void marksChanged();
+    bool inCurrentFolder(const QString& path) const;   // whose marks the store in memory holds
+    void setMark(int n, MarkCode code);   // in the marks of the file's own folder
     void saveStore(bool destroying = false);
     void guarded(const std::function<void()>& command);
 

@@ -5,6 +5,7 @@
 #include "window/panewidgets.h"
 #include "common/usererror.h"
 #include "panes/walking.h"
+#include "common/paths.h"
 #include "dialogs/filesform.h"
 #include "files/folderlisting.h"
 #include "files/tools.h"
@@ -167,7 +168,7 @@ void TfrmMain::lookAhead()
 {
     m_paneSet.lookAhead(FilesList->currentRow(), FilesList->count(), m_pageMode,
                         [this](int i) { return EntryPath(i); }, [this](int n) { return storedScale(n); },
-                        m_app.MaxSize);
+                        m_app.MaxSize, pin().entry);
 }
 
 void TfrmMain::applyWalk(const WalkResult& walk)
@@ -211,25 +212,44 @@ std::array<QString, 4> TfrmMain::panePaths() const
 void TfrmMain::NextFiles()
 {
     applyWalk(::NextFiles(FilesList->currentRow(), FilesList->count(), panePaths(), m_pageMode,
-                          [this](int i) { return EntryPath(i); }, m_paneSet.pinned()));
+                          [this](int i) { return EntryPath(i); }, pin()));
 }
 
 void TfrmMain::PreviousFiles()
 {
     applyWalk(::PreviousFiles(FilesList->currentRow(), FilesList->count(), panePaths(), m_pageMode,
-                              [this](int i) { return EntryPath(i); }, m_paneSet.pinned()));
+                              [this](int i) { return EntryPath(i); }, pin()));
 }
 
 void TfrmMain::FirstFiles()
 {
     applyWalk(::FirstFiles(FilesList->count(), panePaths(), [this](int i) { return EntryPath(i); },
-                           m_paneSet.pinned()));
+                           pin()));
 }
 
 void TfrmMain::LastFiles()
 {
     applyWalk(::LastFiles(FilesList->count(), panePaths(), [this](int i) { return EntryPath(i); },
-                          m_paneSet.pinned()));
+                          pin()));
+}
+
+Pin TfrmMain::pin() const
+{
+    const int pane = m_paneSet.pinned();
+    if (pane == 0)
+        return {};
+    return {pane, entryIndexOf(m_paneSet[pane].PanePath)};
+}
+
+int TfrmMain::entryIndexOf(const QString& path) const
+{
+    // A file is found in the list only while its folder is listed.
+    if (path.isEmpty() || PathFolderPart(path) != WithTrailingSeparator(m_listFolder))
+        return -1;
+    for (int i = 0; i < FilesList->count(); ++i)
+        if (EntryPath(i) == path)
+            return i;
+    return -1;
 }
 
 void TfrmMain::TogglePin()
@@ -445,29 +465,42 @@ void TfrmMain::ZoomStep(bool in)
 
 void TfrmMain::ToggleMarkV()
 {
-    PaneSlot& slot = m_panes[m_currentPane - 1];
-    const QString path = m_paneSet[m_currentPane].PanePath;
-    if (path.isEmpty())
+    if (m_paneSet[m_currentPane].PanePath.isEmpty())
         return;   // a pane without a file has nothing to mark
-    if (!slot.markImage->isHidden())
-        m_app.Marks.ClearMark(path);
-    else
-        m_app.Marks.SetMark(path, MarkV);
-    marksChanged();
-    ShowMark(m_currentPane, MarkV);
-    slot.markImage->setVisible(slot.markImage->isHidden());
+    setMark(m_currentPane, m_panes[m_currentPane - 1].markImage->isHidden() ? MarkV : NoMark);
 }
 
 void TfrmMain::SetDigitMark(int digit)
 {
-    PaneSlot& slot = m_panes[m_currentPane - 1];
-    const QString path = m_paneSet[m_currentPane].PanePath;
-    if (path.isEmpty())
+    if (m_paneSet[m_currentPane].PanePath.isEmpty())
         return;
-    m_app.Marks.SetMark(path, MarkCode(digit));
-    marksChanged();
-    ShowMark(m_currentPane, digit);
-    slot.markImage->show();
+    setMark(m_currentPane, MarkCode(digit));
+}
+
+bool TfrmMain::inCurrentFolder(const QString& path) const
+{
+    const auto absolute = [](const QString& folder) { return QDir::cleanPath(QDir(folder).absolutePath()); };
+    return absolute(PathFolderPart(path)) == absolute(m_app.CurrentFolder);
+}
+
+void TfrmMain::setMark(int n, MarkCode code)
+{
+    const QString path = m_paneSet[n].PanePath;
+    if (inCurrentFolder(path)) {
+        if (code == NoMark)
+            m_app.Marks.ClearMark(path);
+        else
+            m_app.Marks.SetMark(path, code);
+        marksChanged();
+    } else {
+        // A file of a folder left behind: its own folder's marks file.
+        WriteMarkInOwnFolder(path, code);
+    }
+    m_paneSet.pane(n).mark = code;
+    PaneSlot& slot = m_panes[n - 1];
+    if (code != NoMark)
+        ShowMark(n, code);
+    slot.markImage->setVisible(code != NoMark);
 }
 
 void TfrmMain::marksChanged()

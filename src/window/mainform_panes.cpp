@@ -19,6 +19,8 @@
 #include <QScrollBar>
 #include <QToolButton>
 
+#include <optional>
+
 namespace {
 
 QColor fromTColor(int colour)
@@ -38,7 +40,10 @@ void TfrmMain::LoadPane(int n, const QString& path)
     // Decoded before anything of the pane changes, so that a file that fails
     // leaves the previous picture, path and caption in place.
     try {
-        m_paneSet.load(n, path, scale, m_app.MaxSize, m_app.Marks, m_reportEveryFailure, visibleOf(n));
+        const bool current = inCurrentFolder(path);
+        const MarkStore ownFolder = current ? MarkStore() : MarksOfOwnFolder(path);
+        m_paneSet.load(n, path, scale, m_app.MaxSize, current ? m_app.Marks : ownFolder, m_reportEveryFailure,
+                       visibleOf(n));
     } catch (const UserError& e) {
         reportLoadFailure(path, QString::fromUtf8(e.what()));
         return;
@@ -117,11 +122,17 @@ void TfrmMain::wholeFailed(int n, const QString& path, const QString& message)
 
 void TfrmMain::ReloadPane(int n)
 {
+    // A synchronized pane keeps its place with the others.
+    std::optional<QPointF> centre;
+    if (m_syncOn && m_paneSet[n].hasPicture())
+        centre = viewCentre(n);
     // R asks for the file again: a failure is shown even when it was before.
     m_reportEveryFailure = true;
     LoadPane(n, m_paneSet[n].PanePath);
     m_reportEveryFailure = false;
     SetPaneScale(n, m_paneSet[n].PaneScale);
+    if (centre && m_paneSet[n].hasPicture())
+        placeAt(n, *centre);
 }
 
 void TfrmMain::ClearPane(int n)
@@ -249,7 +260,7 @@ void TfrmMain::ShowFileInPane(int n, const QString& path)
     slot.caption->setText(QString::fromLocal8Bit(caption));
     slot.caption->setVisible(!caption.empty() && m_captionsOn);
     slot.quarter->relayout();
-    ShowMark(n, m_app.Marks.GetMark(path));
+    ShowMark(n, m_paneSet[n].mark);
 }
 
 void TfrmMain::FillMetadata(int n, const QString& path)
@@ -303,7 +314,12 @@ void TfrmMain::ToggleExposureOverlay(int n)
     }
     slot.indicator->setColours(fromTColor(over), fromTColor(under));
     slot.indicator->show();
+    std::optional<QPointF> centre;
+    if (m_syncOn)
+        centre = viewCentre(n);
     slot.picture->setImage(m_paneSet[n].image());
+    if (centre)
+        placeAt(n, *centre);
 }
 
 void TfrmMain::ImageMouseDown(int tag, QPoint pos)

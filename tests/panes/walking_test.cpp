@@ -1,6 +1,8 @@
 #include "panes/walking.h"
 #include <gtest/gtest.h>
+#include <algorithm>
 #include <string>
+#include <vector>
 
 namespace {
 
@@ -135,6 +137,77 @@ INSTANTIATE_TEST_SUITE_P(
                       PinnedCase{"EndOfTwo", 'E', true, 0, 1, 2, {0, 1, -1, -1}, "LLCC", 1},
                       PinnedCase{"EndPin3", 'E', false, 3, 3, 10, {7, 8, 99, 9}, "LL-L", 9},
                       PinnedCase{"HomeOfNone", 'H', false, 2, -1, 0, {}, "", 0}),
+    [](const auto& info) { return std::string(info.param.name); });
+
+// A pane pinned on a file of the list: from a fresh start on 8 entries
+// (panes 0 1 2 3, entry 3 selected) the pane is pinned, then the keys run
+// one after another. After each key the panes show, in pane order, the
+// listed entries (the pinned one staying where it is); "." marks a pane
+// cleared, and a key that does nothing leaves the line as it was.
+struct PinnedRun {
+    const char* name;
+    bool pageMode;
+    int pinned;          // pane 1..4, pinned on the file it shows at the start
+    int n;
+    const char* keys;    // N next, P previous, H Home, E End
+    std::vector<const char*> after;   // the panes after each key
+};
+
+class PinnedInList : public ::testing::TestWithParam<PinnedRun> {};
+
+TEST_P(PinnedInList, WalkingPanesNeverShowThePinnedFile)
+{
+    const PinnedRun& c = GetParam();
+    std::array<QString, 4> paths;
+    for (int k = 0; k < 4 && k < c.n; ++k)
+        paths[size_t(k)] = Entry(k);
+    int s = std::min(3, c.n - 1);
+    const int pinnedEntry = c.pinned - 1;
+    const Pin pin(c.pinned, pinnedEntry);
+    ASSERT_EQ(std::string(c.keys).size(), c.after.size());
+    for (size_t i = 0; c.keys[i]; ++i) {
+        const char key = c.keys[i];
+        const WalkResult r = key == 'N' ? NextFiles(s, c.n, paths, c.pageMode, Entry, pin)
+            : key == 'P'                ? PreviousFiles(s, c.n, paths, c.pageMode, Entry, pin)
+            : key == 'H'                ? FirstFiles(c.n, paths, Entry, pin)
+                                        : LastFiles(c.n, paths, Entry, pin);
+        if (r.changed) {
+            paths = r.paths;
+            s = r.selection;
+        }
+        std::string shown;
+        for (const QString& p : paths)
+            shown += p.isEmpty() ? "." : p.mid(3).toStdString();
+        EXPECT_EQ(shown, c.after[i]) << "after key " << i + 1 << " (" << key << ")";
+        // In shift mode the selection is the file of the last walking pane
+        // that shows one (page mode's step back to the start ends on the first).
+        for (int k = 3; k >= 0 && !c.pageMode; --k)
+            if (k + 1 != c.pinned && !paths[size_t(k)].isEmpty()) {
+                EXPECT_EQ(Entry(s), paths[size_t(k)]) << "after key " << i + 1;
+                break;
+            }
+    }
+}
+
+INSTANTIATE_TEST_SUITE_P(
+    Runs, PinnedInList,
+    ::testing::Values(
+        // Pane 4 pinned on entry 3: Space brings 1 2 4, Backspace 0 1 2, then nothing.
+        PinnedRun{"Pin4ShiftForthAndBack", false, 4, 8, "NPPN", {"1243", "0123", "0123", "1243"}},
+        PinnedRun{"Pin4ShiftToTheEnd", false, 4, 8, "NNNNNN", {"1243", "2453", "4563", "5673", "5673", "5673"}},
+        // Pane 2 pinned on entry 1 right at the start: Backspace does nothing.
+        PinnedRun{"Pin2ShiftBackAtStart", false, 2, 8, "PNP", {"0123", "2134", "0123"}},
+        PinnedRun{"Pin1ShiftWalk", false, 1, 8, "NNPPP", {"0234", "0345", "0234", "0123", "0123"}},
+        // Home and End leave the pinned file out too.
+        PinnedRun{"Pin2HomeAndEnd", false, 2, 8, "EHNE", {"5167", "0123", "2134", "5167"}},
+        PinnedRun{"Pin4End", false, 4, 8, "EPH", {"5673", "4563", "0123"}},
+        // Page mode: three files a step over the seven others.
+        PinnedRun{"Pin4Page", true, 4, 8, "NNPP", {"4563", "4563", "0123", "0123"}},
+        // The first files stand right-aligned, as without a pin.
+        PinnedRun{"Pin1Page", true, 1, 9, "NNPPP", {"0456", "078.", "0345", "0.12", "0.12"}},
+        PinnedRun{"Pin3PageLastShort", true, 3, 9, "NNP", {"4526", "782.", "3425"}},
+        // With fewer files than panes the walkers start at the first.
+        PinnedRun{"Pin2OfThree", false, 2, 3, "HEN", {"012.", "012.", "012."}}),
     [](const auto& info) { return std::string(info.param.name); });
 
 TEST(WalkingShift, PathsMoveEvenWhenEmpty)

@@ -185,6 +185,59 @@ TEST_F(MarksTest, VAndCtrlDigitOnAnEmptyPaneDoNothing)
     EXPECT_FALSE(QFileInfo::exists(photos + QStringLiteral("/marked.txt")));
 }
 
+// After a change to a folder of two files, panes 3 and 4 still show files
+// of the folder left behind: their marks go to that folder's marked.txt at
+// once, never to the current folder's, which may hold a photo of the same name.
+TEST_F(MarksTest, AMarkOnAFileOfTheFolderLeftBehindGoesToItsOwnFolder)
+{
+    const QString before = Folder(QStringLiteral("before"), 4);
+    const QString after = Folder(QStringLiteral("after"), 2);
+    WriteBytes(after + QStringLiteral("/img_02.jpg.txt"), "not a photo");
+    Start({before});
+    Key(Qt::Key_Down);   // pane 3
+    Key(Qt::Key_V);      // img_02 of the first folder, kept in memory
+    BrowseTo(after);
+    ASSERT_EQ(NameIn(3), QStringLiteral("img_02.jpg"));
+    ASSERT_EQ(NameIn(4), QStringLiteral("img_03.jpg"));
+    const auto marksOf = [](const QString& folder) {
+        MarkStore store;
+        store.LoadMarks(folder);
+        Entries entries;
+        for (const auto& e : store.entries())
+            entries.emplace_back(e.name, e.code);
+        return entries;
+    };
+    ASSERT_EQ(marksOf(before), (Entries{{"img_02.jpg", MarkV}}));   // written at the folder change
+
+    const struct { Qt::Key key; Qt::KeyboardModifiers modifiers; int pane; Entries own; int shown; } steps[] = {
+        {Qt::Key_V, {}, 4, {{"img_02.jpg", MarkV}, {"img_03.jpg", MarkV}}, MarkV},
+        {Qt::Key_5, Qt::ControlModifier, 3, {{"img_02.jpg", 5}, {"img_03.jpg", MarkV}}, 5},
+        {Qt::Key_V, {}, 3, {{"img_03.jpg", MarkV}}, NoMark},
+        {Qt::Key_V, {}, 4, {}, NoMark},
+    };
+    for (const auto& step : steps) {
+        ClickBox(step.pane);
+        Key(step.key, step.modifiers);
+        EXPECT_EQ(marksOf(before), step.own);
+        EXPECT_EQ(win->pane(step.pane).mark, step.shown);
+        EXPECT_EQ(Mark(step.pane)->isHidden(), step.shown == NoMark);
+        if (step.shown != NoMark) {
+            EXPECT_TRUE(Shows(step.pane, step.shown));
+        }
+        EXPECT_TRUE(Store().empty());
+    }
+    EXPECT_FALSE(QFileInfo::exists(after + QStringLiteral("/marked.txt")));
+    // A marks file that cannot be read is reported and left as it is.
+    ASSERT_TRUE(QDir().mkpath(before + QStringLiteral("/marked.txt")));
+    ClickBox(3);
+    Key(Qt::Key_V);
+    EXPECT_EQ(errors.size(), 1) << errors.join('\n').toStdString();
+    EXPECT_TRUE(Mark(3)->isHidden());
+    EXPECT_TRUE(QFileInfo(before + QStringLiteral("/marked.txt")).isDir());
+    Destroy();
+    EXPECT_FALSE(QFileInfo::exists(after + QStringLiteral("/marked.txt")));
+}
+
 TEST_F(MarksTest, AMarkShowsInAnotherPaneOfTheSameFileAtItsNextLoad)
 {
     const QString photos = Folder(QStringLiteral("photos"), 4);

@@ -24,6 +24,34 @@ protected:
     bool PaneHasPicture(int n) { return win->pane(n).hasPicture(); }
 };
 
+// A file named on the command line ("Open with" of a file manager) comes in
+// pane 1 and the files after it in panes 2 to 4; the walk goes on from there.
+TEST_F(NavigationTest, AFileNamedOnTheCommandLineIsShownFirst)
+{
+    const QString photos = Folder(QStringLiteral("ten"), 10);
+    const struct { QString argument; QStringList names; int selected; QStringList afterSpace, afterBack; } cases[] = {
+        {photos + QStringLiteral("/img_05.jpg"), Entries({5, 6, 7, 8}), 8, Entries({6, 7, 8, 9}), Entries({5, 6, 7, 8})},
+        // Near the end the panes left over stay empty, and Space has nothing to bring.
+        {photos + QStringLiteral("/img_08.jpg"), Entries({8, 9, -1, -1}), 9, Entries({8, 9, -1, -1}), {}},
+        {QStringLiteral("ten/img_00.jpg"), Entries({0, 1, 2, 3}), 3, Entries({1, 2, 3, 4}), Entries({0, 1, 2, 3})},
+    };
+    QDir::setCurrent(tmp.path());   // for the relative name
+    for (const auto& c : cases) {
+        Start({c.argument});
+        EXPECT_EQ(win->app().CurrentFolder, photos);
+        EXPECT_EQ(Names(), c.names) << c.argument.toStdString();
+        EXPECT_EQ(Selected(), c.selected);
+        EXPECT_EQ(win->pane(1).PanePath, QDir::cleanPath(QDir(tmp.path()).absoluteFilePath(c.argument)));
+        Key(Qt::Key_Space);
+        EXPECT_EQ(Names(), c.afterSpace) << c.argument.toStdString();
+        if (!c.afterBack.isEmpty()) {
+            Key(Qt::Key_Backspace);
+            EXPECT_EQ(Names(), c.afterBack) << c.argument.toStdString();
+        }
+        EXPECT_TRUE(errors.isEmpty()) << errors.join('\n').toStdString();
+    }
+}
+
 TEST_F(NavigationTest, ShiftModeSlidesThePanesOneFileAtATime)
 {
     const QString photos = Folder(QStringLiteral("ten"), 10);

@@ -77,9 +77,10 @@ TEST_F(SyncTest, APinnedPaneKeepsItsFileWhileTheOthersWalk)
     Key(Qt::Key_A);
     EXPECT_EQ(QList<bool>({PinShown(1), PinShown(2), PinShown(3), PinShown(4)}), QList<bool>({false, true, false, false}));
     const struct { Qt::Key key; QStringList names; int selected; } steps[] = {
-        {Qt::Key_Space, Entries({2, 1, 3, 4}), 4}, {Qt::Key_Backspace, Entries({1, 1, 2, 3}), 3},
-        {Qt::Key_J, Entries({1, 1, 2, 3}), 3},     {Qt::Key_Space, Entries({4, 1, 5, 6}), 6},
-        {Qt::Key_End, Entries({7, 1, 8, 9}), 9},   {Qt::Key_Home, Entries({0, 1, 1, 2}), 2},
+        {Qt::Key_Space, Entries({2, 1, 3, 4}), 4}, {Qt::Key_Backspace, Entries({0, 1, 2, 3}), 3},
+        {Qt::Key_Backspace, Entries({0, 1, 2, 3}), 3}, {Qt::Key_J, Entries({0, 1, 2, 3}), 3},
+        {Qt::Key_Space, Entries({4, 1, 5, 6}), 6}, {Qt::Key_End, Entries({7, 1, 8, 9}), 9},
+        {Qt::Key_Home, Entries({0, 1, 2, 3}), 3},
     };
     for (const auto& step : steps) {
         Key(step.key);
@@ -93,6 +94,22 @@ TEST_F(SyncTest, APinnedPaneKeepsItsFileWhileTheOthersWalk)
     Browse(Folder(QStringLiteral("other"), 2, 64, 48, QStringLiteral("b_")));
     EXPECT_EQ(win->PinnedPane(), 0);
     EXPECT_FALSE(PinShown(2));
+}
+
+TEST_F(SyncTest, ThePanesWalkingBesideAPinnedLastPaneNeverShowItsFile)
+{
+    Start({Folder(QStringLiteral("eight"), 8)});
+    ClickBox(4);
+    Key(Qt::Key_A);
+    const struct { Qt::Key key; QStringList names; } steps[] = {
+        {Qt::Key_Space, Entries({1, 2, 4, 3})},     {Qt::Key_Backspace, Entries({0, 1, 2, 3})},
+        {Qt::Key_Backspace, Entries({0, 1, 2, 3})}, {Qt::Key_End, Entries({5, 6, 7, 3})},
+        {Qt::Key_Backspace, Entries({4, 5, 6, 3})}, {Qt::Key_Home, Entries({0, 1, 2, 3})},
+    };
+    for (const auto& step : steps) {
+        Key(step.key);
+        EXPECT_EQ(Names(), step.names) << "after " << QTest::toString(QKeySequence(step.key));
+    }
 }
 
 TEST_F(SyncTest, MarkedFilesListsTheMarkedUntilTheListIsMadeAgain)
