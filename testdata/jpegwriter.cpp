@@ -304,6 +304,13 @@ bool WriteJpeg(const QString& path, const JpegSpec& desc)
 
 QByteArray MakeJpegFromImage(const QImage& image, int quality)
 {
+    JpegSpec options;
+    options.quality = quality;
+    return MakeJpegFromImage(image, options);
+}
+
+QByteArray MakeJpegFromImage(const QImage& image, const JpegSpec& options)
+{
     QImage img = image;
     bool grey = false;
     if (img.format() == QImage::Format_Grayscale8) {
@@ -316,7 +323,8 @@ QByteArray MakeJpegFromImage(const QImage& image, int quality)
     }
     ImageSource src{&img, img.width() * (grey ? 1 : 3)};
     EncodeJob job{img.width(), img.height(), grey ? 1 : 3, grey ? JCS_GRAYSCALE : JCS_RGB,
-                  JCS_UNKNOWN, false, false, quality, true, nullptr, ImageRow, &src};
+                  JCS_UNKNOWN, false, options.progressive, options.quality, options.jfif, &options.markers,
+                  ImageRow, &src};
     return RunEncode(job);
 }
 

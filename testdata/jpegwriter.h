@@ -27,6 +27,9 @@ bool WriteJpeg(const QString& path, const JpegSpec& desc);
 // A JPEG of the given pixels (RGB888 or Indexed8/Grayscale8 written as
 // greyscale; anything else converted to RGB888 first).
 QByteArray MakeJpegFromImage(const QImage& image, int quality = 95);
+// The same, written as `options` says (quality, progressive, JFIF header,
+// markers); its size, colour and seed are the image's own matter.
+QByteArray MakeJpegFromImage(const QImage& image, const JpegSpec& options);
 
 // A CMYK JPEG filled with one colour (c, m, y, k in ink amounts 0..255).
 // adobeInverted stores the inverted values that Photoshop writes, with an

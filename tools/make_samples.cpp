@@ -1,10 +1,11 @@
 // tetrafot-make-samples FOLDER
 // Writes the sample folder that the viewer opens when started without one:
-// photo-like JPEG files of a few sizes and kinds, RAW companion stand-ins
-// and a marks file.
+// made-up photographs of a few sizes and kinds, with detail in every corner
+// (see samplescene.h), RAW companion stand-ins and a marks file.
 
 #include "exifbuilder.h"
 #include "jpegwriter.h"
+#include "samplescene.h"
 
 #include <QByteArray>
 #include <QDir>
@@ -134,15 +135,14 @@ int main(int argc, char** argv)
     for (const Sample& s : kSamples) {
         const Shot& shot = kShots[index++];
         JpegSpec desc;
-        desc.width = s.width;
-        desc.height = s.height;
-        desc.grey = s.grey;
         desc.progressive = s.progressive;
-        desc.clipped = s.clipped;
-        desc.seed = seed++;
         if (shot.model)
             desc.markers.push_back({0xE1, ExifPayload(shot, s.width, s.height)});
-        if (!WriteJpeg(dir.filePath(QString::fromLatin1(s.name)), desc)) {
+        QImage scene = MakeSampleScene(s.width, s.height, seed++, s.clipped);
+        if (s.grey)
+            scene = scene.convertToFormat(QImage::Format_Grayscale8);
+        const QByteArray bytes = MakeJpegFromImage(scene, desc);
+        if (bytes.isEmpty() || !WriteBytes(dir.filePath(QString::fromLatin1(s.name)), bytes)) {
             std::fprintf(stderr, "tetrafot-make-samples: cannot write %s\n", s.name);
             return 1;
         }

@@ -2,10 +2,119 @@
 <!DOCTYPE TS>
 <TS version="2.1" language="en_US" sourcelanguage="ru_RU">
 <context>
+    <name>DecodePipeline</name>
+    <message>
+        <source>Недостаточно памяти, чтобы показать изображение &quot;%1&quot;.</source>
+        <translation>Not enough memory to show the picture &quot;%1&quot;.</translation>
+    </message>
+    <message>
+        <source>Не удаётся прочитать изображение &quot;%1&quot;: %2</source>
+        <translation>Cannot read the picture &quot;%1&quot;: %2</translation>
+    </message>
+    <message>
+        <source>%1: не удалось декодировать изображение.</source>
+        <translation>%1: the picture could not be decoded.</translation>
+    </message>
+</context>
+<context>
+    <name>Exposure</name>
+    <message>
+        <source>Недостаточно памяти, чтобы показать ошибки экспозиции.</source>
+        <translation>Not enough memory to paint the exposure overlay.</translation>
+    </message>
+</context>
+<context>
+    <name>FileOps</name>
+    <message>
+        <source>Не удаётся переместить файл &quot;%1&quot; в &quot;%2&quot;: %3</source>
+        <translation>Cannot move the file &quot;%1&quot; to &quot;%2&quot;: %3</translation>
+    </message>
+    <message>
+        <source>Не удаётся удалить перемещённый файл &quot;%1&quot;: %2</source>
+        <translation>Cannot remove the moved file &quot;%1&quot;: %2</translation>
+    </message>
+    <message>
+        <source>это не обычный файл</source>
+        <translation>it is not a regular file</translation>
+    </message>
+    <message>
+        <source>Не удаётся прочитать файл &quot;%1&quot;: %2</source>
+        <translation>Cannot read the file &quot;%1&quot;: %2</translation>
+    </message>
+    <message>
+        <source>Не удаётся записать копию</source>
+        <translation>Cannot write the copy</translation>
+    </message>
+    <message>
+        <source>Не удаётся удалить файл &quot;%1&quot;: %2</source>
+        <translation>Cannot delete the file &quot;%1&quot;: %2</translation>
+    </message>
+</context>
+<context>
+    <name>IniProfile</name>
+    <message>
+        <source>Не удаётся прочитать файл настроек &quot;%1&quot;: %2</source>
+        <translation>Cannot read the settings file &quot;%1&quot;: %2</translation>
+    </message>
+    <message>
+        <source>Не удаётся записать файл настроек</source>
+        <translation>Cannot write the settings file</translation>
+    </message>
+</context>
+<context>
     <name>InterfaceLanguage</name>
     <message>
         <source>Русский</source>
         <translation>English</translation>
+    </message>
+</context>
+<context>
+    <name>JpegPicture</name>
+    <message>
+        <source>Недостаточно памяти, чтобы показать изображение &quot;%1&quot;.</source>
+        <translation>Not enough memory to show the picture &quot;%1&quot;.</translation>
+    </message>
+    <message>
+        <source>Не удаётся прочитать файл &quot;%1&quot;: %2</source>
+        <translation>Cannot read the file &quot;%1&quot;: %2</translation>
+    </message>
+    <message>
+        <source>%1Изображение слишком велико: %2 x %3 пикселей в масштабе 1:%4 заняли бы больше 1 ГиБ памяти.</source>
+        <translation>%1The picture is too large to show: %2 x %3 pixels at 1:%4 would need more than 1 GiB of memory.</translation>
+    </message>
+</context>
+<context>
+    <name>Marks</name>
+    <message>
+        <source>Не удаётся прочитать файл отметок</source>
+        <translation>Cannot read the marks file</translation>
+    </message>
+    <message>
+        <source>Не удаётся удалить файл отметок</source>
+        <translation>Cannot delete the marks file</translation>
+    </message>
+    <message>
+        <source>Не удаётся записать файл отметок</source>
+        <translation>Cannot write the marks file</translation>
+    </message>
+    <message>
+        <source>Не удаётся отметить &quot;%1&quot;: в имени файла есть перевод строки, а файл отметок не может его хранить</source>
+        <translation>Cannot mark &quot;%1&quot;: its name contains a line break, which the marks file cannot hold</translation>
+    </message>
+</context>
+<context>
+    <name>SafeFile</name>
+    <message>
+        <source>это папка</source>
+        <translation>it is a folder</translation>
+    </message>
+    <message>
+        <source>это не обычный файл</source>
+        <translation>it is not a regular file</translation>
+    </message>
+    <message>
+        <source>он больше %1 байт</source>
+        <translation>it is larger than %1 bytes</translation>
     </message>
 </context>
 <context>
@@ -62,6 +171,22 @@ D - delete it</translation>
         <source>Пере&amp;записывать существующие файлы</source>
         <translation>Over&amp;write existing files</translation>
     </message>
+    <message>
+        <source>Files operations</source>
+        <translation type="unfinished"></translation>
+    </message>
+    <message>
+        <source>&amp;Cancel</source>
+        <translation type="unfinished"></translation>
+    </message>
+    <message>
+        <source>&amp;Ok</source>
+        <translation type="unfinished"></translation>
+    </message>
+    <message>
+        <source>Обзор</source>
+        <translation>Browse</translation>
+    </message>
 </context>
 <context>
     <name>TfrmMain</name>
@@ -104,6 +229,58 @@ D - delete it</translation>
     <message>
         <source>Выход</source>
         <translation>Quit</translation>
+    </message>
+    <message>
+        <source>Не удаётся открыть папку &quot;%1&quot;: %2.</source>
+        <translation>Cannot list the folder &quot;%1&quot;: %2.</translation>
+    </message>
+    <message>
+        <source>Выбрать папку</source>
+        <translation>Choose a folder</translation>
+    </message>
+    <message>
+        <source>JPEG files</source>
+        <translation type="unfinished"></translation>
+    </message>
+    <message>
+        <source>All files</source>
+        <translation type="unfinished"></translation>
+    </message>
+    <message>
+        <source>Отмеченные файлы</source>
+        <translation>Marked files</translation>
+    </message>
+    <message>
+        <source>папка не существует</source>
+        <translation>the folder does not exist</translation>
+    </message>
+    <message>
+        <source>это не папка</source>
+        <translation>it is not a folder</translation>
+    </message>
+    <message>
+        <source>нет доступа</source>
+        <translation>permission denied</translation>
+    </message>
+    <message>
+        <source>не удаётся войти в папку</source>
+        <translation>cannot enter the folder</translation>
+    </message>
+    <message>
+        <source>Не удаётся прочитать файл &quot;%1&quot;: %2.</source>
+        <translation>Cannot read the file &quot;%1&quot;: %2.</translation>
+    </message>
+    <message>
+        <source>это не обычный файл</source>
+        <translation>it is not a regular file</translation>
+    </message>
+    <message>
+        <source>файл не существует</source>
+        <translation>the file does not exist</translation>
+    </message>
+    <message>
+        <source>Не удаётся изменить права доступа к файлу &quot;%1&quot;: %2.</source>
+        <translation>Cannot change the permissions of the file &quot;%1&quot;: %2.</translation>
     </message>
 </context>
 <context>
@@ -235,6 +412,34 @@ the pane:</translation>
     <message>
         <source>&amp;Плавное масштабирование</source>
         <translation>S&amp;mooth scaling</translation>
+    </message>
+    <message>
+        <source>Options</source>
+        <translation type="unfinished"></translation>
+    </message>
+    <message>
+        <source>%a - Aperture,
+%b - Exposure bias,
+%f - Focal Length,
+%c - User comment,
+%p - Color Space.</source>
+        <translation type="unfinished"></translation>
+    </message>
+    <message>
+        <source>&amp;Close</source>
+        <translation type="unfinished"></translation>
+    </message>
+    <message>
+        <source>Обзор</source>
+        <translation>Browse</translation>
+    </message>
+    <message>
+        <source>EXE files (*.exe);;COM files (*.com);;BAT files (*.bat);;CMD files (*.cmd);;Executable files (*.exe *.com *.bat *.cmd);;All files (*.*)</source>
+        <translation type="unfinished"></translation>
+    </message>
+    <message>
+        <source>All files (*);;EXE files (*.exe);;COM files (*.com);;BAT files (*.bat);;CMD files (*.cmd);;Executable files (*.exe *.com *.bat *.cmd)</source>
+        <translation type="unfinished"></translation>
     </message>
 </context>
 </TS>

@@ -1,6 +1,7 @@
 #include "common/safefile.h"
 #include "common/usererror.h"
 
+#include <QCoreApplication>
 #include <QFile>
 #include <QFileInfo>
 #include <QRandomGenerator>
@@ -34,10 +35,10 @@ RegularFileRead ReadRegularFile(const QString& path, qint64 maxBytes)
     if (::fstat(fd, &st) != 0) {
         result.reason = SystemReason(errno);
     } else if (!S_ISREG(st.st_mode)) {
-        result.reason = S_ISDIR(st.st_mode) ? QStringLiteral("it is a folder")
-                                            : QStringLiteral("it is not a regular file");
+        result.reason = S_ISDIR(st.st_mode) ? QCoreApplication::translate("SafeFile", "это папка")
+                                            : QCoreApplication::translate("SafeFile", "это не обычный файл");
     } else if (st.st_size > maxBytes) {
-        result.reason = QStringLiteral("it is larger than %1 bytes").arg(maxBytes);
+        result.reason = QCoreApplication::translate("SafeFile", "он больше %1 байт").arg(maxBytes);
     } else {
         // A regular file never blocks; reading goes on until end of file, as
         // the file may grow while it is read (bounded by maxBytes).
@@ -62,7 +63,7 @@ RegularFileRead ReadRegularFile(const QString& path, qint64 maxBytes)
             filled += n;
         }
         if (result.reason.isEmpty() && filled > maxBytes)
-            result.reason = QStringLiteral("it is larger than %1 bytes").arg(maxBytes);
+            result.reason = QCoreApplication::translate("SafeFile", "он больше %1 байт").arg(maxBytes);
         data.truncate(qsizetype(filled));
         if (result.reason.isEmpty())
             result.data = std::move(data);
@@ -164,7 +165,8 @@ AtomicFileWriter::AtomicFileWriter(const QString& target, const QString& failure
     const bool exists = ::stat(m_target.constData(), &st) == 0;
     // A FIFO or a device under the name is someone's doing: never replaced.
     if (exists && !S_ISREG(st.st_mode))
-        fail(S_ISDIR(st.st_mode) ? QStringLiteral("it is a folder") : QStringLiteral("it is not a regular file"));
+        fail(S_ISDIR(st.st_mode) ? QCoreApplication::translate("SafeFile", "это папка")
+                                  : QCoreApplication::translate("SafeFile", "это не обычный файл"));
 
     for (int attempt = 0; m_fd < 0; ++attempt) {
         m_temporary = TemporaryName(m_target);

@@ -71,7 +71,7 @@ TfrmFiles::TfrmFiles(AppState& app, QWidget* parent)
     QAction* browse = ui->DstDir->addAction(style()->standardIcon(QStyle::SP_DirOpenIcon),
                                             QLineEdit::TrailingPosition);
     browse->setObjectName(QStringLiteral("DstDirBrowse"));
-    browse->setToolTip(tr("Browse"));
+    browse->setToolTip(tr("Обзор"));
     connect(browse, &QAction::triggered, this, &TfrmFiles::browseDstDir);
     browseFolder = [this](const QString& start) {
         return QFileDialog::getExistingDirectory(this, QString(), start);

@@ -178,7 +178,7 @@ TfrmOptions::TfrmOptions(AppState& app, QWidget* parent)
     for (QLineEdit* field : {ui->edPTool, ui->edNTool}) {
         QAction* browse = field->addAction(style()->standardIcon(QStyle::SP_DirOpenIcon), QLineEdit::TrailingPosition);
         browse->setObjectName(field->objectName() + QStringLiteral("Browse"));
-        browse->setToolTip(tr("Browse"));
+        browse->setToolTip(tr("Обзор"));
         connect(browse, &QAction::triggered, this, [this, field] { browseTool(field); });
     }
     openFile = [this](const QString& preset, const QString& filters) {

@@ -3,6 +3,7 @@
 #include "common/paths.h"
 #include "common/safefile.h"
 #include "common/usererror.h"
+#include <QCoreApplication>
 #include <QFile>
 #include <QFileInfo>
 #include <cerrno>
@@ -65,13 +66,13 @@ QString MoveOne(const QString& source, const QString& target, bool overwrite)
     if (!ec)
         return {};
     if (ec != std::errc::cross_device_link)
-        return QStringLiteral("Cannot move the file \"%1\" to \"%2\": %3").arg(source, target, SystemReason(ec.value()));
+        return QCoreApplication::translate("FileOps", "Не удаётся переместить файл \"%1\" в \"%2\": %3").arg(source, target, SystemReason(ec.value()));
     // Another file system: copy, then remove the source.
     const QString copied = CopyOne(source, target, overwrite);
     if (!copied.isEmpty())
         return copied;
     if (::unlink(QFile::encodeName(source).constData()) != 0)
-        return QStringLiteral("Cannot remove the moved file \"%1\": %2").arg(source, SystemReason(errno));
+        return QCoreApplication::translate("FileOps", "Не удаётся удалить перемещённый файл \"%1\": %2").arg(source, SystemReason(errno));
     return {};
 }
 
@@ -129,7 +130,7 @@ public:
         if (m_fd < 0 || ::fstat(m_fd, &m_stat) != 0)
             fail(SystemReason(errno));
         if (!S_ISREG(m_stat.st_mode))
-            fail(QStringLiteral("it is not a regular file"));
+            fail(QCoreApplication::translate("FileOps", "это не обычный файл"));
     }
     ~SourceFile()
     {
@@ -158,7 +159,7 @@ private:
         if (m_fd >= 0)
             ::close(m_fd);   // no destructor runs for a constructor that throws
         m_fd = -1;
-        throw UserError(QStringLiteral("Cannot read the file \"%1\": %2").arg(m_path, reason).toStdString());
+        throw UserError(QCoreApplication::translate("FileOps", "Не удаётся прочитать файл \"%1\": %2").arg(m_path, reason).toStdString());
     }
 
     QString m_path;
@@ -171,7 +172,7 @@ private:
 void CopyFileWhole(const QString& source, const QString& target, bool overwrite)
 {
     SourceFile in(source);
-    AtomicFileWriter out(target, QStringLiteral("Cannot write the copy"));
+    AtomicFileWriter out(target, QCoreApplication::translate("FileOps", "Не удаётся записать копию"));
     constexpr qint64 kChunk = 1 << 20;
     QByteArray buffer(kChunk, Qt::Uninitialized);
     while (const qint64 n = in.read(buffer.data(), kChunk))
@@ -206,7 +207,7 @@ void DeleteCurrentFile(const QString& currentFile, const FileOpOptions& options)
     QStringList failures;
     auto remove = [&](const QString& path) {
         if (::unlink(QFile::encodeName(path).constData()) != 0 && errno != ENOENT)
-            failures << QStringLiteral("Cannot delete the file \"%1\": %2").arg(path, SystemReason(errno));
+            failures << QCoreApplication::translate("FileOps", "Не удаётся удалить файл \"%1\": %2").arg(path, SystemReason(errno));
     };
     remove(currentFile);
     ForEachCompanion(currentFile, options, remove);

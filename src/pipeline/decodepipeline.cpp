@@ -5,6 +5,7 @@
 #include "render/orientation.h"
 #include "render/scaling.h"
 
+#include <QCoreApplication>
 #include <QDir>
 #include <QFileInfo>
 #include <QImageReader>
@@ -121,7 +122,7 @@ std::shared_ptr<const DecodedPhoto> DecodePipeline::decode(const QString& path, 
             const int orientation = ReadOrientation(photo->bytes);
             photo->image = Upright(photo->image, orientation);
             if (photo->image.isNull())
-                throw UserError(QStringLiteral("Not enough memory to show the picture \"%1\".")
+                throw UserError(QCoreApplication::translate("DecodePipeline", "Недостаточно памяти, чтобы показать изображение \"%1\".")
                                     .arg(QDir::toNativeSeparators(path)).toStdString());
             photo->fullSize = UprightSize(full, orientation);
         }
@@ -134,7 +135,7 @@ std::shared_ptr<const DecodedPhoto> DecodePipeline::decode(const QString& path, 
         QImageReader reader(path);
         photo->image = reader.read();
         if (photo->image.isNull())
-            throw UserError(QStringLiteral("Cannot read the picture \"%1\": %2")
+            throw UserError(QCoreApplication::translate("DecodePipeline", "Не удаётся прочитать изображение \"%1\": %2")
                                 .arg(path, reader.errorString()).toStdString());
         photo->fullSize = photo->image.size();
         photo->grey = photo->image.isGrayscale();
@@ -386,7 +387,7 @@ void DecodePipeline::runOwed(const Owed& owed)
             message = QString::fromUtf8(e.what());
         } catch (...) {
             error = std::current_exception();
-            message = QStringLiteral("%1: the picture could not be decoded.").arg(owed.identity.path);
+            message = QCoreApplication::translate("DecodePipeline", "%1: не удалось декодировать изображение.").arg(owed.identity.path);
         }
         if (error) {
             // Before the job ends, so that whoever waits on it finds the message.

@@ -3,6 +3,7 @@
 #include "common/usererror.h"
 #include "common/safefile.h"
 
+#include <QCoreApplication>
 #include <QDir>
 
 #include <csetjmp>
@@ -237,7 +238,7 @@ void SetGreyPalette(QImage& image)
 
 [[noreturn]] void ThrowOutOfMemory(const QString& path)
 {
-    throw UserError(QStringLiteral("Not enough memory to show the picture \"%1\".")
+    throw UserError(QCoreApplication::translate("JpegPicture", "Недостаточно памяти, чтобы показать изображение \"%1\".")
                         .arg(QDir::toNativeSeparators(path))
                         .toStdString());
 }
@@ -253,7 +254,7 @@ TJPEGPicture TJPEGPicture::fromFile(const QString& path)
         ThrowOutOfMemory(path);
     }
     if (!file.ok())
-        throw UserError(QStringLiteral("Cannot read the file \"%1\": %2")
+        throw UserError(QCoreApplication::translate("JpegPicture", "Не удаётся прочитать файл \"%1\": %2")
                             .arg(QDir::toNativeSeparators(path), file.reason)
                             .toStdString());
     return TJPEGPicture(std::move(file.data), path);
@@ -335,8 +336,8 @@ const QImage& TJPEGPicture::image()
     readHeader();
     const qint64 bytesPerLine = ((qint64(m_width) * (m_grey ? 1 : 3) + 3) / 4) * 4;
     if (bytesPerLine * m_height + m_coefficientBytes > kMaxDecodeBytes)
-        throw UserError(QStringLiteral("%1The picture is too large to show: %2 x %3 pixels at 1:%4 "
-                                       "would need more than 1 GiB of memory.")
+        throw UserError(QCoreApplication::translate("JpegPicture", "%1Изображение слишком велико: %2 x %3 пикселей в масштабе 1:%4 "
+                                                                   "заняли бы больше 1 ГиБ памяти.")
                             .arg(m_path.isEmpty() ? QString() : QDir::toNativeSeparators(m_path) + QStringLiteral(": "))
                             .arg(m_fullWidth)
                             .arg(m_fullHeight)

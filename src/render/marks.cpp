@@ -2,6 +2,7 @@
 #include "common/usererror.h"
 #include "common/paths.h"
 #include "common/safefile.h"
+#include <QCoreApplication>
 #include <QFile>
 #include <QStringDecoder>
 #include <algorithm>
@@ -70,7 +71,7 @@ void MarkStore::LoadMarks(const QString& folder)
     if (read.missing)
         return;
     if (!read.ok())
-        Fail(QStringLiteral("Cannot read the marks file"), fileName, read.reason);
+        Fail(QCoreApplication::translate("Marks", "Не удаётся прочитать файл отметок"), fileName, read.reason);
 
     for (QByteArray line : read.data.split('\n')) {
         if (line.endsWith('\r'))
@@ -90,7 +91,7 @@ void MarkStore::SaveMarks(const QString& folder) const
     if (m_entries.empty()) {
         const QByteArray name = QFile::encodeName(fileName);
         if (::unlink(name.constData()) != 0 && errno != ENOENT)
-            Fail(QStringLiteral("Cannot delete the marks file"), fileName, SystemReason(errno));
+            Fail(QCoreApplication::translate("Marks", "Не удаётся удалить файл отметок"), fileName, SystemReason(errno));
         m_changed = false;
         return;
     }
@@ -98,7 +99,7 @@ void MarkStore::SaveMarks(const QString& folder) const
     QByteArray content;
     for (const Entry& entry : m_entries)
         content += FormatMarkLine(entry.name, entry.code) + "\r\n";
-    WriteFileAtomically(fileName, content, QStringLiteral("Cannot write the marks file"));
+    WriteFileAtomically(fileName, content, QCoreApplication::translate("Marks", "Не удаётся записать файл отметок"));
     m_changed = false;
 }
 
@@ -159,8 +160,8 @@ void MarkStore::SetMark(const QString& path, MarkCode code)
 {
     const QString fileName = PathFileName(path);
     if (fileName.contains(QLatin1Char('\n')) || fileName.contains(QLatin1Char('\r')))
-        throw UserError(QStringLiteral("Cannot mark \"%1\": its name contains a line break, which the marks file "
-                                       "cannot hold")
+        throw UserError(QCoreApplication::translate("Marks", "Не удаётся отметить \"%1\": в имени файла есть перевод строки, "
+                                                              "а файл отметок не может его хранить")
                             .arg(path)
                             .toStdString());
     const QByteArray name = QFile::encodeName(fileName);

@@ -1,6 +1,7 @@
 #include "settings/iniprofile.h"
 #include "common/usererror.h"
 #include "common/safefile.h"
+#include <QCoreApplication>
 #include <QHash>
 #include <QSet>
 #include <algorithm>
@@ -193,10 +194,10 @@ void WriteSection(const QString& fileName, const QString& section, const KeyValu
     // Never replace a file whose other sections could not be read.
     const RegularFileRead read = ReadRegularFile(fileName, kMaxSettingsBytes);
     if (!read.ok() && !read.missing)
-        throw UserError(QStringLiteral("Cannot read the settings file \"%1\": %2")
+        throw UserError(QCoreApplication::translate("IniProfile", "Не удаётся прочитать файл настроек \"%1\": %2")
                             .arg(fileName, read.reason).toStdString());
     WriteFileAtomically(fileName, UpdateSectionText(read.data, section, keys),
-                        QStringLiteral("Cannot write the settings file"));
+                        QCoreApplication::translate("IniProfile", "Не удаётся записать файл настроек"));
 }
 
 }  // namespace IniProfile

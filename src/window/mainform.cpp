@@ -173,7 +173,7 @@ void TfrmMain::FormCreate(const QStringList& arguments)
     if (!QFileInfo(start).isDir()) {
         // A stored folder that has gone (an unplugged card) is reported and
         // kept in the settings; the working directory is shown meanwhile.
-        reportError(tr("Cannot list the folder \"%1\": %2.").arg(start, FolderProblem(start)));
+        reportError(tr("Не удаётся открыть папку \"%1\": %2.").arg(start, FolderProblem(start)));
         start = QDir::currentPath();
         storedFolderGone = true;
     }
@@ -389,7 +389,8 @@ void TfrmMain::buildWindow()
     dp.setColor(QPalette::Base, QApplication::palette().color(QPalette::Button));
     DirEdit->setPalette(dp);
     QAction* browse = DirEdit->addAction(style()->standardIcon(QStyle::SP_DirOpenIcon), QLineEdit::TrailingPosition);
-    browse->setToolTip(tr("Choose a folder"));
+    browse->setObjectName(QStringLiteral("DirEditBrowse"));
+    browse->setToolTip(tr("Выбрать папку"));
     connect(browse, &QAction::triggered, this, [this] {
         const QString chosen = m_hooks.browseFolder(this, DirEdit->text());
         if (!chosen.isEmpty())
@@ -444,7 +445,7 @@ void TfrmMain::buildWindow()
     FiltersList->setObjectName(QStringLiteral("FiltersList"));
     FiltersList->addItem(tr("JPEG files"), QStringLiteral("*.jpg;*.jpeg;*.jpe;*.jfif"));
     FiltersList->addItem(tr("All files"), QStringLiteral("*"));   // names without a dot too
-    FiltersList->addItem(tr("Marked files"), QString());            // no mask: the marks choose
+    FiltersList->addItem(tr("Отмеченные файлы"), QString());   // no mask: the marks choose
     FiltersList->setFocusPolicy(Qt::NoFocus);
     FiltersList->setPalette(lp);
     connect(FiltersList, &QComboBox::activated, this, [this] {

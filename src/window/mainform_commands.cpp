@@ -31,11 +31,11 @@ QString TfrmMain::FolderProblem(const QString& folder)
 {
     const QFileInfo info(folder);
     if (folder.isEmpty() || !info.exists())
-        return QStringLiteral("the folder does not exist");
+        return tr("папка не существует");
     if (!info.isDir())
-        return QStringLiteral("it is not a folder");
+        return tr("это не папка");
     if (!info.isReadable() || !info.isExecutable())
-        return QStringLiteral("permission denied");
+        return tr("нет доступа");
     return {};
 }
 
@@ -47,9 +47,9 @@ bool TfrmMain::ListFolder(const QString& folder)
     // the working directory never points them at another folder's files.
     const QString absolute = info.absoluteFilePath();
     if (reason.isEmpty() && !QDir::setCurrent(folder))
-        reason = QStringLiteral("cannot enter the folder");
+        reason = tr("не удаётся войти в папку");
     if (!reason.isEmpty()) {
-        reportError(QStringLiteral("Cannot list the folder \"%1\": %2.").arg(folder, reason));
+        reportError(tr("Не удаётся открыть папку \"%1\": %2.").arg(folder, reason));
         return false;
     }
     // "Marked files" lists the files that have a mark now. A mark removed
@@ -59,7 +59,7 @@ bool TfrmMain::ListFolder(const QString& folder)
     const QStringList masks = markedOnly ? QStringList{QStringLiteral("*")} : maskText.split(QLatin1Char(';'));
     FolderListing listing = ListFolderEntries(absolute, masks);
     if (!listing.ok()) {
-        reportError(QStringLiteral("Cannot list the folder \"%1\": %2.").arg(folder, listing.error));
+        reportError(tr("Не удаётся открыть папку \"%1\": %2.").arg(folder, listing.error));
         return false;
     }
     QStringList& names = listing.names;
@@ -426,10 +426,10 @@ void TfrmMain::FormKeyUp(int keyCode, Qt::KeyboardModifiers modifiers)
                 // A file gone since it was shown: R says so, and the pane keeps it.
                 const QString path = m_paneSet[n].PanePath;
                 if (!path.isEmpty() && !QFileInfo(path).isFile())
-                    reportError(tr("Cannot read the file \"%1\": %2.")
+                    reportError(tr("Не удаётся прочитать файл \"%1\": %2.")
                                     .arg(QDir::toNativeSeparators(path),
-                                         QFileInfo::exists(path) ? QStringLiteral("it is not a regular file")
-                                                                 : QStringLiteral("the file does not exist")));
+                                         QFileInfo::exists(path) ? tr("это не обычный файл")
+                                                                 : tr("файл не существует")));
                 ReloadPane(n);
             }
         break;
@@ -586,9 +586,9 @@ void TfrmMain::ToggleReadOnly()
         perms &= ~(QFileDevice::WriteOwner | QFileDevice::WriteUser | QFileDevice::WriteGroup | QFileDevice::WriteOther);
     QFile file(path);
     if (!QFileInfo(path).isFile() || !file.setPermissions(perms))
-        reportError(tr("Cannot change the permissions of the file \"%1\": %2.")
+        reportError(tr("Не удаётся изменить права доступа к файлу \"%1\": %2.")
                         .arg(QDir::toNativeSeparators(path),
-                             QFileInfo(path).exists() ? file.errorString() : QStringLiteral("the file does not exist")));
+                             QFileInfo(path).exists() ? file.errorString() : tr("файл не существует")));
     // The mark shows what the file is now, whether or not the change took.
     slot.readOnlyMark->setVisible(IsReadOnlyFile(path));
 }

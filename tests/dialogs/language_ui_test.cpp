@@ -1,17 +1,26 @@
 // The interface language: which one a start chooses, and what the window and
 // both dialogs show in each.
 #include "window/mainwindowsandbox.h"
+#include "common/errortext.h"
+#include "common/safefile.h"
 #include "settings/appstate.h"
+#include "settings/iniprofile.h"
 #include "dialogs/filesform.h"
 #include "dialogs/language.h"
 #include "dialogs/options.h"
+#include "files/fileops.h"
+#include "render/jpegpicture.h"
+#include "render/marks.h"
 
 #include <QAbstractButton>
 #include <algorithm>
+#include <functional>
+#include <QAction>
 #include <QComboBox>
 #include <QGroupBox>
 #include <QLabel>
 #include <QToolButton>
+#include <sys/stat.h>
 
 namespace {
 
@@ -120,10 +129,113 @@ TEST_F(LanguageTest, WindowAndDialogsShowTheChosenLanguageAndEnglishLeavesNoRuss
                         ++russian;
                         EXPECT_FALSE(english) << w->objectName().toStdString() << ": " << text.toStdString();
                     }
-        // In Russian: each of the translation's 49 texts but the language's
-        // own name, and the language hint twice (its label and its list).
+        // In Russian: each of the 48 texts of the forms and the tool bar,
+        // the language hint once more (it is on its label and its list),
+        // the program's own "Отмеченные файлы", and its "Выбрать папку" and
+        // three "Обзор" three times each (the field's action, the button
+        // that shows it and that button's action).
         if (!english) {
-            EXPECT_EQ(russian, 49);
+            EXPECT_EQ(russian, 48 + 1 + 1 + 3 * 4);
+        }
+    }
+}
+
+// The texts the program adds to the forms' and its messages, in each
+// language: Russian as the code writes them, English from the translation.
+// The core's messages are raised for real, so one that misses the
+// translation shows in Russian in the English interface. %1 and %2 stand
+// for the paths involved; the system's own reasons stay as the system
+// gives them.
+TEST_F(LanguageTest, TheProgramsOwnTextsAndMessagesInBothLanguages)
+{
+    const QString fifo = tmp.filePath(QStringLiteral("fifo"));
+    ASSERT_EQ(::mkfifo(QFile::encodeName(fifo).constData(), 0600), 0);
+    const QString folderMarks = tmp.filePath(QStringLiteral("marks"));
+    ASSERT_TRUE(QDir().mkpath(folderMarks + QStringLiteral("/marked.txt")));   // a folder under the name
+    const QString tenBytes = tmp.filePath(QStringLiteral("ten.txt"));
+    uitest::WriteBytes(tenBytes, "0123456789");
+    const QString nowhere = tmp.filePath(QStringLiteral("none"));
+    const auto text = [](auto f) { return QString::fromStdString(ErrorText(f)); };
+
+    struct Case {
+        const char* what;
+        std::function<QString()> shown;
+        QString arg1, arg2;
+        const char* russian;
+        const char* english;
+    };
+    for (const char* code : {"ru", "en"}) {
+        SCOPED_TRACE(code);
+        LanguageScope language(code);
+        ASSERT_TRUE(language.ok);
+        const bool english = QByteArray(code) == "en";
+        const QString photos = Folder(QStringLiteral("photos"), 4);
+        const QString first = photos + QStringLiteral("/img_00.jpg");
+        const QString second = photos + QStringLiteral("/img_01.jpg");
+        Start({photos});
+        ASSERT_EQ(win->pane(1).PanePath, first);
+        ASSERT_TRUE(QFile::remove(first));   // gone under the window
+        AppState app;
+        TfrmFiles files(app);
+        TfrmOptions options(app);
+        const auto tip = [](const QWidget* top, const char* name) {
+            const auto* action = top->findChild<QAction*>(QLatin1String(name));
+            return action ? action->toolTip() : QStringLiteral("<no %1>").arg(QLatin1String(name));
+        };
+        const auto errorOf = [this](Qt::Key key) {
+            errors.clear();
+            Key(key);
+            return errors.value(0);
+        };
+        const Case cases[] = {
+            {"the filter entry", [&] { return Control<QComboBox>(QStringLiteral("FiltersList"))->itemText(2); }, {}, {},
+             "Отмеченные файлы", "Marked files"},
+            {"the folder button", [&] { return tip(win.get(), "DirEditBrowse"); }, {}, {}, "Выбрать папку", "Choose a folder"},
+            {"the copy folder button", [&] { return tip(&files, "DstDirBrowse"); }, {}, {}, "Обзор", "Browse"},
+            {"the tool button", [&] { return tip(&options, "edPToolBrowse"); }, {}, {}, "Обзор", "Browse"},
+            {"a folder that is gone",
+             [&] {
+                 errors.clear();
+                 win->ListFolder(nowhere);
+                 return errors.value(0);
+             },
+             nowhere, {}, "Не удаётся открыть папку \"%1\": папка не существует.",
+             "Cannot list the folder \"%1\": the folder does not exist."},
+            {"R on a file that is gone", [&] { return errorOf(Qt::Key_R); }, first, {},
+             "Не удаётся прочитать файл \"%1\": файл не существует.", "Cannot read the file \"%1\": the file does not exist."},
+            {"G on a file that is gone", [&] { return errorOf(Qt::Key_G); }, first, {},
+             "Не удаётся изменить права доступа к файлу \"%1\": файл не существует.",
+             "Cannot change the permissions of the file \"%1\": the file does not exist."},
+            {"a name with a line break", [&] { return text([] { MarkStore().SetMark(QStringLiteral("/f/a\nb.jpg"), 3); }); },
+             QStringLiteral("/f/a\nb.jpg"), {},
+             "Не удаётся отметить \"%1\": в имени файла есть перевод строки, а файл отметок не может его хранить",
+             "Cannot mark \"%1\": its name contains a line break, which the marks file cannot hold"},
+            {"a marks file that is a folder", [&] { return text([&] { MarkStore().LoadMarks(folderMarks); }); },
+             folderMarks + QStringLiteral("/marked.txt"), {}, "Не удаётся прочитать файл отметок \"%1\": это папка",
+             "Cannot read the marks file \"%1\": it is a folder"},
+            {"a settings file that is a FIFO", [&] { return text([&] { IniProfile::WriteSection(fifo, QStringLiteral("M"), {}); }); },
+             fifo, {}, "Не удаётся прочитать файл настроек \"%1\": это не обычный файл",
+             "Cannot read the settings file \"%1\": it is not a regular file"},
+            {"a photo that is a folder", [&] { return text([&] { TJPEGPicture::fromFile(folderMarks); }); }, folderMarks, {},
+             "Не удаётся прочитать файл \"%1\": это папка", "Cannot read the file \"%1\": it is a folder"},
+            {"copying a FIFO", [&] { return text([&] { CopyFileWhole(fifo, tmp.filePath(QStringLiteral("copy")), true); }); },
+             fifo, {}, "Не удаётся прочитать файл \"%1\": это не обычный файл",
+             "Cannot read the file \"%1\": it is not a regular file"},
+            {"copying into a missing folder",
+             [&] { return text([&] { CopyFileWhole(second, nowhere + QStringLiteral("/c.jpg"), true); }); },
+             nowhere + QStringLiteral("/c.jpg"), {}, "Не удаётся записать копию \"%1\": No such file or directory",
+             "Cannot write the copy \"%1\": No such file or directory"},
+            {"moving into a missing folder", [&] { return text([&] { MoveCurrentFile(second, nowhere, {}); }); }, second,
+             nowhere + QStringLiteral("/img_01.jpg"), "Не удаётся переместить файл \"%1\" в \"%2\": No such file or directory",
+             "Cannot move the file \"%1\" to \"%2\": No such file or directory"},
+            {"a file over the reading limit", [&] { return ReadRegularFile(tenBytes, 3).reason; }, {}, {}, "он больше 3 байт",
+             "it is larger than 3 bytes"},
+        };
+        for (const Case& c : cases) {
+            QString expected = QString::fromUtf8(english ? c.english : c.russian);
+            if (!c.arg1.isNull())
+                expected = c.arg2.isNull() ? expected.arg(c.arg1) : expected.arg(c.arg1, c.arg2);
+            EXPECT_EQ(c.shown(), expected) << c.what;
         }
     }
 }

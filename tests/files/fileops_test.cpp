@@ -181,8 +181,8 @@ TEST_F(FileOps, MissingDestinationFolderIsNotCreatedAndEveryFailureIsReported)
         bool (*operation)(const QString&, const QString&, const FileOpOptions&);
         QString firstLine;
     } rows[] = {
-        {&CopyCurrentFile, "Cannot write the copy \"" + target + "\": No such file or directory"},
-        {&MoveCurrentFile, "Cannot move the file \"" + photo + "\" to \"" + target + "\": No such file or directory"},
+        {&CopyCurrentFile, "Не удаётся записать копию \"" + target + "\": No such file or directory"},
+        {&MoveCurrentFile, "Не удаётся переместить файл \"" + photo + "\" в \"" + target + "\": No such file or directory"},
     };
     for (const auto& row : rows) {
         try {
@@ -241,7 +241,7 @@ TEST_F(FileOps, CopyFromAFifoIsRefusedAtOnce)
         CopyFileWhole(fifo, sorted + "/IMG_0002.JPG", true);
         ADD_FAILURE() << "no error";
     } catch (const UserError& e) {
-        EXPECT_EQ(std::string(e.what()), ("Cannot read the file \"" + fifo + "\": it is not a regular file").toStdString());
+        EXPECT_EQ(std::string(e.what()), ("Не удаётся прочитать файл \"" + fifo + "\": это не обычный файл").toStdString());
     }
     EXPECT_TRUE(Names(sorted).isEmpty());
 }

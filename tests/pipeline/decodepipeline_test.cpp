@@ -152,7 +152,7 @@ TEST(DecodePipeline, AFailingFileFailsEveryTimeUntilRepaired)
         QString path;
         std::string error;
     } rows[] = {
-        {missing, "Cannot read the file \"" + missing.toStdString() + "\": No such file or directory"},
+        {missing, "Не удаётся прочитать файл \"" + missing.toStdString() + "\": No such file or directory"},
         // SOF0: FF C0, length (2), precision (1), height (2): a height of 0.
         {folder.put("b.jpg", CorruptAt(CorruptAt(good, sof + 5, 0), sof + 6, 0)),
          folder.dir.filePath("b.jpg").toStdString() + ": JPEG error #" + std::to_string(JERR_EMPTY_IMAGE)

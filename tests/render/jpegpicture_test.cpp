@@ -270,7 +270,7 @@ TEST(JPEGPicture, PictureOverOneGibibyteIsRefused)
     TJPEGPicture picture(WithFrameSize(Photo(64, 48), 0xC0, 20000, 20000));
     EXPECT_EQ(picture.width(), 20000);
     const std::string error = ErrorText([&] { picture.image(); });
-    EXPECT_NE(error.find("1 GiB"), std::string::npos) << error;
+    EXPECT_NE(error.find("1 ГиБ"), std::string::npos) << error;
     EXPECT_NE(error.find("20000 x 20000"), std::string::npos) << error;
     EXPECT_FALSE(picture.isDecoded());
     picture.setScaleDenom(8);
@@ -291,8 +291,8 @@ TEST(JPEGPicture, ProgressiveFileNeedingMoreThanOneGibibyteIsRefusedAtEveryScale
             picture.setScaleDenom(denom);
             const std::string error = ErrorText([&] { picture.image(); });
             const std::string size = std::to_string(side) + " x " + std::to_string(side);
-            EXPECT_NE(error.find(size + " pixels at 1:" + std::to_string(denom)), std::string::npos) << error;
-            EXPECT_NE(error.find("1 GiB"), std::string::npos) << error;
+            EXPECT_NE(error.find(size + " пикселей в масштабе 1:" + std::to_string(denom)), std::string::npos) << error;
+            EXPECT_NE(error.find("1 ГиБ"), std::string::npos) << error;
         }
     }
     TJPEGPicture baseline(WithFrameSize(Photo(64, 48), 0xC0, 18880, 18880));
@@ -321,10 +321,10 @@ TEST(JPEGPicture, FromFile)
     const QString fifo = dir.filePath("fifo.jpg");
     ASSERT_EQ(::mkfifo(QFile::encodeName(fifo).constData(), 0600), 0);
     const std::vector<std::pair<QString, std::string>> failures = {
-        {dir.filePath("gone.jpg"), "Cannot read the file \"" + dir.filePath("gone.jpg").toStdString() +
+        {dir.filePath("gone.jpg"), "Не удаётся прочитать файл \"" + dir.filePath("gone.jpg").toStdString() +
                                        "\": No such file or directory"},
-        {dir.path(), "Cannot read the file \"" + dir.path().toStdString() + "\": it is a folder"},
-        {fifo, "Cannot read the file \"" + fifo.toStdString() + "\": it is not a regular file"},
+        {dir.path(), "Не удаётся прочитать файл \"" + dir.path().toStdString() + "\": это папка"},
+        {fifo, "Не удаётся прочитать файл \"" + fifo.toStdString() + "\": это не обычный файл"},
         {broken, broken.toStdString() + ": " + JpegError(JERR_NO_SOI, "Not a JPEG file: starts with 0xff 0x00")},
     };
     for (const auto& [path, message] : failures)

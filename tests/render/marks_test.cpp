@@ -198,7 +198,7 @@ TEST_F(MarksFile, NameWithLineBreakIsRefused)
             store.SetMark(path, 3);
             ADD_FAILURE() << "no error for " << path;
         } catch (const UserError& e) {
-            EXPECT_NE(std::string(e.what()).find("its name contains a line break"), std::string::npos) << e.what();
+            EXPECT_NE(std::string(e.what()).find("в имени файла есть перевод строки"), std::string::npos) << e.what();
         }
     }
     store.SetMark("/x\ny/ok.jpg", 3);   // only the file name goes into the file
@@ -215,7 +215,7 @@ TEST_F(MarksFile, FifoIsReportedNotWaitedOn)
         store.LoadMarks(dir.path());
         ADD_FAILURE() << "no error";
     } catch (const UserError& e) {
-        EXPECT_EQ(std::string(e.what()), ("Cannot read the marks file \"" + file + "\": it is not a regular file").toStdString());
+        EXPECT_EQ(std::string(e.what()), ("Не удаётся прочитать файл отметок \"" + file + "\": это не обычный файл").toStdString());
     }
     EXPECT_LT(timer.elapsed(), 1000);
     EXPECT_TRUE(store.empty());

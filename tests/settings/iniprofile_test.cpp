@@ -106,7 +106,7 @@ TEST(IniRead, FifoReadsAsNoSettingsAndIsNeverReplaced)
         ADD_FAILURE() << "no error";
     } catch (const UserError& e) {
         EXPECT_EQ(std::string(e.what()),
-                  ("Cannot read the settings file \"" + file + "\": it is not a regular file").toStdString());
+                  ("Не удаётся прочитать файл настроек \"" + file + "\": это не обычный файл").toStdString());
     }
     EXPECT_LT(timer.elapsed(), 1000);
     struct stat st {};

@@ -160,7 +160,7 @@ TEST_P(StartFolderTest, ListsTheFolderAndFillsThePanesFromIt)
     EXPECT_EQ(Names(), QStringList({prefix + "00.jpg", prefix + "01.jpg", prefix + "02.jpg", prefix + "03.jpg"}));
     EXPECT_EQ(Selected(), 3);
     if (gone)
-        EXPECT_EQ(errors, QStringList{QStringLiteral("Cannot list the folder \"%1\": the folder does not exist.").arg(goneFolder)});
+        EXPECT_EQ(errors, QStringList{QStringLiteral("Не удаётся открыть папку \"%1\": папка не существует.").arg(goneFolder)});
     else
         EXPECT_TRUE(errors.isEmpty()) << errors.join('\n').toStdString();
 }
