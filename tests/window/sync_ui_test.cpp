@@ -70,6 +70,27 @@ TEST_F(SyncTest, SynchronizedPanesScaleDragAndWalkTogether)
     EXPECT_FALSE(win->SyncOn() || button->isChecked());
 }
 
+// R, Shift+R and W on synchronized panes keep each pane's place with the
+// others, and the walk after them keeps them together.
+TEST_F(SyncTest, ReloadAndOverlayKeepSynchronizedPanesInStep)
+{
+    Start({Folder(QStringLiteral("burst"), 10, 1200, 900)});
+    Key(Qt::Key_S);
+    Key(Qt::Key_8);
+    Key(Qt::Key_1);
+    Drag({-120, 90});
+    const QPointF dragged(0.5 + 120.0 / 1200, 0.5 - 90.0 / 900);
+    const struct { Qt::Key key; Qt::KeyboardModifiers modifiers; } keys[] = {
+        {Qt::Key_R, {}}, {Qt::Key_W, {}}, {Qt::Key_W, {}}, {Qt::Key_R, Qt::ShiftModifier}, {Qt::Key_Space, {}},
+    };
+    for (const auto& k : keys) {
+        Key(k.key, k.modifiers);
+        for (int n = 1; n <= 4; ++n)
+            ExpectCentre(n, dragged);
+    }
+    EXPECT_TRUE(errors.isEmpty()) << errors.join('\n').toStdString();
+}
+
 TEST_F(SyncTest, APinnedPaneKeepsItsFileWhileTheOthersWalk)
 {
     Start({Folder(QStringLiteral("ten"), 10)});
