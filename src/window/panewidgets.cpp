@@ -14,11 +14,12 @@
 
 namespace {
 
-// Turns the painter to the widget's device pixels, its origin moved to the
-// nearest whole one (at a scale of 1.5 a widget at an odd position starts
-// half-way through a screen pixel), so that an image drawn at a whole point
-// is copied pixel for pixel, not resampled. Returns the device pixels that
-// cover `logical`, a rectangle in the widget's logical coordinates.
+// Turns the painter to the widget's device pixels, so that an image drawn
+// at its own size is copied pixel for pixel. At a scale of 1.5 a widget at
+// an odd position starts half-way through a screen pixel: the origin is
+// moved to the nearest whole one rather than left to the paint engine.
+// Returns the device pixels that cover `logical`, a rectangle in the
+// widget's logical coordinates.
 QRect ToDevicePixels(QPainter& p, const QRect& logical)
 {
     const double ratio = p.device()->devicePixelRatioF();
