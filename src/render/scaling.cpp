@@ -1,6 +1,7 @@
 #include "render/scaling.h"
 
 #include <algorithm>
+#include <cmath>
 
 namespace {
 
@@ -104,4 +105,24 @@ QRect VisiblePart(QSize picture, QSize box, QPoint scroll)
     const int x = std::clamp(scroll.x(), 0, std::max(0, picture.width() - box.width()));
     const int y = std::clamp(scroll.y(), 0, std::max(0, picture.height() - box.height()));
     return QRect(QPoint(x, y), box) & QRect(QPoint(0, 0), picture);
+}
+
+namespace {
+
+// A product that should be whole (2 x 1.25 x 4) may come out a hair below
+// it in floating point; the tolerance keeps it whole.
+constexpr double kWhole = 1e-6;
+
+} // namespace
+
+QSize DevicePixels(QSize logical, double ratio)
+{
+    return {static_cast<int>(std::floor(logical.width() * ratio + kWhole)),
+            static_cast<int>(std::floor(logical.height() * ratio + kWhole))};
+}
+
+QSize LogicalSize(QSize device, double ratio)
+{
+    return {static_cast<int>(std::ceil(device.width() / ratio - kWhole)),
+            static_cast<int>(std::ceil(device.height() / ratio - kWhole))};
 }

@@ -28,6 +28,14 @@ QRect PlaceInBox(QSize area, QSize box);
 // the picture's range first.
 QRect VisiblePart(QSize picture, QSize box, QPoint scroll);
 
+// Widgets are placed in logical pixels, photos are drawn in device pixels:
+// a logical pixel is `ratio` device pixels (2 on a screen scaled to 200 %,
+// 1.5 at 150 %). DevicePixels is the whole device pixels a widget of that
+// logical size covers; LogicalSize the smallest widget that holds that many
+// device pixels. DevicePixels(LogicalSize(s, r), r) is never less than s.
+QSize DevicePixels(QSize logical, double ratio);
+QSize LogicalSize(QSize device, double ratio);
+
 // Numpad +/- on a fitted pane: the smallest fixed scale whose picture is at
 // least as large as the fitted one (1:1 at most), or the largest fixed scale
 // whose picture is smaller (1:8 at least).

@@ -260,6 +260,7 @@ void TfrmMain::FormStorage1RestorePlacement()
 void TfrmMain::showEvent(QShowEvent* event)
 {
     AlignWidget::showEvent(event);
+    followScreenScale();   // the screen it opened on may not be the primary one
     if (!m_shownOnce) {
         // The store restores once more when the window first appears.
         m_shownOnce = true;
@@ -342,7 +343,7 @@ void TfrmMain::buildWindow()
     for (const ButtonDef& def : buttons) {
         auto* b = new QToolButton;
         b->setObjectName(QString::fromLatin1(def.name));
-        b->setIcon(ToolbarPicture(def.picture));
+        b->setIcon(ToolbarIcon(def.picture));
         b->setIconSize(QSize(22, 22));
         b->setFixedSize(35, 28);
         b->setAutoRaise(true);
@@ -371,7 +372,7 @@ void TfrmMain::buildWindow()
     TopPanel->addChild(DirAndExitPanel, Client);
     SpeedButton1 = new QToolButton;
     SpeedButton1->setObjectName(QStringLiteral("SpeedButton1"));
-    SpeedButton1->setIcon(ExitPicture());
+    SpeedButton1->setIcon(ExitIcon());
     SpeedButton1->setIconSize(QSize(22, 22));
     SpeedButton1->setAutoRaise(true);
     SpeedButton1->setFocusPolicy(Qt::NoFocus);
@@ -487,12 +488,10 @@ void TfrmMain::buildWindow()
         auto* pic = new QLabel(m_panes[0].box);
         pic->setObjectName(code == 10 ? QStringLiteral("markV") : QStringLiteral("mark%1").arg(code));
         pic->setFixedSize(22, 22);
-        pic->setPixmap(MarkPicture(code));
         pic->hide();
         m_markPictures[code] = pic;
     }
-    for (auto& slot : m_panes)
-        slot.markImage->setPixmap(MarkPicture(10));
+    followScreenScale();   // draws the marks
 }
 
 void TfrmMain::buildPane(int n, AlignWidget* quarter)
@@ -533,10 +532,7 @@ void TfrmMain::buildPane(int n, AlignWidget* quarter)
     slot.markImage = slot.box->markImage();
     slot.rawMark = slot.box->rawMark();
     slot.readOnlyMark = slot.box->readOnlyMark();
-    slot.rawMark->setPixmap(RawMarkPicture());
-    slot.readOnlyMark->setPixmap(ReadOnlyMarkPicture());
     slot.pinMark = slot.box->pinMark();
-    slot.pinMark->setPixmap(PinMarkPicture());
 
     connect(slot.box, &ScrollBoxWidget::clicked, this, [this](int tag) { ScrollClick(tag); });
     connect(slot.picture, &PictureArea::pressed, this, [this](int tag, QPoint pos, Qt::MouseButton) { ImageMouseDown(tag, pos); });

@@ -163,6 +163,9 @@ private:
     void selectEntry(int index);
     void setFolderText(const QString& text);
     void layoutPicture(int n, int code);
+    // Draws the marks again and lays the pictures out again when the
+    // window's screen has another scale than they were made for.
+    void followScreenScale();
     void showLoadedPane(int n);   // the pane's picture, caption and marks from its state
     // What of a picture (given its size) pane n shows at first.
     std::function<QRect(QSize)> visibleOf(int n) const;
@@ -211,6 +214,7 @@ private:
     QTimer m_marksTimer;           // writes the marks a moment after they change
     QSet<QString> m_failedLoads;   // files of the listed folder already reported as failing
     bool m_reportEveryFailure = false;   // R asks for the file again: its failure is always shown
+    double m_screenRatio = 0;   // device pixels per logical pixel the pictures were made for
 
     // Controls
     AlignWidget* TopPanel = nullptr;

@@ -312,6 +312,10 @@ int TfrmMain::KeyCodeOf(int qtKey, Qt::KeyboardModifiers modifiers)
 
 bool TfrmMain::eventFilter(QObject* watched, QEvent* event)
 {
+    if (watched == this && event->type() == QEvent::ScreenChangeInternal) {
+        followScreenScale();   // moved to a screen of another scale
+        return false;
+    }
     if (watched == this && event->type() == QEvent::WindowDeactivate) {
         // Releases of keys that went down here may go to another window now.
         m_pressModifiers.clear();
@@ -453,7 +457,7 @@ void TfrmMain::ZoomStep(bool in)
     if (state.PaneScale == ScaleFit) {
         if (state.fullSize().isEmpty())
             return;   // only JPEG photos have fixed scales
-        const QSize shown = slot.box->areaRect().size();
+        const QSize shown = slot.picture->pixelSize();   // device pixels: a photo's at 1:1
         code = in ? ZoomInFromFit(state.fullSize(), shown) : ZoomOutFromFit(state.fullSize(), shown);
     } else {
         code = in ? ZoomInStep(state.PaneScale) : ZoomOutStep(state.PaneScale);

@@ -10,6 +10,7 @@
 #include "panes/panesync.h"
 #include "render/exposure.h"
 #include "render/scaling.h"
+#include "window/markpictures.h"
 
 #include <QDir>
 #include <QFile>
@@ -64,19 +65,23 @@ void TfrmMain::reportLoadFailure(const QString& path, const QString& message)
 
 std::function<QRect(QSize)> TfrmMain::visibleOf(int n) const
 {
+    // A picture at a fixed scale lies in device pixels: the box is measured
+    // in them too.
     const ScrollBoxWidget* box = m_panes[n - 1].box;
-    const QSize size = box->size();
+    const double ratio = box->devicePixelRatioF();
+    const QSize size = DevicePixels(box->size(), ratio);
     if (m_syncOn && m_paneSet[n].hasPicture()) {
         // A synchronized walk puts the pane's point of its photo back in
         // the middle (placeAt): the next photo is seen around that point.
         const QPointF centre = viewCentre(n);
-        const QSize view = box->viewport()->size();
+        const QSize view = DevicePixels(box->viewport()->size(), ratio);
         return [size, centre, view](QSize picture) {
             const QRect laid(PlaceInBox(picture, size).topLeft(), picture);
             return QRect(-PlaceAtCentre(centre, laid, view), view) & QRect(QPoint(0, 0), picture);
         };
     }
-    const QPoint scroll(box->horizontalScrollBar()->value(), box->verticalScrollBar()->value());
+    const QPoint scroll(qRound(box->horizontalScrollBar()->value() * ratio),
+                        qRound(box->verticalScrollBar()->value() * ratio));
     return [size, scroll](QSize picture) { return VisiblePart(picture, size, scroll); };
 }
 
@@ -241,13 +246,50 @@ void TfrmMain::layoutPicture(int n, int code)
         m_store.writeValue(QStringLiteral("imagescale%1").arg(n), code);
         slot.picture->setStretch(code == ScaleFit);
     }
+    // The picture's size and the fit are in device pixels, so that 1:1 is one
+    // photo pixel on one screen pixel; the area is placed in logical ones.
+    const double ratio = slot.box->devicePixelRatioF();
     const QSize size = state.pictureSize();
-    const QSize area = code == ScaleFit ? FitSize(size, box) : size;
+    const QSize area = code == ScaleFit ? FitSize(size, DevicePixels(box, ratio)) : size;
     if (state.isPart())
         slot.picture->setPart(state.image(), state.photo->part, size);
     else
         slot.picture->setImage(state.image());
-    slot.box->placeArea(PlaceInBox(area, box), code != ScaleFit);
+    slot.picture->setPixelSize(area);
+    slot.box->placeArea(PlaceInBox(LogicalSize(area, ratio), box), code != ScaleFit);
+}
+
+void TfrmMain::followScreenScale()
+{
+    const double ratio = devicePixelRatioF();
+    if (ratio == m_screenRatio)
+        return;
+    m_screenRatio = ratio;
+    // A pane's mark label holds a copy of one of the eleven pictures: find
+    // which before they are drawn anew.
+    std::array<int, 4> shownMark{};
+    for (int n = 1; n <= 4; ++n) {
+        shownMark[n - 1] = MarkV;
+        const QPixmap shown = m_panes[n - 1].markImage->pixmap();
+        for (int code = 0; code <= 10 && !shown.isNull(); ++code)
+            if (m_markPictures[code]->pixmap().cacheKey() == shown.cacheKey())
+                shownMark[n - 1] = code;
+    }
+    for (int code = 0; code <= 10; ++code)
+        m_markPictures[code]->setPixmap(MarkPicture(code, ratio));
+    for (int n = 1; n <= 4; ++n) {
+        PaneSlot& slot = m_panes[n - 1];
+        ShowMark(n, shownMark[n - 1]);
+        slot.rawMark->setPixmap(RawMarkPicture(ratio));
+        slot.readOnlyMark->setPixmap(ReadOnlyMarkPicture(ratio));
+        slot.pinMark->setPixmap(PinMarkPicture(ratio));
+        // The same point of the photo stays in the middle of the pane.
+        if (m_paneSet[n].hasPicture() && m_paneSet[n].PaneScale != 0) {
+            const QPointF centre = viewCentre(n);
+            layoutPicture(n, m_paneSet[n].PaneScale);
+            placeAt(n, centre);
+        }
+    }
 }
 
 void TfrmMain::ShowFileInPane(int n, const QString& path)

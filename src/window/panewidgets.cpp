@@ -1,6 +1,7 @@
 #include "window/panewidgets.h"
 
 #include "render/exposure.h"
+#include "render/scaling.h"
 
 #include <QLabel>
 #include <QMouseEvent>
@@ -9,6 +10,28 @@
 #include <QScrollBar>
 #include <QStyle>
 #include <algorithm>
+#include <cmath>
+
+namespace {
+
+// Turns the painter to the widget's device pixels, so that an image drawn
+// at its own size is copied pixel for pixel. At a scale of 1.5 a widget at
+// an odd position starts half-way through a screen pixel: the origin is
+// moved to the nearest whole one rather than left to the paint engine.
+// Returns the device pixels that cover `logical`, a rectangle in the
+// widget's logical coordinates.
+QRect ToDevicePixels(QPainter& p, const QRect& logical)
+{
+    const double ratio = p.device()->devicePixelRatioF();
+    const QPointF origin = p.deviceTransform().map(QPointF(0, 0));
+    const QPointF shift(std::round(origin.x()) - origin.x(), std::round(origin.y()) - origin.y());
+    p.scale(1 / ratio, 1 / ratio);
+    p.translate(shift);
+    const QRectF covered(QPointF(logical.topLeft()) * ratio - shift, QSizeF(logical.size()) * ratio);
+    return covered.toAlignedRect();
+}
+
+} // namespace
 
 PictureArea::PictureArea(const QString& name, int tag, QWidget* parent) : QWidget(parent), m_tag(tag)
 {
@@ -56,15 +79,39 @@ void PictureArea::setSmooth(bool on)
     }
 }
 
-QRect PictureArea::drawnRect() const
+QSize PictureArea::pixelSize() const
 {
-    if (m_image.isNull() || width() <= 0 || height() <= 0)
+    const double ratio = devicePixelRatioF();
+    if (m_pixels.isValid() && LogicalSize(m_pixels, ratio) == size())
+        return m_pixels;
+    return DevicePixels(size(), ratio);
+}
+
+void PictureArea::setPixelSize(QSize pixels)
+{
+    m_pixels = pixels;
+    m_scaled = QPixmap();
+    resize(LogicalSize(pixels, devicePixelRatioF()));
+    update();
+}
+
+QRect PictureArea::drawnPixels() const
+{
+    const QSize pixels = pixelSize();
+    if (m_image.isNull() || pixels.isEmpty())
         return {};
     const QSize own = isPart() ? m_whole : m_image.size();
-    if (!m_stretch && own.width() <= width() && own.height() <= height())
+    if (!m_stretch && own.width() <= pixels.width() && own.height() <= pixels.height())
         return QRect(QPoint(0, 0), own);
-    const QSize fitted = own.scaled(size(), Qt::KeepAspectRatio);
-    return QRect(QPoint(0, 0), fitted);
+    return QRect(QPoint(0, 0), own.scaled(pixels, Qt::KeepAspectRatio));
+}
+
+QRect PictureArea::drawnRect() const
+{
+    const QRect pixels = drawnPixels();
+    if (pixels.isEmpty())
+        return {};
+    return QRect(QPoint(0, 0), LogicalSize(pixels.size(), devicePixelRatioF()));
 }
 
 void PictureArea::resizeEvent(QResizeEvent* event)
@@ -75,13 +122,14 @@ void PictureArea::resizeEvent(QResizeEvent* event)
 
 void PictureArea::paintEvent(QPaintEvent* event)
 {
-    const QRect target = drawnRect();
+    const QRect target = drawnPixels();
     if (target.isEmpty())
         return;
     QPainter p(this);
+    const QRect exposed = ToDevicePixels(p, event->rect());
     if (isPart()) {
         // Parts come only at a fixed scale, drawn at their own size.
-        const QRect part = event->rect() & target & m_part;
+        const QRect part = exposed & target & m_part;
         if (!part.isEmpty())
             p.drawImage(part.topLeft(), m_image, part.translated(-m_part.topLeft()));
         return;
@@ -89,7 +137,7 @@ void PictureArea::paintEvent(QPaintEvent* event)
     if (target.size() == m_image.size()) {
         // Own size: copy just the exposed part, so a 24-megapixel photo at
         // 1:1 repaints only what is seen.
-        const QRect part = event->rect() & target;
+        const QRect part = exposed & target;
         p.drawImage(part.topLeft(), m_image, part);
         return;
     }
@@ -97,7 +145,8 @@ void PictureArea::paintEvent(QPaintEvent* event)
     if (m_scaled.size() != target.size())
         m_scaled = QPixmap::fromImage(m_image.scaled(target.size(), Qt::IgnoreAspectRatio,
                                                      m_smooth ? Qt::SmoothTransformation : Qt::FastTransformation));
-    p.drawPixmap(event->rect() & target, m_scaled, event->rect() & target);
+    const QRect part = exposed & target;
+    p.drawPixmap(part.topLeft(), m_scaled, part);
 }
 
 void PictureArea::mousePressEvent(QMouseEvent* event)
@@ -139,8 +188,10 @@ void ExposureIndicator::setColours(const QColor& fill, const QColor& outline)
 
 void ExposureIndicator::paintEvent(QPaintEvent*)
 {
+    // Drawn at the screen's scale, so that the disc stays crisp there too.
     QPainter p(this);
-    p.drawImage(0, 0, IndicatorDisc(width(), m_fill.rgb(), m_outline.rgb()));
+    ToDevicePixels(p, rect());
+    p.drawImage(0, 0, IndicatorDisc(DevicePixels(size(), devicePixelRatioF()).width(), m_fill.rgb(), m_outline.rgb()));
 }
 
 ScrollBoxWidget::ScrollBoxWidget(int pane, QWidget* parent) : QAbstractScrollArea(parent), m_tag(pane)

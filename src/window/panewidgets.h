@@ -13,6 +13,10 @@ class QLabel;
 // is drawn at its own size, scaled down only when it is larger than the
 // area. Scaling drops or repeats pixels, or with smooth on filters them, so
 // that fine detail shrunk to the area does not alias.
+//
+// Pictures are drawn in device pixels: at its own size one pixel of the
+// picture is one pixel of the screen, whatever the screen's scale, and the
+// area's logical size is the picture's divided by the scale.
 class PictureArea : public QWidget {
     Q_OBJECT
 public:
@@ -35,6 +39,14 @@ public:
     Qt::KeyboardModifiers pressModifiers() const { return m_pressModifiers; }
     // The rectangle the picture is drawn into, in the area's coordinates.
     QRect drawnRect() const;
+    // The same in the area's device pixels.
+    QRect drawnPixels() const;
+    // Sizes the area to hold exactly this many device pixels (its logical
+    // size rounded up), the size the layout worked out on the screen.
+    void setPixelSize(QSize pixels);
+    // The device pixels the picture may take: as set by setPixelSize, or
+    // the whole device pixels of the area's geometry.
+    QSize pixelSize() const;
 
 signals:
     void pressed(int tag, QPoint pos, Qt::MouseButton button);
@@ -56,6 +68,7 @@ private:
     QRect m_part;    // where m_image lies in the picture, while only a part is at hand
     QSize m_whole;
     QPixmap m_scaled;   // the picture at its drawn size, when that is not its own
+    QSize m_pixels;     // from setPixelSize, while the geometry still fits it
     bool m_stretch = false;
     Qt::KeyboardModifiers m_pressModifiers;
     bool m_smooth = false;

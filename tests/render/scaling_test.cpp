@@ -108,6 +108,37 @@ INSTANTIATE_TEST_SUITE_P(Examples, FitLayout,
         FitRow{{1200, 1600}, {257, 176}, {132, 176}, {62, 0}},
         FitRow{{3000, 2000}, {300, 200}, {300, 200}, {0, 0}}));
 
+// Logical and device pixels on a scaled screen, worked by hand. A product
+// or quotient that should be whole must stay whole however the floating
+// point falls (45 x 1.4 is 62.99999999999999, 21 / 1.4 is 15.000000000000002).
+struct ScreenRow {
+    double ratio;
+    QSize logical, device;    // DevicePixels(logical) == device
+    QSize photo, area;        // LogicalSize(photo) == area
+};
+
+constexpr ScreenRow kScreens[] = {
+    {1, {257, 193}, {257, 193}, {400, 300}, {400, 300}},
+    {2, {257, 193}, {514, 386}, {401, 301}, {201, 151}},
+    {1.5, {257, 193}, {385, 289}, {400, 300}, {267, 200}},
+    {1.25, {257, 193}, {321, 241}, {400, 301}, {320, 241}},
+    {1.4, {45, 85}, {63, 119}, {21, 42}, {15, 30}},
+};
+
+TEST(ScreenPixels, LogicalAndDeviceSizes)
+{
+    for (const ScreenRow& r : kScreens) {
+        SCOPED_TRACE(testing::Message() << "ratio " << r.ratio);
+        EXPECT_EQ(DevicePixels(r.logical, r.ratio), r.device);
+        EXPECT_EQ(LogicalSize(r.photo, r.ratio), r.area);
+        // The area holds the whole photo and not a logical pixel more.
+        const QSize held = DevicePixels(r.area, r.ratio);
+        EXPECT_GE(held.width(), r.photo.width());
+        EXPECT_GE(held.height(), r.photo.height());
+        EXPECT_LT(DevicePixels(r.area - QSize(1, 1), r.ratio).width(), r.photo.width());
+    }
+}
+
 TEST(FitLayout, EmptyPictureGivesEmptyArea)
 {
     EXPECT_EQ(FitSize(QSize(0, 0), QSize(100, 100)), QSize(0, 0));

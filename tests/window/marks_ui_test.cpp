@@ -19,10 +19,11 @@ protected:
     ::testing::AssertionResult Shows(int n, int code)
     {
         const QImage shown = Mark(n)->pixmap().toImage();
-        if (shown == MarkPicture(code).toImage())
+        const double ratio = Mark(n)->devicePixelRatioF();
+        if (shown == MarkPicture(code, ratio).toImage())
             return ::testing::AssertionSuccess();
         for (int other = 0; other <= 10; ++other)
-            if (shown == MarkPicture(other).toImage())
+            if (shown == MarkPicture(other, ratio).toImage())
                 return ::testing::AssertionFailure() << "pane " << n << " shows mark " << other << ", not " << code;
         return ::testing::AssertionFailure() << "pane " << n << " shows no mark picture";
     }
