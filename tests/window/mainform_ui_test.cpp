@@ -156,9 +156,15 @@ TEST_P(StartFolderTest, ListsTheFolderAndFillsThePanesFromIt)
     const bool gone = c.arg == StartArg::StoredGone;
     const QString goneFolder = tmp.filePath(QStringLiteral("gone"));
     EXPECT_EQ(IniValue(ini, QStringLiteral("curdir")), gone ? goneFolder : expected);
-    // The first four files, whatever file the argument named.
-    EXPECT_EQ(Names(), QStringList({prefix + "00.jpg", prefix + "01.jpg", prefix + "02.jpg", prefix + "03.jpg"}));
-    EXPECT_EQ(Selected(), 3);
+    // The first four files; a file named comes first, the files after it
+    // beside it, and the panes past the end of the list stay empty.
+    if (c.arg == StartArg::File) {
+        EXPECT_EQ(Names(), QStringList({prefix + "04.jpg", prefix + "05.jpg", "", ""}));
+        EXPECT_EQ(Selected(), 5);
+    } else {
+        EXPECT_EQ(Names(), QStringList({prefix + "00.jpg", prefix + "01.jpg", prefix + "02.jpg", prefix + "03.jpg"}));
+        EXPECT_EQ(Selected(), 3);
+    }
     if (gone)
         EXPECT_EQ(errors, QStringList{QStringLiteral("Не удаётся открыть папку \"%1\": папка не существует.").arg(goneFolder)});
     else
