@@ -6,6 +6,7 @@
 #include "window/mainwindowsandbox.h"
 
 #include <QCheckBox>
+#include <QDialog>
 #include <QElapsedTimer>
 #include <QLabel>
 #include <QLineEdit>
@@ -52,7 +53,7 @@ TEST_F(ForeignNameTest, ListedReadablyShownAndReachedByAClick)
     EXPECT_EQ(shown, QStringList({QStringLiteral("a.jpg"), QStringLiteral("b\u00e9.jpg")}));
 
     // The first fill put it in pane 2, with its picture and a readable label.
-    EXPECT_EQ(PaneBytes(2), photo);
+    ASSERT_EQ(PaneBytes(2), photo);
     EXPECT_EQ(win->pane(2).pictureSize(), QSize(80, 60));
     EXPECT_EQ(win->paneWidgets(2).pathLabel->text(), photos + QStringLiteral("/b\u00e9.jpg"));
     EXPECT_FALSE(win->paneWidgets(2).rawMark->isHidden()) << "its companion b\\xe9.CRW is found";
@@ -61,7 +62,7 @@ TEST_F(ForeignNameTest, ListedReadablyShownAndReachedByAClick)
     Key(Qt::Key_X);
     ASSERT_TRUE(win->pane(1).PanePath.isEmpty());
     ClickEntry(1);
-    EXPECT_EQ(PaneBytes(1), photo);
+    ASSERT_EQ(PaneBytes(1), photo);
     EXPECT_EQ(win->pane(1).pictureSize(), QSize(80, 60));
     EXPECT_TRUE(errors.isEmpty()) << errors.join('\n').toStdString();
 }
