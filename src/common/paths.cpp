@@ -139,6 +139,14 @@ void ForEachCharacter(const QString& text, Unit unit, Pair pair)
     }
 }
 
+// Whether a path holds bytes that are not UTF-8.
+bool HasForeignBytes(const QString& path)
+{
+    bool found = false;
+    ForEachCharacter(path, [&](char16_t c) { found = found || IsEscape(c); }, [](char32_t) {});
+    return found;
+}
+
 }  // namespace
 
 QString DecodeFileName(QByteArrayView bytes)
@@ -202,13 +210,6 @@ QString DisplayName(const QString& path)
         },
         [&](char32_t c) { shown += QString::fromUcs4(&c, 1); });
     return QDir::toNativeSeparators(shown);
-}
-
-bool HasForeignBytes(const QString& path)
-{
-    bool found = false;
-    ForEachCharacter(path, [&](char16_t c) { found = found || IsEscape(c); }, [](char32_t) {});
-    return found;
 }
 
 QUrl FileUrl(const QString& absolutePath)

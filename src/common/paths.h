@@ -27,9 +27,6 @@ QByteArray EncodeFileName(const QString& path);
 // gives no glyph, as U+FFFD. For labels, the file list and messages only;
 // never turned back into a path.
 QString DisplayName(const QString& path);
-// Whether a path holds bytes that are not UTF-8, which Qt's own file
-// functions would spell differently.
-bool HasForeignBytes(const QString& path);
 
 // The file: URL of an absolute path, its bytes percent-encoded as they are,
 // for handing a file to the desktop's associated program.
