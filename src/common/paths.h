@@ -16,16 +16,17 @@ QString WithTrailingSeparator(const QString& folder);
 
 // File names as the file system holds them. A name is a string of bytes; most
 // are UTF-8, but a card or an archive from an older system may hold Latin-1
-// or other bytes that are not. Every path enters the program through
-// DecodeFileName and leaves it through EncodeFileName, which give back the
-// very bytes that came in: each byte that is not part of valid UTF-8 becomes
-// the lone surrogate U+DC80..U+DCFF, and goes back to that byte.
+// or other bytes that are not. Every name read from the file system enters
+// the program through DecodeFileName and every path leaves it through
+// EncodeFileName, which gives back the very bytes that came in: each byte
+// that is not part of valid UTF-8 becomes the lone surrogate U+DC80..U+DCFF,
+// and goes back to that byte. Typed text encodes as UTF-8.
 QString DecodeFileName(QByteArrayView bytes);
 QByteArray EncodeFileName(const QString& path);
-// A path as a person reads it, with the platform's separators: each byte that is not UTF-8 shows as its
-// Latin-1 character (the usual case of such names), 0x80..0x9F, which Latin-1
-// gives no glyph, as U+FFFD. For labels, the file list and messages only;
-// never turned back into a path.
+// A path as a person reads it, with the platform's separators: each byte
+// that is not UTF-8 shows as its Latin-1 character (the usual case of such
+// names), 0x80..0x9F, which Latin-1 gives no glyph, as U+FFFD. For labels,
+// the file list and messages only; never turned back into a path.
 QString DisplayName(const QString& path);
 
 // The file: URL of an absolute path, its bytes percent-encoded as they are,
