@@ -1,14 +1,14 @@
 #include "common/safefile.h"
+#include "common/paths.h"
 #include "common/usererror.h"
 
 #include <QCoreApplication>
-#include <QFile>
-#include <QFileInfo>
 #include <QRandomGenerator>
 
 #include <algorithm>
 #include <cerrno>
 #include <cstdio>
+#include <cstdlib>
 #include <cstring>
 #include <fcntl.h>
 #include <sys/stat.h>
@@ -23,7 +23,7 @@ QString SystemReason(int errorNumber)
 RegularFileRead ReadRegularFile(const QString& path, qint64 maxBytes)
 {
     RegularFileRead result;
-    const QByteArray name = QFile::encodeName(path);
+    const QByteArray name = EncodeFileName(path);
     // O_NONBLOCK: opening a FIFO for reading would otherwise wait for a writer.
     const int fd = ::open(name.constData(), O_RDONLY | O_NONBLOCK | O_CLOEXEC | O_NOCTTY);
     if (fd < 0) {
@@ -154,13 +154,14 @@ int RenameKeeping(const char* from, const char* to)
 }  // namespace
 
 AtomicFileWriter::AtomicFileWriter(const QString& target, const QString& failure)
-    : m_targetName(target), m_failure(failure), m_target(QFile::encodeName(target))
+    : m_targetName(target), m_failure(failure), m_target(EncodeFileName(target))
 {
     struct stat st {};
     if (::lstat(m_target.constData(), &st) == 0 && S_ISLNK(st.st_mode)) {
-        const QString resolved = QFileInfo(target).canonicalFilePath();
-        if (!resolved.isEmpty())
-            m_target = QFile::encodeName(resolved);
+        if (char* resolved = ::realpath(m_target.constData(), nullptr)) {
+            m_target = resolved;
+            std::free(resolved);
+        }
     }
     const bool exists = ::stat(m_target.constData(), &st) == 0;
     // A FIFO or a device under the name is someone's doing: never replaced.
@@ -211,7 +212,7 @@ void AtomicFileWriter::fail(int errorNumber)
 void AtomicFileWriter::fail(const QString& reason)
 {
     discard();
-    throw UserError(QStringLiteral("%1 \"%2\": %3").arg(m_failure, m_targetName, reason).toStdString());
+    throw UserError(QStringLiteral("%1 \"%2\": %3").arg(m_failure, DisplayName(m_targetName), reason).toStdString());
 }
 
 void AtomicFileWriter::write(const char* data, qint64 size)

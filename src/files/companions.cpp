@@ -1,6 +1,5 @@
 #include "files/companions.h"
 #include "common/paths.h"
-#include <QFileInfo>
 
 QStringList ParseExtensions(const QString& text)
 {
@@ -42,7 +41,7 @@ QString FindCompanion(const QString& companionName)
 {
     if (companionName.isEmpty())
         return QString();
-    if (QFileInfo(companionName).isFile())
+    if (IsRegularFile(companionName))
         return companionName;
 
     // Camera settings write "CRW" and "crw" alike; try both spellings of
@@ -56,7 +55,7 @@ QString FindCompanion(const QString& companionName)
         if (spelling == extension)
             continue;
         const QString candidate = stem + spelling;
-        if (QFileInfo(candidate).isFile())
+        if (IsRegularFile(candidate))
             return candidate;
     }
     return QString();

@@ -4,8 +4,6 @@
 #include "common/safefile.h"
 #include "common/usererror.h"
 #include <QCoreApplication>
-#include <QFile>
-#include <QFileInfo>
 #include <cerrno>
 #include <fcntl.h>
 #include <filesystem>
@@ -18,7 +16,7 @@ namespace {
 
 std::filesystem::path FsPath(const QString& path)
 {
-    return std::filesystem::path(QFile::encodeName(path).toStdString());
+    return std::filesystem::path(EncodeFileName(path).toStdString());
 }
 
 bool SameFile(const QString& a, const QString& b)
@@ -31,15 +29,16 @@ bool SameFile(const QString& a, const QString& b)
 // with overwrite; a folder never.
 bool TargetAllows(const QString& target, bool overwrite)
 {
-    const QFileInfo info(target);
-    if (!info.exists() && !info.isSymLink())
+    const QByteArray name = EncodeFileName(target);
+    struct stat st {};
+    if (::lstat(name.constData(), &st) != 0)
         return true;
-    return overwrite && !info.isDir();
+    return overwrite && (::stat(name.constData(), &st) != 0 || !S_ISDIR(st.st_mode));
 }
 
 bool Acceptable(const QString& source, const QString& target, bool overwrite)
 {
-    return QFileInfo(source).isFile() && TargetAllows(target, overwrite) && !SameFile(source, target);
+    return IsRegularFile(source) && TargetAllows(target, overwrite) && !SameFile(source, target);
 }
 
 // A single copy or move: "" when done or deliberately skipped (no such
@@ -66,13 +65,13 @@ QString MoveOne(const QString& source, const QString& target, bool overwrite)
     if (!ec)
         return {};
     if (ec != std::errc::cross_device_link)
-        return QCoreApplication::translate("FileOps", "Не удаётся переместить файл \"%1\" в \"%2\": %3").arg(source, target, SystemReason(ec.value()));
+        return QCoreApplication::translate("FileOps", "Не удаётся переместить файл \"%1\" в \"%2\": %3").arg(DisplayName(source), DisplayName(target), SystemReason(ec.value()));
     // Another file system: copy, then remove the source.
     const QString copied = CopyOne(source, target, overwrite);
     if (!copied.isEmpty())
         return copied;
-    if (::unlink(QFile::encodeName(source).constData()) != 0)
-        return QCoreApplication::translate("FileOps", "Не удаётся удалить перемещённый файл \"%1\": %2").arg(source, SystemReason(errno));
+    if (::unlink(EncodeFileName(source).constData()) != 0)
+        return QCoreApplication::translate("FileOps", "Не удаётся удалить перемещённый файл \"%1\": %2").arg(DisplayName(source), SystemReason(errno));
     return {};
 }
 
@@ -126,7 +125,7 @@ public:
     {
         // O_NONBLOCK: a FIFO swapped in under the photo's name is refused
         // below, never waited on.
-        m_fd = ::open(QFile::encodeName(path).constData(), O_RDONLY | O_NONBLOCK | O_CLOEXEC | O_NOCTTY);
+        m_fd = ::open(EncodeFileName(path).constData(), O_RDONLY | O_NONBLOCK | O_CLOEXEC | O_NOCTTY);
         if (m_fd < 0 || ::fstat(m_fd, &m_stat) != 0)
             fail(SystemReason(errno));
         if (!S_ISREG(m_stat.st_mode))
@@ -159,7 +158,7 @@ private:
         if (m_fd >= 0)
             ::close(m_fd);   // no destructor runs for a constructor that throws
         m_fd = -1;
-        throw UserError(QCoreApplication::translate("FileOps", "Не удаётся прочитать файл \"%1\": %2").arg(m_path, reason).toStdString());
+        throw UserError(QCoreApplication::translate("FileOps", "Не удаётся прочитать файл \"%1\": %2").arg(DisplayName(m_path), reason).toStdString());
     }
 
     QString m_path;
@@ -206,11 +205,29 @@ void DeleteCurrentFile(const QString& currentFile, const FileOpOptions& options)
     // Companions are looked up by name only, so the photo may go first.
     QStringList failures;
     auto remove = [&](const QString& path) {
-        if (::unlink(QFile::encodeName(path).constData()) != 0 && errno != ENOENT)
-            failures << QCoreApplication::translate("FileOps", "Не удаётся удалить файл \"%1\": %2").arg(path, SystemReason(errno));
+        if (::unlink(EncodeFileName(path).constData()) != 0 && errno != ENOENT)
+            failures << QCoreApplication::translate("FileOps", "Не удаётся удалить файл \"%1\": %2").arg(DisplayName(path), SystemReason(errno));
     };
     remove(currentFile);
     ForEachCompanion(currentFile, options, remove);
     if (!failures.isEmpty())
         ReportFailures(failures);
+}
+
+bool IsReadOnlyFile(const QString& path)
+{
+    struct stat st {};
+    return ::stat(EncodeFileName(path).constData(), &st) != 0 || !(st.st_mode & S_IWUSR);
+}
+
+int SetReadOnly(const QString& path, bool readOnly)
+{
+    const QByteArray name = EncodeFileName(path);
+    struct stat st {};
+    if (::stat(name.constData(), &st) != 0)
+        return errno;
+    if (!S_ISREG(st.st_mode))
+        return EINVAL;
+    const mode_t mode = readOnly ? st.st_mode & ~mode_t(S_IWUSR | S_IWGRP | S_IWOTH) : st.st_mode | S_IWUSR;
+    return ::chmod(name.constData(), mode & 07777) == 0 ? 0 : errno;
 }

@@ -29,3 +29,11 @@ void CopyFileWhole(const QString& source, const QString& target, bool overwrite)
 bool CopyCurrentFile(const QString& currentFile, const QString& destination, const FileOpOptions& options);
 bool MoveCurrentFile(const QString& currentFile, const QString& destination, const FileOpOptions& options);
 void DeleteCurrentFile(const QString& currentFile, const FileOpOptions& options);
+
+// Read-only means the owner may not write; a file that cannot be asked
+// counts as read-only.
+bool IsReadOnlyFile(const QString& path);
+// Setting read-only clears every write bit, clearing it gives the owner
+// write. 0 when done, else the system's error number (EINVAL for a name that
+// is no regular file).
+int SetReadOnly(const QString& path, bool readOnly);

@@ -1,8 +1,7 @@
 #include "files/folderlisting.h"
 
+#include "common/paths.h"
 #include "common/safefile.h"
-
-#include <QFile>
 
 #include <algorithm>
 #include <cerrno>
@@ -67,7 +66,7 @@ bool MatchesMask(const QString& name, const QString& mask)
 FolderListing ListFolderEntries(const QString& folder, const QStringList& masks)
 {
     FolderListing result;
-    DIR* dir = ::opendir(QFile::encodeName(folder).constData());
+    DIR* dir = ::opendir(EncodeFileName(folder).constData());
     if (!dir) {
         result.error = SystemReason(errno);
         return result;
@@ -79,7 +78,7 @@ FolderListing ListFolderEntries(const QString& folder, const QStringList& masks)
         const char* raw = entry->d_name;
         if (raw[0] == '.' && (raw[1] == 0 || (raw[1] == '.' && raw[2] == 0)))
             continue;
-        const QString name = QFile::decodeName(raw);
+        const QString name = DecodeFileName(QByteArrayView(raw));
         if (!everything && std::none_of(masks.begin(), masks.end(), [&](const QString& m) { return MatchesMask(name, m); }))
             continue;
         if (IsListed(::dirfd(dir), entry))
@@ -90,12 +89,13 @@ FolderListing ListFolderEntries(const QString& folder, const QStringList& masks)
         result.error = SystemReason(errno);
     ::closedir(dir);
 
-    // Sorted by the lower-case names, each lowered once; names equal but
-    // for case keep a fixed order.
+    // Sorted by the lower-case names as they are shown, so a Latin-1 "\xe9"
+    // goes where a UTF-8 one would; each lowered once, names shown alike in
+    // a fixed order.
     std::vector<QString> keys;
     keys.reserve(size_t(names.size()));
     for (const QString& name : names)
-        keys.push_back(name.toLower());
+        keys.push_back(DisplayName(name).toLower());
     std::vector<int> order(size_t(names.size()));
     std::iota(order.begin(), order.end(), 0);
     std::sort(order.begin(), order.end(), [&](int a, int b) {

@@ -1,8 +1,13 @@
 #include "files/tools.h"
 #include "files/companions.h"
 #include "common/paths.h"
-#include <QDir>
 #include <QProcess>
+
+#include <cerrno>
+#include <csignal>
+#include <fcntl.h>
+#include <sys/wait.h>
+#include <unistd.h>
 #include <vector>
 
 namespace {
@@ -50,6 +55,62 @@ Pieces ReplaceAll(const Pieces& pieces, QLatin1String macro, const QString& valu
 bool IsBlank(QChar c)
 {
     return c == QLatin1Char(' ') || c == QLatin1Char('\t');
+}
+
+// Starts the program with these arguments, each handed over as the bytes its
+// text stands for (a file name that is not UTF-8 arrives as the file system
+// spells it), in workingDir ("" keeps ours). The tool is the child of a
+// child that ends at once, so it is never left to us to reap and lives on
+// after the viewer. False when the program could not be started.
+bool StartDetached(const QString& program, const QStringList& arguments, const QString& workingDir)
+{
+    // Everything the children need is made before the fork: after it, in a
+    // program with other threads, only async-signal-safe calls are allowed.
+    std::vector<QByteArray> words{EncodeFileName(program)};
+    for (const QString& argument : arguments)
+        words.push_back(EncodeFileName(argument));
+    std::vector<char*> argv;
+    for (QByteArray& word : words)
+        argv.push_back(word.data());
+    argv.push_back(nullptr);
+    const QByteArray folder = EncodeFileName(workingDir);
+
+    // The tool's end of the pipe closes as it starts; a failure sends errno.
+    int report[2];
+    if (::pipe2(report, O_CLOEXEC) != 0)
+        return false;
+    const pid_t child = ::fork();
+    if (child < 0) {
+        ::close(report[0]);
+        ::close(report[1]);
+        return false;
+    }
+    if (child == 0) {
+        ::close(report[0]);
+        ::setsid();
+        const pid_t tool = ::fork();
+        if (tool != 0)
+            ::_exit(tool < 0 ? 1 : 0);
+        sigset_t none;
+        ::sigemptyset(&none);
+        ::sigprocmask(SIG_SETMASK, &none, nullptr);
+        ::signal(SIGPIPE, SIG_DFL);
+        if (folder.isEmpty() || ::chdir(folder.constData()) == 0)
+            ::execvp(argv[0], argv.data());
+        const int error = errno;
+        [[maybe_unused]] const ssize_t sent = ::write(report[1], &error, sizeof error);
+        ::_exit(127);
+    }
+    ::close(report[1]);
+    int status = 0;
+    while (::waitpid(child, &status, 0) < 0 && errno == EINTR) {
+    }
+    int error = 0;
+    ssize_t got;
+    while ((got = ::read(report[0], &error, sizeof error)) < 0 && errno == EINTR) {
+    }
+    ::close(report[0]);
+    return got == 0 && WIFEXITED(status) && WEXITSTATUS(status) == 0;
 }
 
 }  // namespace
@@ -109,7 +170,7 @@ SplitCommand ToolCommand(const QString& path, const QString& templ, const QStrin
     // chosen that is the working directory.
     QString folder = folderPart;
     if (folder.isEmpty())
-        folder = currentFolder.isEmpty() ? QDir::currentPath() : currentFolder;
+        folder = currentFolder.isEmpty() ? CurrentDirectory() : currentFolder;
     folder = WithTrailingSeparator(folder);
     // "a//b.jpg" still gives one separator at the end.
     while (folder.size() > 1 && IsPathSeparator(folder.back()) && folder[folder.size() - 2] == folder.back())
@@ -136,5 +197,5 @@ bool RunTool(const QString& path, const QString& templ, const QString& currentFo
     const SplitCommand command = ToolCommand(path, templ, currentFolder);
     if (command.program.isEmpty())
         return false;
-    return QProcess::startDetached(command.program, command.arguments, workingDir);
+    return StartDetached(command.program, command.arguments, workingDir);
 }

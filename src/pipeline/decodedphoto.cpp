@@ -1,13 +1,13 @@
 #include "pipeline/decodedphoto.h"
 
-#include <QFile>
+#include "common/paths.h"
 
 #include <sys/stat.h>
 
 bool StatFileIdentity(const QString& path, FileIdentity* identity)
 {
     struct stat st;
-    if (path.isEmpty() || ::stat(QFile::encodeName(path).constData(), &st) != 0 || !S_ISREG(st.st_mode))
+    if (path.isEmpty() || ::stat(EncodeFileName(path).constData(), &st) != 0 || !S_ISREG(st.st_mode))
         return false;
     identity->path = path;
     identity->size = st.st_size;

@@ -1,13 +1,14 @@
 #include "pipeline/decodepipeline.h"
 
+#include "common/paths.h"
+#include "common/safefile.h"
 #include "common/usererror.h"
 #include "render/jpegpicture.h"
 #include "render/orientation.h"
 #include "render/scaling.h"
 
+#include <QBuffer>
 #include <QCoreApplication>
-#include <QDir>
-#include <QFileInfo>
 #include <QImageReader>
 
 #include <algorithm>
@@ -16,10 +17,21 @@ namespace {
 
 enum class Kind { Jpeg, Bitmap, Unknown };
 
+// A BMP or ICO beyond this is no picture a camera folder holds.
+constexpr qint64 kMaxBitmapBytes = qint64(256) << 20;
+
+// The text after the file name's last dot; "" without one.
+QString Extension(const QString& path)
+{
+    const QString name = PathFileName(path);
+    const qsizetype dot = name.lastIndexOf(QLatin1Char('.'));
+    return dot < 0 ? QString() : name.mid(dot + 1);
+}
+
 Kind KindOf(const QString& path)
 {
     // .jpe and .jfif are offered by the file list, so they decode too.
-    const QString ext = QFileInfo(path).suffix().toLower();
+    const QString ext = Extension(path).toLower();
     if (ext == QLatin1String("jpg") || ext == QLatin1String("jpeg") || ext == QLatin1String("jpe")
         || ext == QLatin1String("jfif"))
         return Kind::Jpeg;
@@ -123,7 +135,7 @@ std::shared_ptr<const DecodedPhoto> DecodePipeline::decode(const QString& path, 
             photo->image = Upright(photo->image, orientation);
             if (photo->image.isNull())
                 throw UserError(QCoreApplication::translate("DecodePipeline", "Недостаточно памяти, чтобы показать изображение \"%1\".")
-                                    .arg(QDir::toNativeSeparators(path)).toStdString());
+                                    .arg(DisplayName(path)).toStdString());
             photo->fullSize = UprightSize(full, orientation);
         }
         photo->denom = denom;
@@ -132,18 +144,26 @@ std::shared_ptr<const DecodedPhoto> DecodePipeline::decode(const QString& path, 
         break;
     }
     case Kind::Bitmap: {
-        QImageReader reader(path);
+        // Read here rather than by Qt's file functions, which would look for
+        // a name that is not UTF-8 under other bytes.
+        RegularFileRead file = ReadRegularFile(path, kMaxBitmapBytes);
+        if (!file.ok())
+            throw UserError(QCoreApplication::translate("DecodePipeline", "Не удаётся прочитать изображение \"%1\": %2")
+                                .arg(DisplayName(path), file.reason).toStdString());
+        QBuffer buffer(&file.data);
+        buffer.open(QIODevice::ReadOnly);
+        QImageReader reader(&buffer, Extension(path).toLower().toLatin1());
         photo->image = reader.read();
         if (photo->image.isNull())
             throw UserError(QCoreApplication::translate("DecodePipeline", "Не удаётся прочитать изображение \"%1\": %2")
-                                .arg(path, reader.errorString()).toStdString());
+                                .arg(DisplayName(path), reader.errorString()).toStdString());
         photo->fullSize = photo->image.size();
         photo->grey = photo->image.isGrayscale();
         photo->jpeg = false;
         break;
     }
     case Kind::Unknown:
-        throw UserError(QStringLiteral("Unknown picture file extension (.%1)").arg(QFileInfo(path).suffix()).toStdString());
+        throw UserError(QStringLiteral("Unknown picture file extension (.%1)").arg(DisplayName(Extension(path))).toStdString());
     }
     return photo;
 }
@@ -387,7 +407,7 @@ void DecodePipeline::runOwed(const Owed& owed)
             message = QString::fromUtf8(e.what());
         } catch (...) {
             error = std::current_exception();
-            message = QCoreApplication::translate("DecodePipeline", "%1: не удалось декодировать изображение.").arg(owed.identity.path);
+            message = QCoreApplication::translate("DecodePipeline", "%1: не удалось декодировать изображение.").arg(DisplayName(owed.identity.path));
         }
         if (error) {
             // Before the job ends, so that whoever waits on it finds the message.

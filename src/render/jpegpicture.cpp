@@ -1,10 +1,10 @@
 #include "render/jpegpicture.h"
 
 #include "common/usererror.h"
+#include "common/paths.h"
 #include "common/safefile.h"
 
 #include <QCoreApplication>
-#include <QDir>
 
 #include <csetjmp>
 #include <new>
@@ -51,7 +51,7 @@ void NoteFailure(j_common_ptr cinfo, JpegFailure* failure)
 {
     QString message = QStringLiteral("JPEG error #%1 (%2)").arg(failure.code).arg(QString::fromLocal8Bit(failure.text));
     if (!path.isEmpty())
-        message.prepend(QDir::toNativeSeparators(path) + QStringLiteral(": "));
+        message.prepend(DisplayName(path) + QStringLiteral(": "));
     throw UserError(message.toStdString());
 }
 
@@ -239,7 +239,7 @@ void SetGreyPalette(QImage& image)
 [[noreturn]] void ThrowOutOfMemory(const QString& path)
 {
     throw UserError(QCoreApplication::translate("JpegPicture", "Недостаточно памяти, чтобы показать изображение \"%1\".")
-                        .arg(QDir::toNativeSeparators(path))
+                        .arg(DisplayName(path))
                         .toStdString());
 }
 
@@ -255,7 +255,7 @@ TJPEGPicture TJPEGPicture::fromFile(const QString& path)
     }
     if (!file.ok())
         throw UserError(QCoreApplication::translate("JpegPicture", "Не удаётся прочитать файл \"%1\": %2")
-                            .arg(QDir::toNativeSeparators(path), file.reason)
+                            .arg(DisplayName(path), file.reason)
                             .toStdString());
     return TJPEGPicture(std::move(file.data), path);
 }
@@ -338,7 +338,7 @@ const QImage& TJPEGPicture::image()
     if (bytesPerLine * m_height + m_coefficientBytes > kMaxDecodeBytes)
         throw UserError(QCoreApplication::translate("JpegPicture", "%1Изображение слишком велико: %2 x %3 пикселей в масштабе 1:%4 "
                                                                    "заняли бы больше 1 ГиБ памяти.")
-                            .arg(m_path.isEmpty() ? QString() : QDir::toNativeSeparators(m_path) + QStringLiteral(": "))
+                            .arg(m_path.isEmpty() ? QString() : DisplayName(m_path) + QStringLiteral(": "))
                             .arg(m_fullWidth)
                             .arg(m_fullHeight)
                             .arg(m_denom)

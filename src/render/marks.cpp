@@ -3,7 +3,6 @@
 #include "common/paths.h"
 #include "common/safefile.h"
 #include <QCoreApplication>
-#include <QFile>
 #include <QStringDecoder>
 #include <algorithm>
 #include <optional>
@@ -19,7 +18,7 @@ constexpr qint64 kMaxMarksBytes = 64 << 20;
 
 [[noreturn]] void Fail(const QString& what, const QString& fileName, const QString& reason)
 {
-    throw UserError(QStringLiteral("%1 \"%2\": %3").arg(what, fileName, reason).toStdString());
+    throw UserError(QStringLiteral("%1 \"%2\": %3").arg(what, DisplayName(fileName), reason).toStdString());
 }
 
 bool HasCodeSuffix(const QByteArray& line)
@@ -89,7 +88,7 @@ void MarkStore::SaveMarks(const QString& folder) const
 {
     const QString fileName = MarksFileName(folder);
     if (m_entries.empty()) {
-        const QByteArray name = QFile::encodeName(fileName);
+        const QByteArray name = EncodeFileName(fileName);
         if (::unlink(name.constData()) != 0 && errno != ENOENT)
             Fail(QCoreApplication::translate("Marks", "Не удаётся удалить файл отметок"), fileName, SystemReason(errno));
         m_changed = false;
@@ -127,7 +126,7 @@ QByteArray NameKey(const QByteArray& name)
 
 QByteArray NameBytes(const QString& path)
 {
-    return QFile::encodeName(PathFileName(path));
+    return EncodeFileName(PathFileName(path));
 }
 
 }  // namespace
@@ -162,9 +161,9 @@ void MarkStore::SetMark(const QString& path, MarkCode code)
     if (fileName.contains(QLatin1Char('\n')) || fileName.contains(QLatin1Char('\r')))
         throw UserError(QCoreApplication::translate("Marks", "Не удаётся отметить \"%1\": в имени файла есть перевод строки, "
                                                               "а файл отметок не может его хранить")
-                            .arg(path)
+                            .arg(DisplayName(path))
                             .toStdString());
-    const QByteArray name = QFile::encodeName(fileName);
+    const QByteArray name = EncodeFileName(fileName);
     const auto it = find(name);
     if (it == m_entries.end()) {
         if (!m_indexStale)

@@ -6,6 +6,7 @@
 #include "window/markpictures.h"
 #include "window/panewidgets.h"
 #include "settings/startfolder.h"
+#include "common/paths.h"
 #include "common/usererror.h"
 #include "files/companions.h"
 #include "render/scaling.h"
@@ -62,7 +63,7 @@ MainHooks withDefaults(MainHooks hooks)
             return c;
         };
     if (!hooks.openExternally)
-        hooks.openExternally = [](const QString& path) { QDesktopServices::openUrl(QUrl::fromLocalFile(path)); };
+        hooks.openExternally = [](const QString& path) { QDesktopServices::openUrl(FileUrl(path)); };
     if (!hooks.runDialog)
         hooks.runDialog = [](QDialog& dialog) { dialog.exec(); };
     return hooks;

@@ -3,10 +3,12 @@
 #include "window/mainform.h"
 
 #include "window/panewidgets.h"
+#include "common/paths.h"
+#include "common/safefile.h"
 #include "common/usererror.h"
 #include "panes/walking.h"
-#include "common/paths.h"
 #include "dialogs/filesform.h"
+#include "files/fileops.h"
 #include "files/folderlisting.h"
 #include "files/tools.h"
 #include "dialogs/options.h"
@@ -15,7 +17,6 @@
 #include <QApplication>
 #include <QComboBox>
 #include <QDir>
-#include <QFile>
 #include <QFileInfo>
 #include <QKeyEvent>
 #include <QLabel>
@@ -67,7 +68,12 @@ bool TfrmMain::ListFolder(const QString& folder)
         names.removeIf([this](const QString& name) { return m_app.Marks.GetMark(name) == NoMark; });
     m_selectingByCode = true;
     FilesList->clear();
-    FilesList->addItems(names);
+    // The list shows a readable form; the name itself, whose bytes may not
+    // be UTF-8, rides along for EntryPath.
+    for (const QString& name : names) {
+        auto* item = new QListWidgetItem(DisplayName(name), FilesList);
+        item->setData(Qt::UserRole, name);
+    }
     FilesList->setCurrentRow(-1);
     m_selectingByCode = false;
     m_listFolder = absolute;
@@ -81,7 +87,7 @@ QString TfrmMain::EntryPath(int index) const
     QString folder = m_listFolder;
     if (!folder.endsWith(QLatin1Char('/')))
         folder += QLatin1Char('/');
-    return folder + FilesList->item(index)->text();
+    return folder + FilesList->item(index)->data(Qt::UserRole).toString();
 }
 
 void TfrmMain::selectEntry(int index)
@@ -141,7 +147,7 @@ void TfrmMain::DirEditChange()
 void TfrmMain::FilesListChange()
 {
     const int row = FilesList->currentRow();
-    if (row >= 0 && !FilesList->item(row)->text().isEmpty())
+    if (row >= 0 && !FilesList->item(row)->data(Qt::UserRole).toString().isEmpty())
         LoadPane(m_currentPane, EntryPath(row));
 }
 
@@ -415,11 +421,11 @@ void TfrmMain::FormKeyUp(int keyCode, Qt::KeyboardModifiers modifiers)
     case 'J': TogglePageMode(); break;
     case 'L': ToggleFileList(); break;
     case 'N':
-        RunTool(m_paneSet[m_currentPane].PanePath, m_app.NToolCommand, m_app.CurrentFolder, QDir::currentPath());
+        RunTool(m_paneSet[m_currentPane].PanePath, m_app.NToolCommand, m_app.CurrentFolder, CurrentDirectory());
         break;
     case 'O': OpenOptionsDialog(); break;
     case 'P':
-        RunTool(m_paneSet[m_currentPane].PanePath, m_app.PToolCommand, m_app.CurrentFolder, QDir::currentPath());
+        RunTool(m_paneSet[m_currentPane].PanePath, m_app.PToolCommand, m_app.CurrentFolder, CurrentDirectory());
         break;
     case 'Q': close(); break;
     case 'A': TogglePin(); break;
@@ -429,11 +435,10 @@ void TfrmMain::FormKeyUp(int keyCode, Qt::KeyboardModifiers modifiers)
             if (n == m_currentPane || (modifiers & Qt::ShiftModifier)) {
                 // A file gone since it was shown: R says so, and the pane keeps it.
                 const QString path = m_paneSet[n].PanePath;
-                if (!path.isEmpty() && !QFileInfo(path).isFile())
+                if (!path.isEmpty() && !IsRegularFile(path))
                     reportError(tr("Не удаётся прочитать файл \"%1\": %2.")
-                                    .arg(QDir::toNativeSeparators(path),
-                                         QFileInfo::exists(path) ? tr("это не обычный файл")
-                                                                 : tr("файл не существует")));
+                                    .arg(DisplayName(path),
+                                         PathExists(path) ? tr("это не обычный файл") : tr("файл не существует")));
                 ReloadPane(n);
             }
         break;
@@ -583,16 +588,13 @@ void TfrmMain::ToggleReadOnly()
         slot.readOnlyMark->setVisible(slot.readOnlyMark->isHidden());   // an empty pane: only the mark
         return;
     }
-    QFile::Permissions perms = QFile::permissions(path);
-    if (!slot.readOnlyMark->isHidden())
-        perms |= QFileDevice::WriteOwner;
-    else
-        perms &= ~(QFileDevice::WriteOwner | QFileDevice::WriteUser | QFileDevice::WriteGroup | QFileDevice::WriteOther);
-    QFile file(path);
-    if (!QFileInfo(path).isFile() || !file.setPermissions(perms))
-        reportError(tr("Не удаётся изменить права доступа к файлу \"%1\": %2.")
-                        .arg(QDir::toNativeSeparators(path),
-                             QFileInfo(path).exists() ? file.errorString() : tr("файл не существует")));
+    QString failure;
+    if (!IsRegularFile(path))
+        failure = PathExists(path) ? tr("это не обычный файл") : tr("файл не существует");
+    else if (const int error = SetReadOnly(path, slot.readOnlyMark->isHidden()))
+        failure = SystemReason(error);
+    if (!failure.isEmpty())
+        reportError(tr("Не удаётся изменить права доступа к файлу \"%1\": %2.").arg(DisplayName(path), failure));
     // The mark shows what the file is now, whether or not the change took.
     slot.readOnlyMark->setVisible(IsReadOnlyFile(path));
 }
@@ -608,7 +610,7 @@ void TfrmMain::OpenInAssociatedProgram()
     const QString path = m_paneSet[m_currentPane].PanePath;
     if (path.isEmpty())
         return;
-    m_hooks.openExternally(QFileInfo(path).absoluteFilePath());
+    m_hooks.openExternally(AbsolutePath(path));
 }
 
 void TfrmMain::OpenFilesDialog()

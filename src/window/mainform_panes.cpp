@@ -3,8 +3,10 @@
 #include "window/mainform.h"
 
 #include "window/panewidgets.h"
+#include "common/paths.h"
 #include "common/usererror.h"
 #include "files/companions.h"
+#include "files/fileops.h"
 #include "metadata/metadatalisting.h"
 #include "metadata/phmetadata.h"
 #include "panes/panesync.h"
@@ -12,9 +14,6 @@
 #include "render/scaling.h"
 #include "window/markpictures.h"
 
-#include <QDir>
-#include <QFile>
-#include <QFileInfo>
 #include <QLabel>
 #include <QPlainTextEdit>
 #include <QScrollBar>
@@ -34,7 +33,7 @@ QColor fromTColor(int colour)
 
 void TfrmMain::LoadPane(int n, const QString& path)
 {
-    if (path.isEmpty() || !QFileInfo(path).isFile())
+    if (path.isEmpty() || !IsRegularFile(path))
         return;
     const int scale = NormaliseScaleCode(m_store.intValue(QStringLiteral("imagescale%1").arg(n), 1));
 
@@ -166,11 +165,7 @@ void TfrmMain::SelectPane(int n)
 
 bool TfrmMain::IsReadOnlyFile(const QString& path)
 {
-    // Read-only means the owner may not write; a failed query counts as read-only.
-    QFileInfo info(path);
-    if (!info.exists())
-        return true;
-    return !(info.permissions() & QFileDevice::WriteOwner);
+    return ::IsReadOnlyFile(path);
 }
 
 void TfrmMain::SetPaneScale(int n, int code)
@@ -296,7 +291,7 @@ void TfrmMain::ShowFileInPane(int n, const QString& path)
 {
     PaneSlot& slot = m_panes[n - 1];
     SetPaneScale(n, m_paneSet[n].PaneScale);
-    slot.pathLabel->setText(QDir::toNativeSeparators(QFileInfo(path).absoluteFilePath()));
+    slot.pathLabel->setText(DisplayName(AbsolutePath(path)));
     FillMetadata(n, path);
     const std::string caption = ExpandCaption(m_store.textValue(QStringLiteral("Pattern")).toStdString(), m_paneSet[n].basic);
     slot.caption->setText(QString::fromLocal8Bit(caption));
@@ -316,7 +311,7 @@ void TfrmMain::FillMetadata(int n, const QString& path)
     const MetadataListing listing = state.isJpeg()
         ? ListMetadata(TImageMetadata::FromBytes(std::string_view(state.photo->bytes.constData(),
                                                                    size_t(state.photo->bytes.size()))))
-        : ListMetadata(path.toLocal8Bit().toStdString());
+        : ListMetadata(EncodeFileName(path).toStdString());
     if (listing.status != 0)
         return;
     QStringList lines;

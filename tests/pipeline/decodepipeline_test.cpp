@@ -1,5 +1,7 @@
 #include "pipeline/decodepipeline.h"
+#include "common/bytenames.h"
 #include "common/errortext.h"
+#include "common/paths.h"
 
 #include "common/usererror.h"
 #include "jpegwriter.h"
@@ -7,7 +9,9 @@
 
 #include <gtest/gtest.h>
 
+#include <QBuffer>
 #include <QFile>
+#include <QImage>
 #include <QTemporaryDir>
 
 #include <chrono>
@@ -140,6 +144,29 @@ TEST(DecodePipeline, AChangedFileIsReadAgain)
         EXPECT_EQ(pipeline.decodeCount(), row.decodes) << row.change;
     }
     EXPECT_EQ(pipeline.cache().count(), 1) << "stale copies leave the cache";
+}
+
+// A photo or bitmap named in Latin-1 decodes like any other; a damaged one
+// names itself readably.
+TEST(DecodePipeline, ForeignNamesDecodeAndFailReadably)
+{
+    Folder folder;
+    const QByteArray dir = QFile::encodeName(folder.dir.path());
+    bytenames::Cleanup cleanup(dir);
+    QImage bitmap(3, 2, QImage::Format_RGB32);
+    bitmap.fill(Qt::red);
+    QByteArray bmp;
+    QBuffer buffer(&bmp);
+    buffer.open(QIODevice::WriteOnly);
+    ASSERT_TRUE(bitmap.save(&buffer, "BMP"));
+    bytenames::Write(dir + "/b\xe9.jpg", Jpeg(64, 48));
+    bytenames::Write(dir + "/b\xe9.bmp", bmp);
+    bytenames::Write(dir + "/d\xe9.jpg", Jpeg(64, 48).left(20));
+    DecodePipeline pipeline;
+    EXPECT_EQ(pipeline.get(DecodeFileName(dir + "/b\xe9.jpg"), 1, 0)->image.size(), QSize(64, 48));
+    EXPECT_EQ(pipeline.get(DecodeFileName(dir + "/b\xe9.bmp"), 1, 0)->image.size(), QSize(3, 2));
+    const std::string damaged = ErrorText([&] { pipeline.get(DecodeFileName(dir + "/d\xe9.jpg"), 1, 0); });
+    EXPECT_EQ(damaged.rfind(folder.dir.path().toStdString() + "/d\xc3\xa9.jpg: JPEG error #", 0), 0u) << damaged;
 }
 
 TEST(DecodePipeline, AFailingFileFailsEveryTimeUntilRepaired)

@@ -1,3 +1,4 @@
+#include "common/paths.h"
 #include "common/usererror.h"
 #include "render/marks.h"
 #include <QDir>
@@ -189,6 +190,30 @@ TEST_F(MarksFile, NamesAreBytesUntouchedLinesStayAndInvalidNamesNeverMerge)
     store.SetMark("b.JPG", 5);
     store.SaveMarks(dir.path());
     EXPECT_EQ(ReadAll(file), old + "B.jpg:5\r\n");
+}
+
+// The panes' paths carry names that are not UTF-8 as escapes; the marks
+// reach marked.txt as the very bytes of the file names, and are found again.
+TEST_F(MarksFile, ForeignNamesFromPanePathsKeepTheirBytes)
+{
+    WriteAll(file, "caf\xe9.jpg:2\r\ncaf\xe8.jpg:3\r\n\xff\xfe.JPG\r\n");
+    store.LoadMarks(dir.path());
+    const std::pair<QByteArray, int> found[] = {
+        {"/f/caf\xe9.jpg", 2}, {"/f/caf\xe8.jpg", 3}, {"\xff\xfe.JPG", MarkV},
+        {"/f/caf\xc3\xa9.jpg", NoMark},   // the same name in UTF-8 is another file
+        {"/f/CAF\xc9.jpg", NoMark},        // nor does an unreadable name have a case
+    };
+    for (const auto& [path, code] : found)
+        EXPECT_EQ(store.GetMark(DecodeFileName(path)), code) << path.toStdString();
+
+    store.SetMark(DecodeFileName("/f/caf\xe8.jpg"), 7);
+    store.SetMark(DecodeFileName("/f/n\xe9.jpg"), MarkV);
+    store.ClearMark(DecodeFileName("/f/\xff\xfe.JPG"));
+    store.SaveMarks(dir.path());
+    EXPECT_EQ(ReadAll(file), QByteArray("caf\xe9.jpg:2\r\ncaf\xe8.jpg:7\r\nn\xe9.jpg\r\n"));
+
+    store.LoadMarks(dir.path());
+    EXPECT_EQ(store.GetMark(DecodeFileName("/g/n\xe9.jpg")), MarkV);
 }
 
 TEST_F(MarksFile, NameWithLineBreakIsRefused)
