@@ -105,6 +105,18 @@ D - delete it</translation>
         <source>Выход</source>
         <translation>Quit</translation>
     </message>
+    <message>
+        <source>RAW-файлы</source>
+        <translation>RAW files</translation>
+    </message>
+    <message>
+        <source>JPEG и RAW-файлы</source>
+        <translation>JPEG and RAW files</translation>
+    </message>
+    <message>
+        <source>превью %1 × %2</source>
+        <translation>preview %1 × %2</translation>
+    </message>
 </context>
 <context>
     <name>TfrmOptions</name>

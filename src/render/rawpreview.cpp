@@ -2,6 +2,7 @@
 
 #include "common/safefile.h"
 #include "common/usererror.h"
+#include "metadata/phmetadata.h"
 
 #include <QDir>
 #include <QFile>
@@ -274,8 +275,8 @@ RawPreview Extract(Bytes& bytes, const QString& path)
     }
 
     char head[4];
-    if (bytes.readAt(0, head, 4) == 4 && StartsLikeTiff(head, 4)) {
-        preview.tiffHead.resize(qsizetype(std::min(fileSize, kRawTiffHeadBytes)));
+    if (bytes.readAt(0, head, 4) == 4 && StartsLikeTiff(std::string_view(head, 4))) {
+        preview.tiffHead.resize(qsizetype(std::min<qint64>(fileSize, RawTiffHeadBytes)));
         const qint64 got = bytes.readAt(0, preview.tiffHead.data(), preview.tiffHead.size());
         preview.tiffHead.truncate(qsizetype(std::max<qint64>(0, got)));
     }
@@ -283,22 +284,6 @@ RawPreview Extract(Bytes& bytes, const QString& path)
 }
 
 } // namespace
-
-bool StartsLikeTiff(const char* data, qint64 size)
-{
-    if (size < 4)
-        return false;
-    const auto* b = reinterpret_cast<const unsigned char*>(data);
-    if (b[0] == 'I' && b[1] == 'I') {
-        const unsigned magic = b[2] | b[3] << 8;
-        return magic == 42 || magic == 0x4F52 || magic == 0x5352 || magic == 0x55;
-    }
-    if (b[0] == 'M' && b[1] == 'M') {
-        const unsigned magic = b[2] << 8 | b[3];
-        return magic == 42 || magic == 0x4F52;
-    }
-    return false;
-}
 
 RawPreview ExtractRawPreview(const QByteArray& file, const QString& path)
 {

@@ -31,9 +31,3 @@ struct RawPreview {
 RawPreview ReadRawPreview(const QString& path);
 // The same over a whole file held in memory; path names it in messages.
 RawPreview ExtractRawPreview(const QByteArray& file, const QString& path = QString());
-
-// How much of the start of a TIFF-based RAW file is kept for its Exif.
-inline constexpr qint64 kRawTiffHeadBytes = qint64(512) << 10;
-// Whether the bytes start like a TIFF-based RAW file: "II" or "MM" and a
-// magic number (42, or the ones Olympus and Panasonic use).
-bool StartsLikeTiff(const char* data, qint64 size);

@@ -7,6 +7,7 @@
 #include "panes/walking.h"
 #include "dialogs/filesform.h"
 #include "files/folderlisting.h"
+#include "files/rawfiles.h"
 #include "files/tools.h"
 #include "dialogs/options.h"
 #include "render/scaling.h"
@@ -55,7 +56,7 @@ bool TfrmMain::ListFolder(const QString& folder)
     // later leaves its file listed until the list is made again.
     const QString maskText = FiltersList->currentData().toString();
     const bool markedOnly = maskText.isEmpty();
-    const QStringList masks = markedOnly ? QStringList{QStringLiteral("*")} : maskText.split(QLatin1Char(';'));
+    const QStringList masks = markedOnly ? QStringList{QStringLiteral("*")} : FilterMasks(maskText, m_app.RawExtensions);
     FolderListing listing = ListFolderEntries(absolute, masks);
     if (!listing.ok()) {
         reportError(QStringLiteral("Cannot list the folder \"%1\": %2.").arg(folder, listing.error));
@@ -585,6 +586,7 @@ void TfrmMain::OpenFilesDialog()
         m_hooks.runDialog(dialog);
     }
     m_app.FilesDialogOpen = false;
+    m_paneSet.pipeline().setRawExtensions(m_app.RawExtensions);
     const int index = FilesList->currentRow();
     if (ListFolder(m_listFolder))
         selectEntry(index < FilesList->count() ? index : -1);
