@@ -108,23 +108,28 @@ TEST(RawPreview, DamagedFilesFailWithTheirCause)
     const QByteArray good = Dng(Preview(), QSize(1200, 900));
     const raw::DngLayout at = raw::FindDngPreview(good);
     ASSERT_GT(at.previewOffset, 0u);
-    ASSERT_EQ(at.previewOffset + at.previewLength, std::uint32_t(good.size()));   // the preview comes last
     const std::uint32_t size = std::uint32_t(good.size());
+    // IFD0 (at 8) of the thumbnail-only file: its StripByteCounts (0x117)
+    // is entry 12 counted from 0, the tags sorted, 12 bytes an entry.
+    const QByteArray thumbOnly = raw::MakeDngWithoutJpeg();
+    const std::uint32_t thumbLength = 8 + 2 + 12 * 12 + 8;   // the 13th entry, 0x117
+    ASSERT_GE(at.previewOffset + at.previewLength + 1, size);   // the preview comes last, maybe padded
     struct Case {
         const char* name;
         QByteArray file;
         const char* cause;   // in the message
     } cases[] = {
-        {"empty", QByteArray(), "no RAW file"},
+        {"empty", QByteArray(), "damaged or cut short"},
         {"a JPEG named .DNG", Preview(64, 48), "no RAW file"},
-        {"text", QByteArray("II*\0 this is no camera file at all", 35), "no RAW file"},
-        {"cut in its header", good.left(100), "no RAW file"},
+        {"text", QByteArray("II*\0 this is no camera file at all", 35), "damaged or cut short"},
+        {"cut in its header", good.left(100), "damaged or cut short"},
         {"cut in its preview", good.left(qsizetype(at.previewOffset + at.previewLength / 2)), "beyond the end"},
         {"preview offset past the end", WithLong(good, at.offsetField, size + 4096), "beyond the end"},
         {"preview offset at the very end", WithLong(good, at.offsetField, size), "beyond the end"},
         {"preview length of 4 GB", WithLong(good, at.lengthField, 0xFFFFFFFFu), "beyond the end"},
-        {"preview length one byte too many", WithLong(good, at.lengthField, at.previewLength + 1), "beyond the end"},
+        {"preview length one byte past the end", WithLong(good, at.lengthField, size - at.previewOffset + 1), "beyond the end"},
         {"preview offset into the mosaic", WithLong(good, at.offsetField, 2048), "preview"},
+        {"bitmap shorter than its size", WithLong(thumbOnly, thumbLength, 32 * 24 * 3 - 194), "cannot be shown"},
     };
     for (const Case& c : cases) {
         SCOPED_TRACE(c.name);
