@@ -2,6 +2,8 @@
 // whose Exif blocks touch every type, kind and structure the reader knows.
 // For the picture loader ("picture"): small generated photos of every kind
 // the decoder meets (baseline, progressive, greyscale, CMYK, YCCK, odd sizes).
+// For the RAW preview extraction ("raw"): small DNG files of both byte
+// orders and both ways of storing the preview, and one with a bitmap only.
 #include <QDir>
 #include <cstdio>
 #include <string>
@@ -10,6 +12,7 @@
 
 #include "exifbuilder.h"
 #include "jpegwriter.h"
+#include "rawwriter.h"
 
 using namespace exif;
 using namespace std::string_literals;
@@ -92,8 +95,9 @@ std::vector<QByteArray> Photos()
 int main(int argc, char** argv)
 {
     const bool pictures = argc == 3 && std::string(argv[2]) == "picture";
-    if (argc != 2 && !pictures) {
-        std::fprintf(stderr, "usage: make_seeds FOLDER [picture]\n");
+    const bool raws = argc == 3 && std::string(argv[2]) == "raw";
+    if (argc != 2 && !pictures && !raws) {
+        std::fprintf(stderr, "usage: make_seeds FOLDER [picture|raw]\n");
         return 2;
     }
     QDir dir(QString::fromLocal8Bit(argv[1]));
@@ -105,6 +109,23 @@ int main(int argc, char** argv)
     if (pictures) {
         for (const QByteArray& bytes : Photos())
             write(bytes);
+        return 0;
+    }
+    if (raws) {
+        JpegSpec small;
+        small.width = 64;
+        small.height = 48;
+        for (bool oldJpeg : {false, true})
+            for (ExifOrder order : {ExifOrder::Intel, ExifOrder::Motorola}) {
+                raw::DngSpec spec;
+                spec.preview = MakeJpeg(small);
+                spec.previewSize = QSize(64, 48);
+                spec.oldJpeg = oldJpeg;
+                spec.order = order;
+                spec.orientation = 6;
+                write(raw::MakeDng(spec));
+            }
+        write(raw::MakeDngWithoutJpeg());
         return 0;
     }
 

@@ -282,6 +282,18 @@ D - delete it</translation>
         <source>Не удаётся изменить права доступа к файлу &quot;%1&quot;: %2.</source>
         <translation>Cannot change the permissions of the file &quot;%1&quot;: %2.</translation>
     </message>
+    <message>
+        <source>RAW-файлы</source>
+        <translation>RAW files</translation>
+    </message>
+    <message>
+        <source>JPEG и RAW-файлы</source>
+        <translation>JPEG and RAW files</translation>
+    </message>
+    <message>
+        <source>превью %1 × %2</source>
+        <translation>preview %1 × %2</translation>
+    </message>
 </context>
 <context>
     <name>TfrmOptions</name>

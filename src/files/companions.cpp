@@ -1,5 +1,6 @@
 #include "files/companions.h"
 #include "common/paths.h"
+#include "files/rawfiles.h"
 
 QStringList ParseExtensions(const QString& text)
 {
@@ -64,7 +65,9 @@ QString FindCompanion(const QString& companionName)
 bool HasRawCompanions(const QString& path, const QStringList& extensions, bool anyRaw,
                       const QString& prefix, const QString& suffix)
 {
-    if (extensions.isEmpty())
+    // The mark tells a JPEG's RAW files; a RAW file shown on its own has none,
+    // even when its own extension is configured (it would find itself).
+    if (extensions.isEmpty() || IsRawFileName(path, extensions))
         return false;
     const QString fileName = PathFileName(path);
     for (const QString& extension : extensions) {

@@ -17,6 +17,7 @@ QString CompanionName(const QString& path, const QString& extension,
 QString FindCompanion(const QString& companionName);
 
 // The RAW test for the file at path: its companions are looked up by file
-// name in the working directory (the listed folder).
+// name in the working directory (the listed folder). A RAW file (see
+// IsRawFileName) has no companions of its own: false.
 bool HasRawCompanions(const QString& path, const QStringList& extensions,
                       bool anyRaw, const QString& prefix, const QString& suffix);

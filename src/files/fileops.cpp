@@ -88,7 +88,9 @@ void ForEachCompanion(const QString& currentFile, const FileOpOptions& options,
         return;
     for (const QString& extension : options.extensions) {
         const QString found = FindCompanion(CompanionName(currentFile, extension, options.prefix, options.suffix));
-        if (!found.isEmpty())
+        // A RAW file whose own extension is configured finds itself: it was
+        // acted on already.
+        if (!found.isEmpty() && !SameFile(found, currentFile))
             action(found);
     }
 }

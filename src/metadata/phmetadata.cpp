@@ -4,6 +4,7 @@
 #include <bit>
 #include <cerrno>
 #include <cstring>
+#include <limits>
 #include <memory>
 #include <fcntl.h>
 #include <sys/stat.h>
@@ -20,6 +21,8 @@ public:
     virtual bool ReadBytes(char* buffer, std::size_t n) = 0;
     // Moves forward by n bytes; going past the end is no error by itself.
     virtual void Skip(std::size_t n) = 0;
+    // Reads up to n bytes, fewer only at the end.
+    virtual std::size_t ReadSome(char* buffer, std::size_t n) = 0;
 };
 
 namespace {
@@ -64,6 +67,20 @@ public:
         return true;
     }
 
+    std::size_t ReadSome(char* buffer, std::size_t n) override
+    {
+        std::size_t done = 0;
+        while (done < n) {
+            ssize_t got = ::read(fd, buffer + done, n - done);
+            if (got < 0 && errno == EINTR)
+                continue;
+            if (got <= 0)
+                break;
+            done += static_cast<std::size_t>(got);
+        }
+        return done;
+    }
+
     void Skip(std::size_t n) override
     {
         // Only regular files are opened, and they seek past their end freely.
@@ -85,6 +102,16 @@ public:
         std::memcpy(buffer, data.data() + pos, n);
         pos += n;
         return true;
+    }
+
+    std::size_t ReadSome(char* buffer, std::size_t n) override
+    {
+        if (pos >= data.size())
+            return 0;
+        n = std::min<std::uint64_t>(n, data.size() - pos);
+        std::memcpy(buffer, data.data() + pos, n);
+        pos += n;
+        return n;
     }
 
     void Skip(std::size_t n) override { pos += n; }
@@ -447,6 +474,22 @@ private:
 
 } // namespace
 
+bool StartsLikeTiff(std::string_view bytes)
+{
+    if (bytes.size() < 4)
+        return false;
+    const auto* b = reinterpret_cast<const unsigned char*>(bytes.data());
+    if (b[0] == 'I' && b[1] == 'I') {
+        const unsigned magic = b[2] | b[3] << 8;
+        return magic == 42 || magic == 0x4F52 || magic == 0x5352 || magic == 0x55;
+    }
+    if (b[0] == 'M' && b[1] == 'M') {
+        const unsigned magic = b[2] << 8 | b[3];
+        return magic == 42 || magic == 0x4F52;
+    }
+    return false;
+}
+
 TImageMetadata::TImageMetadata(const std::string& fileName)
 {
     FileSource source;
@@ -496,8 +539,17 @@ void TImageMetadata::Read(Source& source)
             return;
         if (!StartSeen) {
             StartSeen = true;
-            if (marker != 0xFFD8)
-                SetError(ExifStatus::NotJpeg);
+            if (marker == 0xFFD8)
+                continue;
+            if (marker == 0x4949 || marker == 0x4D4D) {   // "II", "MM": a RAW file built on TIFF
+                ReadTiffFile(source, marker);
+                return;
+            }
+            if (marker == 0x4655 && SkipToRafPreview(source)) {   // "FU": Fujifilm's RAF
+                StartSeen = false;
+                continue;
+            }
+            SetError(ExifStatus::NotJpeg);
             continue;
         }
         if (marker == 0xFFD9 || marker == 0xFFDA) {
@@ -530,20 +582,56 @@ void TImageMetadata::Read(Source& source)
         return;
     }
     const auto* tiff = reinterpret_cast<const unsigned char*>(payload.data()) + 6;
-    bool intel;
-    if (std::memcmp(tiff, "II*\0", 4) == 0)
-        intel = true;
-    else if (std::memcmp(tiff, "MM\0*", 4) == 0)
-        intel = false;
-    else {
+    if (std::memcmp(tiff, "II*\0", 4) != 0 && std::memcmp(tiff, "MM\0*", 4) != 0) {
         SetError(ExifStatus::BadByteOrder);
         return;
     }
-    Block block{tiff, static_cast<std::uint32_t>(payload.size() - 6), intel};
+    ReadTiff(tiff, payload.size() - 6);
+}
+
+void TImageMetadata::ReadTiff(const unsigned char* tiff, std::size_t size)
+{
+    if (size < 8 || !StartsLikeTiff(std::string_view(reinterpret_cast<const char*>(tiff), 4))) {
+        SetError(ExifStatus::BadByteOrder);
+        return;
+    }
+    Block block{tiff, static_cast<std::uint32_t>(std::min<std::size_t>(size, std::numeric_limits<std::uint32_t>::max())), tiff[0] == 'I'};
     DirectoryWalker walker(block, Tags);
     walker.WalkChain(block.U32(4));
     TagsCut = walker.EntriesCut();
     SetError(ExifStatus::Ok);
+}
+
+void TImageMetadata::ReadTiffFile(Source& source, std::uint16_t order)
+{
+    // The directories of such files lie before their picture data; the
+    // start of the file holds them.
+    std::vector<unsigned char> head(RawTiffHeadBytes);
+    head[0] = head[1] = static_cast<unsigned char>(order >> 8);
+    const std::size_t got = source.ReadSome(reinterpret_cast<char*>(head.data()) + 2, head.size() - 2);
+    ReadTiff(head.data(), got + 2);
+}
+
+bool TImageMetadata::SkipToRafPreview(Source& source)
+{
+    // "FUJIFILMCCD-RAW ", and at 84 the offset of the JPEG preview, big-endian.
+    unsigned char header[90];
+    if (!source.ReadBytes(reinterpret_cast<char*>(header), sizeof header) || std::memcmp(header, "JIFILM", 6) != 0)
+        return false;
+    const std::uint32_t offset = std::uint32_t(header[82]) << 24 | std::uint32_t(header[83]) << 16
+        | std::uint32_t(header[84]) << 8 | header[85];
+    if (offset < 92)
+        return false;
+    source.Skip(offset - 92);
+    return true;
+}
+
+TImageMetadata TImageMetadata::FromTiff(std::string_view tiff)
+{
+    TImageMetadata reader;
+    reader.StartSeen = true;
+    reader.ReadTiff(reinterpret_cast<const unsigned char*>(tiff.data()), tiff.size());
+    return reader;
 }
 
 std::string TrimText(std::string_view text)

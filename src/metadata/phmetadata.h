@@ -22,13 +22,20 @@ struct TTagItem {
 //   100 first APP1 is not Exif, 101 unknown byte order.
 // Only the marker headers and the first APP1 payload are read; every
 // other segment is skipped by seeking, so the cost does not depend on the
-// size of the picture.
+// size of the picture. A camera RAW file is read too: one built on TIFF
+// from the TIFF structure at its start (its first 512 KiB), a Fujifilm RAF
+// from the JPEG preview it holds.
 class TImageMetadata {
 public:
     explicit TImageMetadata(const std::string& fileName);
 
     // The same reading over the bytes of a whole file held in memory.
     static TImageMetadata FromBytes(std::string_view fileBytes);
+    // The directories of a TIFF structure held in memory, as a RAW file
+    // built on TIFF starts (DNG, CR2, NEF, ORF, RW2 ...): byte order "II"
+    // or "MM", then the magic number 42 or one of Olympus's or Panasonic's.
+    // Status 101 when it starts otherwise.
+    static TImageMetadata FromTiff(std::string_view tiff);
 
     bool Failed = false;
     bool StartSeen = false;
@@ -49,9 +56,19 @@ public:
 private:
     TImageMetadata() = default;
     void Read(Source& source);
+    void ReadTiff(const unsigned char* tiff, std::size_t size);
+    void ReadTiffFile(Source& source, std::uint16_t order);
+    bool SkipToRafPreview(Source& source);
     void ReadMarkers(Source& source);
     void SetError(std::int32_t code);
 };
+
+// Whether the bytes start like a TIFF structure: "II" or "MM" and the
+// magic number 42, or Olympus's "RO" / "RS", or Panasonic's 0x55.
+bool StartsLikeTiff(std::string_view bytes);
+
+// How much of the start of a RAW file built on TIFF is read for its Exif.
+inline constexpr std::size_t RawTiffHeadBytes = std::size_t(512) << 10;
 
 // The reader's status codes.
 namespace ExifStatus {

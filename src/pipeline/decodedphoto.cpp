@@ -1,6 +1,7 @@
 #include "pipeline/decodedphoto.h"
 
 #include "common/paths.h"
+#include "metadata/phmetadata.h"
 
 #include <sys/stat.h>
 
@@ -14,4 +15,11 @@ bool StatFileIdentity(const QString& path, FileIdentity* identity)
     identity->mtimeNs = qint64(st.st_mtim.tv_sec) * 1000000000 + st.st_mtim.tv_nsec;
     identity->inode = st.st_ino;
     return true;
+}
+
+TImageMetadata ExifOf(const DecodedPhoto& photo)
+{
+    const QByteArray& bytes = photo.tiffHead.isEmpty() ? photo.bytes : photo.tiffHead;
+    const std::string_view view(bytes.constData(), size_t(bytes.size()));
+    return photo.tiffHead.isEmpty() ? TImageMetadata::FromBytes(view) : TImageMetadata::FromTiff(view);
 }

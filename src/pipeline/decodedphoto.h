@@ -41,11 +41,24 @@ struct DecodedPhoto {
     // whose own size at 1:denom is `whole`. Empty for a whole photo.
     QRect part;
     QSize whole;
+    // A RAW file is shown through the preview it holds: `bytes` are the
+    // preview's. tiffHead: the start of a RAW file built on TIFF, where its
+    // own Exif is (empty for other containers, whose preview carries it).
+    bool raw = false;
+    QByteArray tiffHead;
+    // A preview too small to judge by (under 1,000 pixels wide) or a
+    // bitmap: its size, for the pane's label; empty otherwise.
+    QSize meagrePreview;
 
     bool isPart() const { return !part.isEmpty(); }
     // The picture's size at 1:denom, whole or not.
     QSize size() const { return isPart() ? whole : image.size(); }
 
     // Memory the photo holds: its pixels and its file bytes.
-    qint64 costBytes() const { return image.sizeInBytes() + bytes.size(); }
+    qint64 costBytes() const { return image.sizeInBytes() + bytes.size() + tiffHead.size(); }
 };
+
+// The Exif of the photo's file, read from the bytes in memory: a JPEG's
+// APP1 block, or a RAW file's own TIFF structure.
+class TImageMetadata;
+TImageMetadata ExifOf(const DecodedPhoto& photo);

@@ -3,6 +3,9 @@
 #include "common/paths.h"
 #include "common/safefile.h"
 #include "common/usererror.h"
+#include "files/rawfiles.h"
+#include "metadata/phmetadata.h"
+#include "render/rawpreview.h"
 #include "render/jpegpicture.h"
 #include "render/orientation.h"
 #include "render/scaling.h"
@@ -13,9 +16,22 @@
 
 #include <algorithm>
 
-namespace {
+struct DecodePipeline::Read {
+    TJPEGPicture jpeg{QByteArray()};
+    QImage bitmap;          // a RAW file's preview that is no JPEG
+    bool raw = false;
+    QByteArray tiffHead;    // the start of a RAW file built on TIFF: its Exif
 
-enum class Kind { Jpeg, Bitmap, Unknown };
+    // The Exif orientation of the file: a RAW file's own, else the JPEG's.
+    int orientation() const
+    {
+        if (tiffHead.isEmpty())
+            return ReadOrientation(jpeg.data());
+        return OrientationOf(TImageMetadata::FromTiff(std::string_view(tiffHead.constData(), size_t(tiffHead.size()))));
+    }
+};
+
+namespace {
 
 // A BMP or ICO beyond this is no picture a camera folder holds.
 constexpr qint64 kMaxBitmapBytes = qint64(256) << 20;
@@ -28,7 +44,9 @@ QString Extension(const QString& path)
     return dot < 0 ? QString() : name.mid(dot + 1);
 }
 
-Kind KindOf(const QString& path)
+} // namespace
+
+DecodePipeline::Kind DecodePipeline::kindOf(const QString& path) const
 {
     // .jpe and .jfif are offered by the file list, so they decode too.
     const QString ext = Extension(path).toLower();
@@ -37,10 +55,30 @@ Kind KindOf(const QString& path)
         return Kind::Jpeg;
     if (ext == QLatin1String("bmp") || ext == QLatin1String("ico"))
         return Kind::Bitmap;
-    return Kind::Unknown;
+    std::lock_guard lock(m_kindMutex);
+    return IsRawFileName(path, m_rawExtensions) ? Kind::Raw : Kind::Unknown;
 }
 
-} // namespace
+void DecodePipeline::setRawExtensions(const QStringList& configured)
+{
+    std::lock_guard lock(m_kindMutex);
+    m_rawExtensions = RawFileExtensions(configured);
+}
+
+DecodePipeline::Read DecodePipeline::readFile(const QString& path, Kind kind)
+{
+    Read read;
+    if (kind != Kind::Raw) {
+        read.jpeg = TJPEGPicture::fromFile(path);
+        return read;
+    }
+    RawPreview preview = ReadRawPreview(path);
+    read.jpeg = TJPEGPicture(std::move(preview.jpeg), path);
+    read.bitmap = std::move(preview.bitmap);
+    read.raw = true;
+    read.tiffHead = std::move(preview.tiffHead);
+    return read;
+}
 
 struct DecodePipeline::Job {
     bool done = false;
@@ -81,12 +119,14 @@ DecodePipeline::~DecodePipeline()
 std::shared_ptr<const DecodedPhoto> DecodePipeline::cachedLocked(const FileIdentity& id, int scaleCode, int maxSize)
 {
     int denom = 1;
-    switch (KindOf(id.path)) {
+    const Kind kind = kindOf(id.path);
+    switch (kind) {
     case Kind::Unknown:
         return nullptr;
     case Kind::Bitmap:
         break;
     case Kind::Jpeg:
+    case Kind::Raw:
         if (scaleCode == ScaleFit) {
             const std::optional<QSize> full = m_cache.fullSize(id);
             if (!full)
@@ -97,11 +137,18 @@ std::shared_ptr<const DecodedPhoto> DecodePipeline::cachedLocked(const FileIdent
         }
         break;
     }
-    return m_cache.find(id, denom);
+    auto hit = m_cache.find(id, denom);
+    if (!hit && kind == Kind::Raw && denom != 1) {
+        // A RAW file whose preview is a bitmap has it at 1:1 only.
+        hit = m_cache.find(id, 1);
+        if (hit && hit->jpeg)
+            hit = nullptr;
+    }
+    return hit;
 }
 
 std::shared_ptr<const DecodedPhoto> DecodePipeline::decode(const QString& path, const FileIdentity* id, int scaleCode,
-                                                           int maxSize, bool mayExceedBudget, TJPEGPicture* read)
+                                                           int maxSize, bool mayExceedBudget, Read* read)
 {
     ++m_decodes;
     if (m_options.beforeDecode && !read)
@@ -111,11 +158,24 @@ std::shared_ptr<const DecodedPhoto> DecodePipeline::decode(const QString& path, 
         photo->identity = *id;
     else
         photo->identity.path = path;
-    switch (KindOf(path)) {
-    case Kind::Jpeg: {
+    const Kind kind = kindOf(path);
+    switch (kind) {
+    case Kind::Jpeg:
+    case Kind::Raw: {
         // The same steps, in the same order, as a pane load always took, so
         // the same file fails with the same message.
-        TJPEGPicture jpeg = read ? std::move(*read) : TJPEGPicture::fromFile(path);
+        Read fresh;
+        if (!read) {
+            fresh = readFile(path, kind);
+            read = &fresh;
+        }
+        photo->raw = read->raw;
+        photo->tiffHead = read->tiffHead;
+        if (!read->bitmap.isNull()) {
+            decodeBitmapPreview(*photo, read->bitmap, path);
+            break;
+        }
+        TJPEGPicture jpeg = std::move(read->jpeg);
         const QSize full(jpeg.fullWidth(), jpeg.fullHeight());
         const int denom = scaleCode == ScaleFit ? FitDecoderDenom(full, maxSize) : DecoderScale(scaleCode);
         jpeg.setScaleDenom(denom);
@@ -124,14 +184,14 @@ std::shared_ptr<const DecodedPhoto> DecodePipeline::decode(const QString& path, 
                 return hit;   // held at this denominator under a fixed scale
         // Room first, so that a buffer pushed out now is the one reused.
         const qint64 rowBytes = (qint64(jpeg.width()) * (jpeg.isGreyscale() ? 1 : 3) + 3) / 4 * 4;
-        if (!m_cache.makeRoom(rowBytes * jpeg.height() + jpeg.data().size()) && !mayExceedBudget)
+        if (!m_cache.makeRoom(rowBytes * jpeg.height() + jpeg.data().size() + photo->tiffHead.size()) && !mayExceedBudget)
             return nullptr;
         jpeg.setImageAllocator([this](QSize size, QImage::Format format) { return m_pool.allocate(size, format); });
         photo->image = jpeg.image();
         photo->bytes = jpeg.data();
         photo->fullSize = full;
         if (m_upright) {
-            const int orientation = ReadOrientation(photo->bytes);
+            const int orientation = OrientationOf(ExifOf(*photo));
             photo->image = Upright(photo->image, orientation);
             if (photo->image.isNull())
                 throw UserError(QCoreApplication::translate("DecodePipeline", "Недостаточно памяти, чтобы показать изображение \"%1\".")
@@ -141,6 +201,8 @@ std::shared_ptr<const DecodedPhoto> DecodePipeline::decode(const QString& path, 
         photo->denom = denom;
         photo->grey = jpeg.isGreyscale();
         photo->jpeg = true;
+        if (photo->raw && full.width() < RawPreview::kMeagreWidth)
+            photo->meagrePreview = photo->fullSize;
         break;
     }
     case Kind::Bitmap: {
@@ -168,6 +230,24 @@ std::shared_ptr<const DecodedPhoto> DecodePipeline::decode(const QString& path, 
     return photo;
 }
 
+void DecodePipeline::decodeBitmapPreview(DecodedPhoto& photo, const QImage& bitmap, const QString& path)
+{
+    // Shown as it is, at 1:1 whatever the scale, like a bitmap file.
+    photo.image = bitmap;
+    photo.fullSize = bitmap.size();
+    if (m_upright) {
+        const int orientation = OrientationOf(ExifOf(photo));
+        photo.image = Upright(bitmap, orientation);
+        if (photo.image.isNull())
+            throw UserError(QCoreApplication::translate("DecodePipeline",
+                                                        "Недостаточно памяти, чтобы показать изображение \"%1\".")
+                                .arg(DisplayName(path)).toStdString());
+        photo.fullSize = photo.image.size();
+    }
+    photo.meagrePreview = photo.fullSize;
+    photo.jpeg = false;
+}
+
 void DecodePipeline::finishJob(const JobKey& key, const std::shared_ptr<Job>& job,
                                std::shared_ptr<const DecodedPhoto> photo, std::exception_ptr error)
 {
@@ -190,7 +270,7 @@ std::shared_ptr<const DecodedPhoto> DecodePipeline::get(const QString& path, int
 }
 
 std::shared_ptr<const DecodedPhoto> DecodePipeline::getOrDecode(const QString& path, int scaleCode, int maxSize,
-                                                                TJPEGPicture* read)
+                                                                Read* read)
 {
     scaleCode = NormaliseScaleCode(scaleCode);
     if (scaleCode != ScaleFit)
@@ -235,7 +315,9 @@ std::shared_ptr<const DecodedPhoto> DecodePipeline::getFirst(const DecodeRequest
 {
     const int scaleCode = NormaliseScaleCode(r.scaleCode);
     FileIdentity id;
-    if (!r.visibleOf || scaleCode == ScaleFit || KindOf(r.path) != Kind::Jpeg || !StatFileIdentity(r.path, &id))
+    const Kind kind = kindOf(r.path);
+    if (!r.visibleOf || scaleCode == ScaleFit || (kind != Kind::Jpeg && kind != Kind::Raw)
+        || !StatFileIdentity(r.path, &id))
         return get(r);
     {
         std::lock_guard lock(m_mutex);
@@ -244,7 +326,10 @@ std::shared_ptr<const DecodedPhoto> DecodePipeline::getFirst(const DecodeRequest
     }
     if (m_options.beforeDecode)
         m_options.beforeDecode(r.path);
-    TJPEGPicture jpeg = TJPEGPicture::fromFile(r.path);
+    Read read = readFile(r.path, kind);
+    if (!read.bitmap.isNull())
+        return getOrDecode(r.path, scaleCode, 0, &read);
+    TJPEGPicture& jpeg = read.jpeg;
     const int denom = DecoderScale(scaleCode);
     jpeg.setScaleDenom(denom);
     const QSize size(jpeg.width(), jpeg.height());
@@ -252,14 +337,14 @@ std::shared_ptr<const DecodedPhoto> DecodePipeline::getFirst(const DecodeRequest
     // A part pays when the pane sees a small share of the picture; for the
     // rest the whole decode is as quick to show. A photo to be turned
     // upright is laid out turned: its part would not be the one seen.
-    if (!jpeg.canDecodePart() || (m_upright && ReadOrientation(jpeg.data()) > 1) || 4 * qint64(visible.width()) * visible.height() > qint64(size.width()) * size.height())
-        return getOrDecode(r.path, scaleCode, 0, &jpeg);
+    if (!jpeg.canDecodePart() || (m_upright && read.orientation() > 1) || 4 * qint64(visible.width()) * visible.height() > qint64(size.width()) * size.height())
+        return getOrDecode(r.path, scaleCode, 0, &read);
     ++m_parts;
     // The whole photo starts on a worker at once, side by side with the
     // part: the whole comes about as soon as it would have alone.
     {
         std::lock_guard lock(m_mutex);
-        owe({id, jpeg.data(), scaleCode});
+        owe({id, jpeg.data(), scaleCode, read.raw, read.tiffHead});
     }
     m_wake.notify_one();
     auto photo = std::make_shared<DecodedPhoto>();
@@ -270,8 +355,12 @@ std::shared_ptr<const DecodedPhoto> DecodePipeline::getFirst(const DecodeRequest
     photo->fullSize = QSize(jpeg.fullWidth(), jpeg.fullHeight());
     photo->denom = denom;
     photo->grey = jpeg.isGreyscale();
+    photo->raw = read.raw;
+    photo->tiffHead = read.tiffHead;
+    if (read.raw && photo->fullSize.width() < RawPreview::kMeagreWidth)
+        photo->meagrePreview = photo->fullSize;
     if (photo->image.isNull())
-        return getOrDecode(r.path, scaleCode, 0, &jpeg);   // nothing of it is seen: the whole, here or from the worker
+        return getOrDecode(r.path, scaleCode, 0, &read);   // nothing of it is seen: the whole, here or from the worker
     return photo;
 }
 
@@ -317,7 +406,7 @@ DecodePipeline::Completion DecodePipeline::completionLocked(const DecodedPhoto& 
         return Completion::Done;
     }
     if (auto it = m_running.find({part.identity, scaleCode, 0}); it == m_running.end() || it->second->stale) {
-        owe({part.identity, part.bytes, scaleCode});
+        owe({part.identity, part.bytes, scaleCode, part.raw, part.tiffHead});
         m_wake.notify_one();
     }
     return Completion::Pending;
@@ -337,7 +426,7 @@ std::shared_ptr<const DecodedPhoto> DecodePipeline::wholeOf(const DecodedPhoto& 
         case Completion::Pending:
             break;
         }
-        const Owed wanted{part.identity, QByteArray(), FixedScaleOf(part.denom)};
+        const Owed wanted{part.identity, QByteArray(), FixedScaleOf(part.denom), false, QByteArray()};
         if (auto it = std::find(m_owed.begin(), m_owed.end(), wanted); it != m_owed.end())
             runOwedHere(lock, it);   // no worker has started on it
         else
@@ -400,8 +489,11 @@ void DecodePipeline::runOwed(const Owed& owed)
         std::exception_ptr error;
         QString message;
         try {
-            TJPEGPicture jpeg(owed.bytes, owed.identity.path);
-            photo = decode(owed.identity.path, &owed.identity, owed.scaleCode, 0, true, &jpeg);
+            Read read;
+            read.jpeg = TJPEGPicture(owed.bytes, owed.identity.path);
+            read.raw = owed.raw;
+            read.tiffHead = owed.tiffHead;
+            photo = decode(owed.identity.path, &owed.identity, owed.scaleCode, 0, true, &read);
         } catch (const UserError& e) {
             error = std::current_exception();
             message = QString::fromUtf8(e.what());

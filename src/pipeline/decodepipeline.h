@@ -5,6 +5,7 @@
 
 #include <QRect>
 #include <QString>
+#include <QStringList>
 
 #include <atomic>
 #include <condition_variable>
@@ -108,6 +109,9 @@ public:
     // other way, and so is the full size a fitted photo is laid out by.
     void setUpright(bool on);
     bool upright() const { return m_upright.load(); }
+    // The configured companion extensions: files with these and the common
+    // RAW extensions are shown through the preview they hold.
+    void setRawExtensions(const QStringList& configured);
 
     // Whether get would answer without decoding.
     bool isCached(const QString& path, int scaleCode, int maxSize) { return cached({path, scaleCode, maxSize}) != nullptr; }
@@ -123,6 +127,11 @@ public:
     int partCount() const { return m_parts.load(); }
 
 private:
+    enum class Kind { Jpeg, Raw, Bitmap, Unknown };
+    Kind kindOf(const QString& path) const;
+    // A file's bytes as one decode reads them (see the .cpp).
+    struct Read;
+    Read readFile(const QString& path, Kind kind);
     struct Job;
     struct JobKey {
         FileIdentity identity;
@@ -138,17 +147,20 @@ private:
         FileIdentity identity;
         QByteArray bytes;
         int scaleCode;
+        bool raw = false;        // bytes are a RAW file's preview
+        QByteArray tiffHead;     // and this the start of the RAW file
         bool operator==(const Owed& o) const { return identity == o.identity && scaleCode == o.scaleCode; }
     };
 
-    std::shared_ptr<const DecodedPhoto> getOrDecode(const QString& path, int scaleCode, int maxSize, TJPEGPicture* read);
+    std::shared_ptr<const DecodedPhoto> getOrDecode(const QString& path, int scaleCode, int maxSize, Read* read);
     std::shared_ptr<const DecodedPhoto> cached(const DecodeRequest& r);
     std::shared_ptr<const DecodedPhoto> cachedLocked(const FileIdentity& id, int scaleCode, int maxSize);
     // Decodes the file; null when `mayExceedBudget` is false and the photo
     // does not fit. Throws UserError.
     // `read`: the file's bytes when they are in memory already.
     std::shared_ptr<const DecodedPhoto> decode(const QString& path, const FileIdentity* id, int scaleCode,
-                                               int maxSize, bool mayExceedBudget, TJPEGPicture* read = nullptr);
+                                               int maxSize, bool mayExceedBudget, Read* read = nullptr);
+    void decodeBitmapPreview(DecodedPhoto& photo, const QImage& bitmap, const QString& path);
     void owe(Owed owed);   // m_mutex held
     Completion completionLocked(const DecodedPhoto& part, std::shared_ptr<const DecodedPhoto>* photo, QString* error);
     void runOwedHere(std::unique_lock<std::mutex>& lock, std::deque<Owed>::iterator it);
@@ -164,6 +176,8 @@ private:
     std::atomic<int> m_decodes{0};
     std::atomic<int> m_parts{0};
     std::atomic<bool> m_upright{false};
+    mutable std::mutex m_kindMutex;
+    QStringList m_rawExtensions;
 
     std::mutex m_mutex;
     std::condition_variable m_wake;      // workers: work or stop

@@ -18,8 +18,11 @@ int ReadOrientation(const QByteArray& jpegBytes)
 {
     // The reader reads only the Exif segment of the bytes and lists IFD0
     // before the thumbnail's directory, so the first entry found is the photo's.
-    const TImageMetadata exif =
-        TImageMetadata::FromBytes(std::string_view(jpegBytes.constData(), size_t(jpegBytes.size())));
+    return OrientationOf(TImageMetadata::FromBytes(std::string_view(jpegBytes.constData(), size_t(jpegBytes.size()))));
+}
+
+int OrientationOf(const TImageMetadata& exif)
+{
     if (exif.ErrorCode != ExifStatus::Ok)
         return 1;
     const TEXIFTag* record = FindTag(TagOrientation);

@@ -23,6 +23,9 @@
 // photo's (IFD0), or where that has none the thumbnail's, which cameras
 // store the same way; 1 when there is none or it is outside 1..8.
 int ReadOrientation(const QByteArray& jpegBytes);
+// The same from an Exif reading already made (a RAW file's TIFF structure).
+class TImageMetadata;
+int OrientationOf(const TImageMetadata& exif);
 
 // Whether the value swaps width and height (5 to 8).
 inline bool SwapsSides(int orientation)

@@ -9,6 +9,7 @@
 #include "common/paths.h"
 #include "common/usererror.h"
 #include "files/companions.h"
+#include "files/rawfiles.h"
 #include "render/scaling.h"
 
 #include <QAction>
@@ -182,6 +183,7 @@ void TfrmMain::FormCreate(const QStringList& arguments)
 
     // 8. Companion extensions.
     m_app.RawExtensions = ParseExtensions(m_store.textValue(QStringLiteral("exts")));
+    m_paneSet.pipeline().setRawExtensions(m_app.RawExtensions);
 
     // 9. Marks of the start folder; a failure is shown and start-up goes on.
     try {
@@ -448,6 +450,9 @@ void TfrmMain::buildWindow()
     FiltersList->addItem(tr("JPEG files"), QStringLiteral("*.jpg;*.jpeg;*.jpe;*.jfif"));
     FiltersList->addItem(tr("All files"), QStringLiteral("*"));   // names without a dot too
     FiltersList->addItem(tr("Отмеченные файлы"), QString());   // no mask: the marks choose
+    // Added after the entries above, so a chosen entry keeps its place.
+    FiltersList->addItem(tr("RAW-файлы"), QString(RawMasksEntry));
+    FiltersList->addItem(tr("JPEG и RAW-файлы"), QStringLiteral("*.jpg;*.jpeg;*.jpe;*.jfif;") + RawMasksEntry);
     FiltersList->setFocusPolicy(Qt::NoFocus);
     FiltersList->setPalette(lp);
     connect(FiltersList, &QComboBox::activated, this, [this] {

@@ -10,6 +10,7 @@
 #include "dialogs/filesform.h"
 #include "files/fileops.h"
 #include "files/folderlisting.h"
+#include "files/rawfiles.h"
 #include "files/tools.h"
 #include "dialogs/options.h"
 #include "render/scaling.h"
@@ -57,7 +58,7 @@ bool TfrmMain::ListFolder(const QString& folder)
     // later leaves its file listed until the list is made again.
     const QString maskText = FiltersList->currentData().toString();
     const bool markedOnly = maskText.isEmpty();
-    const QStringList masks = markedOnly ? QStringList{QStringLiteral("*")} : maskText.split(QLatin1Char(';'));
+    const QStringList masks = markedOnly ? QStringList{QStringLiteral("*")} : FilterMasks(maskText, m_app.RawExtensions);
     FolderListing listing = ListFolderEntries(absolute, masks);
     if (!listing.ok()) {
         reportError(tr("Не удаётся открыть папку \"%1\": %2.").arg(folder, listing.error));
@@ -624,6 +625,7 @@ void TfrmMain::OpenFilesDialog()
         m_hooks.runDialog(dialog);
     }
     m_app.FilesDialogOpen = false;
+    m_paneSet.pipeline().setRawExtensions(m_app.RawExtensions);
     const int index = FilesList->currentRow();
     if (ListFolder(m_listFolder))
         selectEntry(index < FilesList->count() ? index : -1);

@@ -291,7 +291,10 @@ void TfrmMain::ShowFileInPane(int n, const QString& path)
 {
     PaneSlot& slot = m_panes[n - 1];
     SetPaneScale(n, m_paneSet[n].PaneScale);
-    slot.pathLabel->setText(DisplayName(AbsolutePath(path)));
+    QString label = DisplayName(AbsolutePath(path));
+    if (const QSize preview = m_paneSet[n].hasPicture() ? m_paneSet[n].photo->meagrePreview : QSize(); !preview.isEmpty())
+        label += QStringLiteral(" — ") + tr("превью %1 × %2").arg(preview.width()).arg(preview.height());
+    slot.pathLabel->setText(label);
     FillMetadata(n, path);
     const std::string caption = ExpandCaption(m_store.textValue(QStringLiteral("Pattern")).toStdString(), m_paneSet[n].basic);
     slot.caption->setText(QString::fromLocal8Bit(caption));
@@ -306,11 +309,10 @@ void TfrmMain::FillMetadata(int n, const QString& path)
     PaneState& state = m_paneSet.pane(n);
     slot.memo->clear();
     state.basic = TBasicExif{};
-    // A JPEG's bytes are in memory already: the EXIF block is read from
-    // them rather than from the file a second time.
-    const MetadataListing listing = state.isJpeg()
-        ? ListMetadata(TImageMetadata::FromBytes(std::string_view(state.photo->bytes.constData(),
-                                                                   size_t(state.photo->bytes.size()))))
+    // A JPEG's bytes (a RAW file's head) are in memory already: the EXIF
+    // block is read from them rather than from the file a second time.
+    const MetadataListing listing = state.isJpeg() || (state.photo && state.photo->raw)
+        ? ListMetadata(ExifOf(*state.photo))
         : ListMetadata(EncodeFileName(path).toStdString());
     if (listing.status != 0)
         return;

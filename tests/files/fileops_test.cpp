@@ -1,5 +1,7 @@
 #include "files/fileops.h"
+#include "common/safefile.h"
 #include "common/usererror.h"
+#include <cerrno>
 #include <QDateTime>
 #include <QDir>
 #include <QFile>
@@ -247,3 +249,18 @@ TEST_F(FileOps, CopyFromAFifoIsRefusedAtOnce)
 }
 
 }  // namespace
+
+// A RAW file whose own extension is configured is copied once, not again
+// as its own companion: the second open of a copy would fail here.
+TEST_F(FileOps, RawFileIsNotItsOwnCompanion)
+{
+    const QString rawPhoto = cam + "/IMG_0001.CRW";
+    options.companions = true;
+    options.overwrite = true;
+    options.extensions = {"CRW"};
+    SafeFileFaults::Inject(SafeFileFaults::Step::Open, 2, EACCES);
+    EXPECT_NO_THROW(CopyCurrentFile(rawPhoto, sorted, options));
+    SafeFileFaults::Clear();
+    EXPECT_EQ(Read(sorted + "/IMG_0001.CRW"), "raw");
+    EXPECT_EQ(Names(sorted), QStringList{"IMG_0001.CRW"});
+}

@@ -1,0 +1,19 @@
+#pragma once
+#include <QString>
+#include <QStringList>
+
+// Camera RAW files, shown through the preview they hold: which names are
+// RAW files, and the masks of the file list's RAW filters.
+
+// The RAW extensions in lower case, without dots or duplicates: the
+// configured companion extensions (blanks trimmed, empty entries and
+// entries with wildcards left out) followed by the common ones.
+QStringList RawFileExtensions(const QStringList& configured);
+
+// Whether the name ends in one of RawFileExtensions, in any letter case.
+bool IsRawFileName(const QString& name, const QStringList& configured);
+
+// A filter's ";"-separated masks, where the entry RawMasksEntry stands for
+// "*.EXT" of every RAW extension.
+inline constexpr QLatin1StringView RawMasksEntry{"<raw>"};
+QStringList FilterMasks(const QString& maskText, const QStringList& configured);

@@ -1,0 +1,33 @@
+#pragma once
+#include <QByteArray>
+#include <QImage>
+#include <QSize>
+#include <QString>
+
+// The preview a camera stores inside its RAW file, read without the raw
+// data: LibRaw finds the largest preview the container holds; only its
+// bytes and the headers leading to it are read.
+struct RawPreview {
+    QByteArray jpeg;       // the preview as the JPEG file the camera made
+    QImage bitmap;         // or, for a file with no JPEG preview, its bitmap (RGB888)
+    QSize size;            // the preview's size as the file states it
+    // Files built on TIFF (DNG, CR2, NEF, ARW, ORF, RW2, PEF ...): the start
+    // of the file, where their Exif directories are. Empty for other
+    // containers, whose JPEG preview carries the Exif block (RAF).
+    QByteArray tiffHead;
+
+    bool isJpeg() const { return !jpeg.isEmpty(); }
+    // A preview too small to judge focus by, or a bitmap: its pane says so.
+    bool isMeagre() const { return !isJpeg() || size.width() < kMeagreWidth; }
+    static constexpr int kMeagreWidth = 1000;
+};
+
+// Reads the preview of the RAW file at path. The file must be a regular
+// file (a FIFO or device is refused, never waited on). Throws UserError
+// naming the file and the cause when it cannot be read, is no RAW file
+// LibRaw knows, or holds no usable preview. Lengths stated in the file are
+// checked against its size and the memory limit before anything is
+// allocated for them.
+RawPreview ReadRawPreview(const QString& path);
+// The same over a whole file held in memory; path names it in messages.
+RawPreview ExtractRawPreview(const QByteArray& file, const QString& path = QString());

@@ -1,0 +1,285 @@
+#include "rawwriter.h"
+
+#include <algorithm>
+
+namespace raw {
+
+using namespace exif;
+
+namespace {
+
+void Put(QByteArray& out, ExifOrder order, int size, std::uint64_t bits)
+{
+    for (int i = 0; i < size; ++i) {
+        const int shift = order == ExifOrder::Intel ? 8 * i : 8 * (size - 1 - i);
+        out.append(static_cast<char>((bits >> shift) & 0xFF));
+    }
+}
+
+std::uint64_t Get(const QByteArray& in, std::uint32_t at, bool intel, int size)
+{
+    std::uint64_t v = 0;
+    for (int i = 0; i < size; ++i) {
+        const std::uint64_t b = static_cast<unsigned char>(in[qsizetype(at) + i]);
+        v |= intel ? b << (8 * i) : b << (8 * (size - 1 - i));
+    }
+    return v;
+}
+
+} // namespace
+
+int TiffWriter::addDirectory()
+{
+    m_dirs.emplace_back();
+    return int(m_dirs.size()) - 1;
+}
+
+int TiffWriter::addData(const QByteArray& bytes)
+{
+    m_data.push_back(bytes);
+    return int(m_data.size()) - 1;
+}
+
+void TiffWriter::add(int dir, const ExifEntry& entry)
+{
+    m_dirs[size_t(dir)].entries.push_back({entry, {}, -1});
+}
+
+void TiffWriter::addDirectoryPointers(int dir, std::uint16_t tag, const std::vector<int>& dirs)
+{
+    m_dirs[size_t(dir)].entries.push_back({Long(tag, std::vector<std::uint32_t>(dirs.size(), 0)), dirs, -1});
+}
+
+void TiffWriter::addDataPointer(int dir, std::uint16_t tag, int data)
+{
+    m_dirs[size_t(dir)].entries.push_back({Long(tag, {0}), {}, data});
+}
+
+QByteArray TiffWriter::build() const
+{
+    // Directories first, each followed by its values of more than four
+    // bytes, then the data blocks: offsets are known after one pass.
+    std::vector<std::vector<Entry>> sorted;
+    std::vector<std::uint32_t> dirAt;
+    std::uint32_t at = 8;
+    for (const Directory& d : m_dirs) {
+        std::vector<Entry> entries = d.entries;
+        std::stable_sort(entries.begin(), entries.end(),
+                         [](const Entry& a, const Entry& b) { return a.entry.tag < b.entry.tag; });
+        dirAt.push_back(at);
+        at += 2 + 12 * std::uint32_t(entries.size()) + 4;
+        for (const Entry& e : entries)
+            if (e.entry.ValueBytes() > 4)
+                at += (std::uint32_t(e.entry.ValueBytes()) + 1) & ~1u;
+        sorted.push_back(std::move(entries));
+    }
+    std::vector<std::uint32_t> dataAt;
+    for (const QByteArray& block : m_data) {
+        dataAt.push_back(at);
+        at += (std::uint32_t(block.size()) + 1) & ~1u;
+    }
+
+    const bool intel = m_order == ExifOrder::Intel;
+    QByteArray out = m_magic.size() == 4 ? m_magic : QByteArray(intel ? "II*\0" : "MM\0*", 4);
+    Put(out, m_order, 4, 8);
+    for (size_t d = 0; d < sorted.size(); ++d) {
+        QByteArray values;
+        const std::uint32_t valuesAt = dirAt[d] + 2 + 12 * std::uint32_t(sorted[d].size()) + 4;
+        Put(out, m_order, 2, sorted[d].size());
+        for (const Entry& e : sorted[d]) {
+            ExifEntry entry = e.entry;
+            if (!e.dirs.empty()) {
+                entry.parts.clear();
+                for (int target : e.dirs)
+                    entry.parts.push_back({4, dirAt[size_t(target)]});
+            } else if (e.data >= 0) {
+                entry.parts = {{4, dataAt[size_t(e.data)]}};
+            }
+            Put(out, m_order, 2, entry.tag);
+            Put(out, m_order, 2, entry.type);
+            Put(out, m_order, 4, entry.count);
+            QByteArray value;
+            for (const auto& [size, bits] : entry.parts)
+                Put(value, m_order, size, bits);
+            if (value.size() > 4) {
+                Put(out, m_order, 4, valuesAt + std::uint32_t(values.size()));
+                values += value;
+                if (values.size() % 2)
+                    values += '\0';
+            } else {
+                out += value.leftJustified(4, '\0');
+            }
+        }
+        const int next = m_dirs[d].next;
+        Put(out, m_order, 4, next >= 0 ? dirAt[size_t(next)] : 0);
+        out += values;
+    }
+    for (const QByteArray& block : m_data) {
+        out += block;
+        if (block.size() % 2)
+            out += '\0';
+    }
+    return out;
+}
+
+namespace {
+
+// A small RGB picture of even grey steps: the thumbnail of IFD0.
+QByteArray ThumbnailPixels(int width, int height)
+{
+    QByteArray pixels;
+    for (int y = 0; y < height; ++y)
+        for (int x = 0; x < width; ++x) {
+            pixels += char(x * 255 / std::max(1, width - 1));
+            pixels += char(y * 255 / std::max(1, height - 1));
+            pixels += char(128);
+        }
+    return pixels;
+}
+
+// A 16-bit mosaic with a pattern a sensor might see.
+QByteArray MosaicPixels(QSize size, ExifOrder order)
+{
+    QByteArray pixels;
+    for (int y = 0; y < size.height(); ++y)
+        for (int x = 0; x < size.width(); ++x)
+            Put(pixels, order, 2, std::uint64_t((x * 37 + y * 91) % 4096));
+    return pixels;
+}
+
+int AddDngIfd0(TiffWriter& tiff, const DngSpec& spec, QSize thumb)
+{
+    const int ifd0 = tiff.addDirectory();
+    tiff.add(ifd0, Long(0xFE, {1}));   // NewSubFileType: reduced resolution
+    tiff.add(ifd0, Long(0x100, {std::uint32_t(thumb.width())}));
+    tiff.add(ifd0, Long(0x101, {std::uint32_t(thumb.height())}));
+    tiff.add(ifd0, Short(0x102, {8, 8, 8}));
+    tiff.add(ifd0, Short(0x103, {1}));
+    tiff.add(ifd0, Short(0x106, {2}));
+    tiff.add(ifd0, Ascii(0x10F, "Tetra"));
+    tiff.add(ifd0, Ascii(0x110, spec.model));
+    tiff.addDataPointer(ifd0, 0x111, tiff.addData(ThumbnailPixels(thumb.width(), thumb.height())));
+    tiff.add(ifd0, Short(0x112, {std::uint16_t(spec.orientation)}));
+    tiff.add(ifd0, Short(0x115, {3}));
+    tiff.add(ifd0, Long(0x116, {std::uint32_t(thumb.height())}));
+    tiff.add(ifd0, Long(0x117, {std::uint32_t(thumb.width() * thumb.height() * 3)}));
+    tiff.add(ifd0, Ascii(0x132, "2026:05:17 10:21:33"));
+    tiff.add(ifd0, Byte(0xC612, {1, 4, 0, 0}));   // DNGVersion
+    tiff.add(ifd0, Byte(0xC613, {1, 1, 0, 0}));   // DNGBackwardVersion
+    tiff.add(ifd0, Ascii(0xC614, spec.model));    // UniqueCameraModel
+    tiff.add(ifd0, SRational(0xC621, {{1, 1}, {0, 1}, {0, 1}, {0, 1}, {1, 1}, {0, 1}, {0, 1}, {0, 1}, {1, 1}}));
+    return ifd0;
+}
+
+int AddMosaic(TiffWriter& tiff, const DngSpec& spec)
+{
+    const int dir = tiff.addDirectory();
+    const QByteArray pixels = MosaicPixels(spec.mosaic, spec.order);
+    tiff.add(dir, Long(0xFE, {0}));
+    tiff.add(dir, Long(0x100, {std::uint32_t(spec.mosaic.width())}));
+    tiff.add(dir, Long(0x101, {std::uint32_t(spec.mosaic.height())}));
+    tiff.add(dir, Short(0x102, {16}));
+    tiff.add(dir, Short(0x103, {1}));
+    tiff.add(dir, Short(0x106, {32803}));   // CFA
+    tiff.addDataPointer(dir, 0x111, tiff.addData(pixels));
+    tiff.add(dir, Short(0x115, {1}));
+    tiff.add(dir, Long(0x116, {std::uint32_t(spec.mosaic.height())}));
+    tiff.add(dir, Long(0x117, {std::uint32_t(pixels.size())}));
+    tiff.add(dir, Short(0x828D, {2, 2}));
+    tiff.add(dir, Byte(0x828E, {0, 1, 1, 2}));
+    tiff.add(dir, Short(0xC61A, {0}));      // BlackLevel
+    tiff.add(dir, Long(0xC61D, {4095}));    // WhiteLevel
+    return dir;
+}
+
+int AddExif(TiffWriter& tiff)
+{
+    const int dir = tiff.addDirectory();
+    tiff.add(dir, Rational(0x829A, {{1, 250}}));
+    tiff.add(dir, Rational(0x829D, {{28, 10}}));
+    tiff.add(dir, Short(0x8827, {400}));
+    tiff.add(dir, AsciiBytes(0x9000, "0230"));
+    tiff.add(dir, Ascii(0x9003, "2026:05:17 10:21:33"));
+    tiff.add(dir, SRational(0x9204, {{-1, 3}}));
+    tiff.add(dir, Rational(0x920A, {{50, 1}}));
+    tiff.add(dir, Ascii(0xA434, "Tetra 50mm F1.8"));
+    return dir;
+}
+
+} // namespace
+
+QByteArray MakeDng(const DngSpec& spec)
+{
+    TiffWriter tiff(spec.order);
+    const int ifd0 = AddDngIfd0(tiff, spec, QSize(32, 24));
+    const int mosaic = AddMosaic(tiff, spec);
+    const int preview = tiff.addDirectory();
+    const int data = tiff.addData(spec.preview);
+    tiff.add(preview, Long(0xFE, {1}));
+    tiff.add(preview, Long(0x100, {std::uint32_t(spec.previewSize.width())}));
+    tiff.add(preview, Long(0x101, {std::uint32_t(spec.previewSize.height())}));
+    tiff.add(preview, Short(0x102, {8, 8, 8}));
+    tiff.add(preview, Short(0x103, {std::uint16_t(spec.oldJpeg ? 6 : 7)}));
+    tiff.add(preview, Short(0x106, {6}));
+    tiff.add(preview, Short(0x115, {3}));
+    if (spec.oldJpeg) {
+        tiff.addDataPointer(preview, 0x201, data);
+        tiff.add(preview, Long(0x202, {std::uint32_t(spec.preview.size())}));
+    } else {
+        tiff.addDataPointer(preview, 0x111, data);
+        tiff.add(preview, Long(0x116, {std::uint32_t(spec.previewSize.height())}));
+        tiff.add(preview, Long(0x117, {std::uint32_t(spec.preview.size())}));
+    }
+    tiff.addDirectoryPointers(ifd0, 0x14A, {mosaic, preview});
+    tiff.addDirectoryPointers(ifd0, 0x8769, {AddExif(tiff)});
+    return tiff.build();
+}
+
+QByteArray MakeDngWithoutJpeg()
+{
+    TiffWriter tiff;
+    DngSpec spec;
+    const int ifd0 = AddDngIfd0(tiff, spec, QSize(32, 24));
+    tiff.addDirectoryPointers(ifd0, 0x14A, {AddMosaic(tiff, spec)});
+    tiff.addDirectoryPointers(ifd0, 0x8769, {AddExif(tiff)});
+    return tiff.build();
+}
+
+DngLayout FindDngPreview(const QByteArray& dng)
+{
+    DngLayout layout;
+    if (dng.size() < 8)
+        return layout;
+    const bool intel = dng.startsWith("II");
+    auto u16 = [&](std::uint32_t at) { return std::uint32_t(Get(dng, at, intel, 2)); };
+    auto u32 = [&](std::uint32_t at) { return std::uint32_t(Get(dng, at, intel, 4)); };
+    // IFD0's SubIFDs, and among them the one of NewSubFileType 1.
+    const std::uint32_t ifd0 = u32(4);
+    std::vector<std::uint32_t> subs;
+    for (std::uint32_t i = 0, n = u16(ifd0); i < n; ++i) {
+        const std::uint32_t e = ifd0 + 2 + 12 * i;
+        if (u16(e) != 0x14A)
+            continue;
+        const std::uint32_t count = u32(e + 4);
+        const std::uint32_t list = count == 1 ? e + 8 : u32(e + 8);
+        for (std::uint32_t k = 0; k < count; ++k)
+            subs.push_back(u32(list + 4 * k));
+    }
+    for (std::uint32_t sub : subs) {
+        DngLayout found;
+        bool preview = false;
+        for (std::uint32_t i = 0, n = u16(sub); i < n; ++i) {
+            const std::uint32_t e = sub + 2 + 12 * i;
+            switch (u16(e)) {
+            case 0xFE: preview = u32(e + 8) == 1; break;
+            case 0x111: case 0x201: found.offsetField = e + 8; found.previewOffset = u32(e + 8); break;
+            case 0x117: case 0x202: found.lengthField = e + 8; found.previewLength = u32(e + 8); break;
+            }
+        }
+        if (preview)
+            return found;
+    }
+    return layout;
+}
+
+} // namespace raw

@@ -1,0 +1,192 @@
+#include "render/rawpreview.h"
+
+#include "common/usererror.h"
+#include "jpegwriter.h"
+#include "rawwriter.h"
+
+#include <gtest/gtest.h>
+
+#include <QDir>
+#include <QFile>
+#include <QTemporaryDir>
+
+#include <string>
+
+#include <sys/stat.h>
+
+namespace {
+
+QByteArray Preview(int width = 1200, int height = 900)
+{
+    JpegSpec js;
+    js.width = width;
+    js.height = height;
+    return MakeJpeg(js);
+}
+
+QByteArray Dng(const QByteArray& preview, QSize size, bool oldJpeg = false,
+               exif::ExifOrder order = exif::ExifOrder::Intel)
+{
+    raw::DngSpec spec;
+    spec.preview = preview;
+    spec.previewSize = size;
+    spec.oldJpeg = oldJpeg;
+    spec.order = order;
+    return raw::MakeDng(spec);
+}
+
+QByteArray WithLong(QByteArray bytes, std::uint32_t at, std::uint32_t value)
+{
+    for (int i = 0; i < 4; ++i)
+        bytes[qsizetype(at) + i] = char(value >> (8 * i));   // the files here are little-endian
+    return bytes;
+}
+
+// The message of a failed extraction, or "" when a preview came.
+std::string Failure(const QByteArray& file)
+{
+    try {
+        const RawPreview p = ExtractRawPreview(file, QStringLiteral("/cards/IMG_1.DNG"));
+        EXPECT_TRUE(p.isJpeg() || !p.bitmap.isNull());
+        return {};
+    } catch (const UserError& e) {
+        return e.what();
+    }
+}
+
+} // namespace
+
+// Each way a camera stores its preview gives back exactly the JPEG it stored.
+TEST(RawPreview, GivesTheStoredJpegWhateverTheLayout)
+{
+    const QByteArray jpeg = Preview();
+    struct Case {
+        const char* name;
+        bool oldJpeg;
+        exif::ExifOrder order;
+    } cases[] = {
+        {"strip, Intel", false, exif::ExifOrder::Intel},
+        {"JPEGInterchangeFormat, Intel", true, exif::ExifOrder::Intel},
+        {"strip, Motorola", false, exif::ExifOrder::Motorola},
+        {"JPEGInterchangeFormat, Motorola", true, exif::ExifOrder::Motorola},
+    };
+    for (const Case& c : cases) {
+        SCOPED_TRACE(c.name);
+        const QByteArray file = Dng(jpeg, QSize(1200, 900), c.oldJpeg, c.order);
+        const RawPreview p = ExtractRawPreview(file);
+        EXPECT_EQ(p.jpeg, jpeg);
+        EXPECT_EQ(p.size, QSize(1200, 900));
+        EXPECT_FALSE(p.isMeagre());
+        // The whole file is shorter than the head kept for the Exif.
+        EXPECT_EQ(p.tiffHead, file);
+    }
+}
+
+// The largest preview wins over IFD0's thumbnail; with none but the
+// thumbnail, its pixels come as a bitmap.
+TEST(RawPreview, LargestPreviewAndBitmapFallback)
+{
+    const RawPreview small = ExtractRawPreview(Dng(Preview(400, 300), QSize(400, 300)));
+    EXPECT_EQ(small.size, QSize(400, 300));
+    EXPECT_TRUE(small.isJpeg());
+    EXPECT_TRUE(small.isMeagre());
+
+    const RawPreview bitmap = ExtractRawPreview(raw::MakeDngWithoutJpeg());
+    ASSERT_FALSE(bitmap.bitmap.isNull());
+    EXPECT_TRUE(bitmap.isMeagre());
+    EXPECT_EQ(bitmap.bitmap.size(), QSize(32, 24));
+    // The thumbnail's red runs 0..255 left to right, green top to bottom, blue 128.
+    EXPECT_EQ(bitmap.bitmap.pixel(0, 0), qRgb(0, 0, 128));
+    EXPECT_EQ(bitmap.bitmap.pixel(31, 0), qRgb(255, 0, 128));
+    EXPECT_EQ(bitmap.bitmap.pixel(31, 23), qRgb(255, 255, 128));
+}
+
+// Damaged and hostile files: each fails with one message naming the file
+// and the cause, before anything is allocated for what the file claims.
+TEST(RawPreview, DamagedFilesFailWithTheirCause)
+{
+    const QByteArray good = Dng(Preview(), QSize(1200, 900));
+    const raw::DngLayout at = raw::FindDngPreview(good);
+    ASSERT_GT(at.previewOffset, 0u);
+    const std::uint32_t size = std::uint32_t(good.size());
+    // IFD0 (at 8) of the thumbnail-only file: its StripByteCounts (0x117)
+    // is entry 12 counted from 0, the tags sorted, 12 bytes an entry.
+    const QByteArray thumbOnly = raw::MakeDngWithoutJpeg();
+    const std::uint32_t thumbLength = 8 + 2 + 12 * 12 + 8;   // the 13th entry, 0x117
+    ASSERT_GE(at.previewOffset + at.previewLength + 1, size);   // the preview comes last, maybe padded
+    struct Case {
+        const char* name;
+        QByteArray file;
+        const char* cause;   // in the message
+    } cases[] = {
+        {"empty", QByteArray(), "damaged or cut short"},
+        {"a JPEG named .DNG", Preview(64, 48), "no RAW file"},
+        {"text", QByteArray("II*\0 this is no camera file at all", 35), "damaged or cut short"},
+        {"cut in its header", good.left(100), "damaged or cut short"},
+        {"cut in its preview", good.left(qsizetype(at.previewOffset + at.previewLength / 2)), "beyond the end"},
+        {"preview offset past the end", WithLong(good, at.offsetField, size + 4096), "beyond the end"},
+        {"preview offset at the very end", WithLong(good, at.offsetField, size), "beyond the end"},
+        {"preview length of 4 GB", WithLong(good, at.lengthField, 0xFFFFFFFFu), "beyond the end"},
+        {"preview length one byte past the end", WithLong(good, at.lengthField, size - at.previewOffset + 1), "beyond the end"},
+        {"preview offset into the mosaic", WithLong(good, at.offsetField, 2048), "preview"},
+        {"bitmap shorter than its size", WithLong(thumbOnly, thumbLength, 32 * 24 * 3 - 194), "cannot be shown"},
+    };
+    for (const Case& c : cases) {
+        SCOPED_TRACE(c.name);
+        const std::string message = Failure(c.file);
+        EXPECT_NE(message.find("IMG_1.DNG"), std::string::npos) << message;
+        EXPECT_NE(message.find(c.cause), std::string::npos) << message;
+    }
+}
+
+// Every single bit flip in the headers gives a preview or a message, and a
+// preview never larger than the file.
+TEST(RawPreview, BitFlipsInTheHeadersNeverOverrun)
+{
+    const QByteArray good = Dng(Preview(64, 48), QSize(64, 48));
+    const int headers = int(raw::FindDngPreview(good).previewOffset);
+    int failed = 0;
+    for (int i = 0; i < headers; i += 3) {
+        QByteArray file = good;
+        file[i] = char(file[i] ^ (1 << (i % 8)));
+        try {
+            const RawPreview p = ExtractRawPreview(file, QStringLiteral("flip.dng"));
+            EXPECT_LE(p.jpeg.size(), file.size()) << "flip at " << i;
+            EXPECT_LE(qint64(p.bitmap.sizeInBytes()), qint64(1) << 30) << "flip at " << i;
+        } catch (const UserError& e) {
+            ++failed;
+            EXPECT_NE(std::string(e.what()).find("flip.dng"), std::string::npos) << e.what();
+        }
+    }
+    EXPECT_GT(failed, 0);   // the byte order mark and magic alone must fail
+}
+
+// Read from a file: only regular files, never waited on.
+TEST(RawPreview, ReadsRegularFilesOnly)
+{
+    QTemporaryDir dir;
+    const QByteArray jpeg = Preview(640, 480);
+    const QString dng = dir.filePath("IMG_2.DNG");
+    ASSERT_TRUE(exif::WriteBytesToFile(dng, Dng(jpeg, QSize(640, 480))));
+    EXPECT_EQ(ReadRawPreview(dng).jpeg, jpeg);
+
+    const QString fifo = dir.filePath("fifo.dng");
+    ASSERT_EQ(::mkfifo(QFile::encodeName(fifo).constData(), 0600), 0);
+    QDir(dir.path()).mkdir("folder.dng");
+    struct Case {
+        QString path;
+        const char* cause;
+    } cases[] = {
+        {fifo, "not a regular file"},
+        {dir.filePath("folder.dng"), "folder"},
+        {dir.filePath("missing.dng"), "No such file"},
+    };
+    for (const Case& c : cases) {
+        try {
+            ReadRawPreview(c.path);
+            ADD_FAILURE() << c.path.toStdString();
+        } catch (const UserError& e) {
+            EXPECT_NE(std::string(e.what()).find(c.cause), std::string::npos) << e.what();
+        }
+    }
+}
