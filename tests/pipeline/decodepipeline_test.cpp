@@ -365,6 +365,8 @@ struct OrderRow {
     int decodes;          // besides reading the file for the part
 };
 
+void PrintTo(const OrderRow& r, std::ostream* os) { *os << r.name; }
+
 class WholeBehindPart : public testing::TestWithParam<OrderRow> {};
 
 // Whatever order the decodes, the changes and the answers come in, the pane
