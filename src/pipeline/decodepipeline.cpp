@@ -401,6 +401,11 @@ DecodePipeline::Completion DecodePipeline::completionLocked(const DecodedPhoto& 
         m_owedErrors.erase(it);
         return Completion::Failed;
     }
+    if (auto it = m_owedWholes.find({part.identity, scaleCode}); it != m_owedWholes.end()) {
+        *photo = std::move(it->second);
+        m_owedWholes.erase(it);
+        return Completion::Done;
+    }
     if (auto hit = m_cache.find(part.identity, part.denom)) {
         *photo = hit;
         return Completion::Done;
@@ -444,6 +449,16 @@ void DecodePipeline::runOwedHere(std::unique_lock<std::mutex>& lock, std::deque<
     lock.lock();
     m_owedRunning.erase(std::find(m_owedRunning.begin(), m_owedRunning.end(), owed));
     m_changed.notify_all();
+    // Told only now: an answer that finds nothing delivered owes the decode
+    // again, which it cannot while this one still counts as running.
+    if (const std::function<void()> listener = m_listener) {
+        ++m_telling;
+        lock.unlock();
+        listener();
+        lock.lock();
+        --m_telling;
+        m_changed.notify_all();
+    }
 }
 
 void DecodePipeline::keepCompletionsOf(const std::vector<const DecodedPhoto*>& parts)
@@ -456,6 +471,7 @@ void DecodePipeline::keepCompletionsOf(const std::vector<const DecodedPhoto*>& p
     std::lock_guard lock(m_mutex);
     std::erase_if(m_owed, [&](const Owed& owed) { return !kept(owed.identity, owed.scaleCode); });
     std::erase_if(m_owedErrors, [&](const auto& entry) { return !kept(entry.first.first, entry.first.second); });
+    std::erase_if(m_owedWholes, [&](const auto& entry) { return !kept(entry.first.first, entry.first.second); });
 }
 
 void DecodePipeline::setCompletionListener(std::function<void()> listener)
@@ -464,57 +480,81 @@ void DecodePipeline::setCompletionListener(std::function<void()> listener)
     m_listener = std::move(listener);
 }
 
+namespace {
+
+// The message a load of the file would have shown for this failure.
+QString MessageOf(const std::exception_ptr& error, const QString& path)
+{
+    try {
+        std::rethrow_exception(error);
+    } catch (const UserError& e) {
+        return QString::fromUtf8(e.what());
+    } catch (...) {
+        return QCoreApplication::translate("DecodePipeline", "%1: не удалось декодировать изображение.")
+            .arg(DisplayName(path));
+    }
+}
+
+} // namespace
+
 void DecodePipeline::runOwed(const Owed& owed)
 {
     const JobKey key{owed.identity, owed.scaleCode, 0};
-    const auto job = std::make_shared<Job>();
-    bool decodeHere = false;
-    {
-        std::unique_lock lock(m_mutex);
-        auto it = m_running.find(key);
-        if (!cachedLocked(owed.identity, owed.scaleCode, 0)) {
-            if (it == m_running.end() || it->second->stale) {
-                m_running[key] = job;
-                decodeHere = true;
-            } else {
-                // A look-ahead or a load is decoding it: the pane is told
-                // when that ends, not before.
-                const std::shared_ptr<Job> other = it->second;
-                m_changed.wait(lock, [&] { return other->done; });
+    const std::pair<FileIdentity, int> slot{owed.identity, owed.scaleCode};
+    for (;;) {
+        const auto job = std::make_shared<Job>();
+        std::shared_ptr<Job> other;
+        {
+            std::lock_guard lock(m_mutex);
+            if (auto hit = cachedLocked(owed.identity, owed.scaleCode, 0)) {
+                m_owedWholes[slot] = std::move(hit);
+                return;
             }
+            if (auto it = m_running.find(key); it != m_running.end() && !it->second->stale)
+                other = it->second;   // a look-ahead or a load is decoding it
+            else
+                m_running[key] = job;
         }
-    }
-    if (decodeHere) {
+        if (m_options.beforeWhole)
+            m_options.beforeWhole(owed.identity.path);
+        if (other) {
+            // The pane is told when that decode ends, with what it brought.
+            std::unique_lock lock(m_mutex);
+            m_changed.wait(lock, [&] { return other->done; });
+            if (other->error) {
+                m_owedErrors[slot] = MessageOf(other->error, owed.identity.path);
+                return;
+            }
+            if (other->photo && !other->stale) {
+                m_owedWholes[slot] = other->photo;
+                return;
+            }
+            continue;   // it gave up for the budget or went stale: decode here
+        }
         std::shared_ptr<const DecodedPhoto> photo;
         std::exception_ptr error;
-        QString message;
         try {
             Read read;
             read.jpeg = TJPEGPicture(owed.bytes, owed.identity.path);
             read.raw = owed.raw;
             read.tiffHead = owed.tiffHead;
             photo = decode(owed.identity.path, &owed.identity, owed.scaleCode, 0, true, &read);
-        } catch (const UserError& e) {
-            error = std::current_exception();
-            message = QString::fromUtf8(e.what());
         } catch (...) {
             error = std::current_exception();
-            message = QCoreApplication::translate("DecodePipeline", "%1: не удалось декодировать изображение.").arg(DisplayName(owed.identity.path));
         }
         if (error) {
             // Before the job ends, so that whoever waits on it finds the message.
             std::lock_guard lock(m_mutex);
-            m_owedErrors[{owed.identity, owed.scaleCode}] = message;
+            m_owedErrors[slot] = MessageOf(error, owed.identity.path);
         }
         finishJob(key, job, std::move(photo), error);
-    }
-    std::function<void()> listener;
-    {
         std::lock_guard lock(m_mutex);
-        listener = m_listener;
+        // A stale whole is not delivered: it may be turned the old way, and
+        // completion() owes the decode again.
+        if (!error && !job->stale)
+            m_owedWholes[slot] = job->photo;
+        return;
     }
-    if (listener)
-        listener();
 }
 
 std::vector<DecodeResult> DecodePipeline::getMany(const std::vector<DecodeRequest>& requests)
@@ -602,6 +642,7 @@ void DecodePipeline::setUpright(bool on)
     // is not kept.
     for (auto& [key, job] : m_running)
         job->stale = true;
+    m_owedWholes.clear();
     m_cache.clear();
 }
 
@@ -612,6 +653,7 @@ void DecodePipeline::invalidate(const QString& path)
         if (key.identity.path == path)
             job->stale = true;
     std::erase_if(m_owed, [&](const Owed& owed) { return owed.identity.path == path; });
+    std::erase_if(m_owedWholes, [&](const auto& entry) { return entry.first.first.path == path; });
     m_cache.remove(path);
 }
 
@@ -629,7 +671,8 @@ void DecodePipeline::waitForLookAhead()
 {
     std::unique_lock lock(m_mutex);
     m_changed.wait(lock, [&] {
-        return m_ahead.empty() && m_aheadRunning == 0 && m_owed.empty() && m_owedRunning.empty();
+        return m_ahead.empty() && m_aheadRunning == 0 && m_owed.empty() && m_owedRunning.empty()
+            && m_telling == 0;
     });
 }
 

@@ -57,6 +57,10 @@ public:
         bool spareBuffers = false;   // keep a picture buffer mapped ahead (see BufferPool::setSpares)
         // Test seam: called on the decoding thread before a file is read.
         std::function<void(const QString& path)> beforeDecode;
+        // Test seam: called on the thread that owes a part its whole photo
+        // once it holds the file's decode: its own is about to start, or
+        // another one is running and will be waited for.
+        std::function<void(const QString& path)> beforeWhole;
     };
 
     DecodePipeline();
@@ -85,16 +89,19 @@ public:
     enum class Completion { Pending, Done, Failed };
     // What became of the whole decode behind a part: Done with the whole
     // photo in *photo, Failed with the message a load would have shown in
-    // *error (told once), or Pending. A whole photo that has left the cache
-    // meanwhile is decoded again.
+    // *error (told once), or Pending. A whole photo delivered for the part
+    // is held until taken here, whatever the cache does meanwhile; one that
+    // never arrived (its decode went stale) is decoded again.
     Completion completion(const DecodedPhoto& part, std::shared_ptr<const DecodedPhoto>* photo, QString* error);
     // The whole photo behind a part, waited for (or decoded here when no
     // worker has started on it). Throws UserError as the load would have.
     std::shared_ptr<const DecodedPhoto> wholeOf(const DecodedPhoto& part);
-    // Drops the queued whole decodes of parts other than these; one running
-    // finishes into the cache.
+    // Drops the queued whole decodes of parts other than these, and the
+    // wholes and errors held for them; one running finishes into the cache.
     void keepCompletionsOf(const std::vector<const DecodedPhoto*>& parts);
-    // Called on a worker thread each time a whole decode behind a part ends.
+    // Called on a worker thread each time a whole decode behind a part ends,
+    // once completion() can tell what became of it: Done or Failed, or
+    // Pending with the decode owed again.
     void setCompletionListener(std::function<void()> listener);
     // Replaces the look-ahead: the requests not yet started are dropped (a
     // running decode finishes into the cache), then these are decoded in
@@ -115,8 +122,8 @@ public:
 
     // Whether get would answer without decoding.
     bool isCached(const QString& path, int scaleCode, int maxSize) { return cached({path, scaleCode, maxSize}) != nullptr; }
-    // Waits until no look-ahead or whole decode behind a part is queued or
-    // running (tests, benchmarks).
+    // Waits until no look-ahead or whole decode behind a part is queued,
+    // running or being told to the listener (tests, benchmarks).
     void waitForLookAhead();
     void clearCache() { m_cache.clear(); }
     const DecodeCache& cache() const { return m_cache; }
@@ -186,7 +193,11 @@ private:
     std::deque<std::function<void()>> m_urgent;   // getMany's share for the workers
     std::deque<Owed> m_owed;
     std::vector<Owed> m_owedRunning;
-    std::map<std::pair<FileIdentity, int>, QString> m_owedErrors;   // by identity and scale code
+    // What the owed decodes brought, by identity and scale code, until
+    // completion() takes it.
+    std::map<std::pair<FileIdentity, int>, QString> m_owedErrors;
+    std::map<std::pair<FileIdentity, int>, std::shared_ptr<const DecodedPhoto>> m_owedWholes;
+    int m_telling = 0;   // listeners being called
     std::function<void()> m_listener;
     std::deque<DecodeRequest> m_ahead;
     int m_aheadRunning = 0;

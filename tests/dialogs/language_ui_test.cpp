@@ -131,11 +131,12 @@ TEST_F(LanguageTest, WindowAndDialogsShowTheChosenLanguageAndEnglishLeavesNoRuss
                     }
         // In Russian: each of the 48 texts of the forms and the tool bar,
         // the language hint once more (it is on its label and its list),
-        // the program's own "Отмеченные файлы", and its "Выбрать папку" and
-        // three "Обзор" three times each (the field's action, the button
-        // that shows it and that button's action).
+        // the program's own "Отмеченные файлы", "RAW-файлы" and "JPEG и
+        // RAW-файлы", and its "Выбрать папку" and three "Обзор" three times
+        // each (the field's action, the button that shows it and that
+        // button's action).
         if (!english) {
-            EXPECT_EQ(russian, 48 + 1 + 1 + 3 * 4);
+            EXPECT_EQ(russian, 48 + 1 + 3 + 3 * 4);
         }
     }
 }

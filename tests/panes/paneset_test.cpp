@@ -10,6 +10,10 @@
 #include <QTemporaryDir>
 #include <gtest/gtest.h>
 
+#include <condition_variable>
+#include <mutex>
+#include <thread>
+
 namespace {
 
 class PaneSetTest : public ::testing::Test {
@@ -194,4 +198,68 @@ TEST_F(PaneSetTest, ALargePhotoComesAsTheSeenPartFirstThenWhole)
         EXPECT_FALSE(panes[2].isPart());
         EXPECT_TRUE(panes.finishParts().empty());
     }
+}
+
+// The look-ahead of a file damaged at its end is decoding when the file
+// comes in part: its failure is the whole's, and the pane, told at once,
+// reports it and shows what it showed before.
+TEST_F(PaneSetTest, AWholeThatFailedInTheLookAheadPutsThePaneBack)
+{
+    const QString before = Put(QStringLiteral("a.jpg"), Jpeg());
+    const QString broken = Put(QStringLiteral("broken.jpg"), WithFrameAfterScan(Jpeg(1200, 800)));
+    std::string loadError;
+    try {
+        DecodePipeline().get(broken, 1, 0);
+    } catch (const UserError& e) {
+        loadError = e.what();
+    }
+    ASSERT_FALSE(loadError.empty());
+
+    std::mutex mutex;
+    std::condition_variable cv;
+    bool aheadStarted = false, loaded = false, released = false;
+    const std::thread::id self = std::this_thread::get_id();
+    DecodePipeline::Options options;
+    options.threads = 2;
+    options.beforeDecode = [&](const QString& path) {
+        if (std::this_thread::get_id() == self || !path.endsWith(QStringLiteral("broken.jpg")))
+            return;
+        std::unique_lock lock(mutex);   // the look-ahead holds the file until the whole waits for it
+        aheadStarted = true;
+        cv.notify_all();
+        cv.wait(lock, [&] { return released; });
+    };
+    options.beforeWhole = [&](const QString&) {
+        std::unique_lock lock(mutex);
+        cv.wait(lock, [&] { return loaded; });
+        released = true;
+        cv.notify_all();
+    };
+    PaneSet set(options);
+    std::vector<PaneSet::PartOutcome> outcomes;
+    set.pipeline().setCompletionListener([&] {
+        for (auto& outcome : set.finishParts())
+            outcomes.push_back(outcome);
+    });
+    set.load(2, before, 1, 2000, marks);
+    set.pipeline().lookAhead({{broken, 1, 0}});
+    {
+        std::unique_lock lock(mutex);
+        cv.wait(lock, [&] { return aheadStarted; });
+    }
+    const auto box = [](QSize picture) { return VisiblePart(picture, QSize(300, 200), QPoint(0, 0)); };
+    set.load(2, broken, 1, 2000, marks, false, box);
+    ASSERT_TRUE(set[2].isPart());
+    {
+        std::lock_guard lock(mutex);
+        loaded = true;
+        cv.notify_all();
+    }
+    set.pipeline().waitForLookAhead();
+    ASSERT_EQ(outcomes.size(), 1u);
+    EXPECT_EQ(outcomes[0].pane, 2);
+    EXPECT_EQ(outcomes[0].path, broken);
+    EXPECT_EQ(outcomes[0].error.toStdString(), loadError);
+    EXPECT_EQ(set[2].PanePath, before);
+    EXPECT_FALSE(set[2].isPart());
 }

@@ -323,3 +323,159 @@ TEST(DecodePipeline, ThePaneIsToldOfAWholePhotoOnlyWhenItIsThere)
 }
 
 } // namespace
+
+namespace {
+
+// Answers each telling of the listener at once, on the thread that tells:
+// the earliest a window can ask what became of the whole photo behind its
+// part. It stops asking once it has the whole or the error, as a pane does.
+struct EarlyAnswers {
+    DecodePipeline* pipeline = nullptr;
+    std::function<void()> beforeAnswer;
+    std::mutex mutex;
+    std::condition_variable cv;
+    std::shared_ptr<const DecodedPhoto> part;
+    std::vector<std::string> outcomes;   // "whole WxH" or the error told
+    int told = 0;
+
+    void show(std::shared_ptr<const DecodedPhoto> p)
+    {
+        std::lock_guard lock(mutex);
+        part = std::move(p);
+        cv.notify_all();
+    }
+    std::shared_ptr<const DecodedPhoto> shown()
+    {
+        std::unique_lock lock(mutex);
+        cv.wait(lock, [&] { return part != nullptr; });
+        return part;
+    }
+    void answer()
+    {
+        const auto p = shown();
+        {
+            std::lock_guard lock(mutex);
+            ++told;
+            if (!outcomes.empty())
+                return;
+        }
+        if (beforeAnswer)
+            beforeAnswer();
+        std::shared_ptr<const DecodedPhoto> whole;
+        QString error;
+        std::string outcome;
+        switch (pipeline->completion(*p, &whole, &error)) {
+        case DecodePipeline::Completion::Done:
+            outcome = "whole " + std::to_string(whole->image.width()) + "x" + std::to_string(whole->image.height());
+            break;
+        case DecodePipeline::Completion::Failed:
+            outcome = error.toStdString();
+            break;
+        case DecodePipeline::Completion::Pending:
+            return;
+        }
+        std::lock_guard lock(mutex);
+        outcomes.push_back(outcome);
+    }
+};
+
+enum class Meanwhile { Nothing, Invalidate, Upright };
+
+struct OrderRow {
+    const char* name;
+    bool broken;          // the file fails at its end, after its part decoded
+    bool aheadFirst;      // a look-ahead of the file is decoding when the whole is owed
+    double budget;        // in whole photos; 0: the default
+    Meanwhile meanwhile;  // once, while a decode of the file is under way for the whole
+    bool lateEvicted;     // the first telling is answered after the worker is done, and
+                          // another photo is loaded before each answer
+    int decodes;          // besides reading the file for the part
+};
+
+void PrintTo(const OrderRow& r, std::ostream* os) { *os << r.name; }
+
+class WholeBehindPart : public testing::TestWithParam<OrderRow> {};
+
+// Whatever order the decodes, the changes and the answers come in, the pane
+// gets its whole photo or its error exactly once, with no decode repeated
+// that brought something.
+TEST_P(WholeBehindPart, ReachesThePaneOnceWhateverTheOrder)
+{
+    const OrderRow r = GetParam();
+    Folder folder;
+    const QByteArray good = Jpeg(1600, 1200);
+    const QString path = folder.put("big.jpg", r.broken ? WithFrameAfterScan(good) : good);
+    const QString other = folder.put("other.jpg", Jpeg(1600, 1200, 2));
+    const std::string loadError = ErrorText([&] { DecodePipeline().get(path, 1, 0); });
+
+    const std::thread::id self = std::this_thread::get_id();
+    Gate ahead;   // holds the look-ahead of the file until the whole waits for it
+    ahead.hold = "big.jpg";
+    ahead.open = !r.aheadFirst;
+    EarlyAnswers answers;
+    std::atomic<bool> changed{false};
+    std::unique_ptr<DecodePipeline> pipeline;
+    DecodePipeline::Options options;
+    options.threads = 2;
+    options.poolBytes = 0;
+    if (r.budget > 0)
+        options.budgetBytes = qint64(r.budget * (1600 * 1200 * 3 + good.size()));
+    options.beforeDecode = [&](const QString& p) {
+        if (std::this_thread::get_id() != self)
+            ahead.enter(p);
+    };
+    options.beforeWhole = [&](const QString&) {
+        answers.shown();   // the part is on show before anything else happens
+        if (!changed.exchange(true)) {
+            if (r.meanwhile == Meanwhile::Invalidate)
+                pipeline->invalidate(path);
+            else if (r.meanwhile == Meanwhile::Upright)
+                pipeline->setUpright(true);
+        }
+        ahead.release();
+    };
+    pipeline = std::make_unique<DecodePipeline>(options);
+    answers.pipeline = pipeline.get();
+    if (r.lateEvicted)
+        answers.beforeAnswer = [&] { pipeline->get(other, 1, 0); };
+    std::atomic<int> tellings{0};
+    pipeline->setCompletionListener([&] {
+        if (!(r.lateEvicted && tellings++ == 0))
+            answers.answer();
+    });
+
+    if (r.aheadFirst) {
+        pipeline->lookAhead({{path, 1, 0}});
+        ahead.waitFor(1);
+    }
+    const auto part = pipeline->getFirst({path, 1, 0, [](QSize) { return QRect(0, 0, 100, 100); }});
+    ASSERT_TRUE(part->isPart());
+    answers.show(part);
+    pipeline->waitForLookAhead();
+    if (r.lateEvicted) {
+        answers.answer();   // as a queued call would, once the worker is done
+        pipeline->waitForLookAhead();
+    }
+
+    const std::string expected = r.broken ? loadError : "whole 1600x1200";
+    EXPECT_EQ(answers.outcomes, std::vector<std::string>{expected}) << "told " << answers.told << " times";
+    EXPECT_EQ(pipeline->decodeCount(), r.decodes);
+}
+
+INSTANTIATE_TEST_SUITE_P(Orders, WholeBehindPart,
+    testing::Values(
+        // The look-ahead's decode ends without a photo; the whole is decoded
+        // after it, and the answer must not find it still counted as running.
+        OrderRow{"AheadGaveUpForTheBudget", false, true, 0.5, Meanwhile::Nothing, false, 2},
+        // The look-ahead's failure is the whole's: told, not decoded again.
+        OrderRow{"AheadFailedAtTheEnd", true, true, 0, Meanwhile::Nothing, false, 1},
+        OrderRow{"AheadInvalidated", false, true, 0, Meanwhile::Invalidate, false, 2},
+        // The stale whole is not delivered; the answer owes it again.
+        OrderRow{"WholeInvalidated", false, false, 0, Meanwhile::Invalidate, false, 2},
+        OrderRow{"WholeTurnedUpright", false, false, 0, Meanwhile::Upright, false, 2},
+        // Room for one and a half photos: the other one would push the
+        // whole out of the cache between its insert and the answer.
+        OrderRow{"CachePushedTheWholeOut", false, false, 1.5, Meanwhile::Nothing, true, 2}),
+    [](const testing::TestParamInfo<OrderRow>& info) { return std::string(info.param.name); });
+
+} // namespace
