@@ -12,7 +12,6 @@
 #include <QDir>
 #include <QFile>
 #include <QTemporaryDir>
-#include <QListWidget>
 #include <algorithm>
 #include <dirent.h>
 #include <fstream>
@@ -116,11 +115,11 @@ void Walk(benchmark::State& state, int code, bool pageMode, bool warm)
     DecodePipeline& pipeline = w.panes().pipeline();
     if (pageMode)
         w.TogglePageMode();
-    auto* list = w.findChild<QListWidget*>(QStringLiteral("FilesList"));
+    const FolderList& list = w.folderList();
     for (auto _ : state) {
         state.PauseTiming();
         QCoreApplication::processEvents();   // as the event loop between two keys: wholes replace parts
-        if (list->currentRow() >= list->count() - 5)
+        if (list.selection() >= list.count() - 5)
             w.FillPanesFromList();
         if (warm) {
             pipeline.waitForLookAhead();
@@ -128,7 +127,7 @@ void Walk(benchmark::State& state, int code, bool pageMode, bool warm)
             pipeline.lookAhead({});
             pipeline.waitForLookAhead();
             for (int i = 1; i <= 4; ++i)
-                pipeline.invalidate(w.EntryPath(list->currentRow() + i));
+                pipeline.invalidate(w.EntryPath(list.selection() + i));
         }
         state.ResumeTiming();
         w.NextFiles();

@@ -234,3 +234,37 @@ void PaneSet::lookAhead(int selection, int count, bool pageMode, const EntryPath
     }
     m_pipeline.lookAhead(requests);
 }
+
+namespace {
+
+EntryPath EntriesOf(const FolderList& list)
+{
+    return [&list](int i) { return list.path(i); };
+}
+
+} // namespace
+
+WalkResult PaneSet::step(Step step, const FolderList& list, bool pageMode) const
+{
+    const Pin pin(m_pinned, m_pinned ? list.indexOf(m_panes[size_t(m_pinned - 1)].PanePath) : -1);
+    const std::array<QString, 4> shown = paths();
+    switch (step) {
+    case Step::Next: return NextFiles(list.selection(), list.count(), shown, pageMode, EntriesOf(list), pin);
+    case Step::Previous: return PreviousFiles(list.selection(), list.count(), shown, pageMode, EntriesOf(list), pin);
+    case Step::First: return FirstFiles(list.count(), shown, EntriesOf(list), pin);
+    case Step::Last: return LastFiles(list.count(), shown, EntriesOf(list), pin);
+    }
+    return {};
+}
+
+WalkResult PaneSet::showFrom(int first, const FolderList& list) const
+{
+    const Pin pin(m_pinned, m_pinned ? list.indexOf(m_panes[size_t(m_pinned - 1)].PanePath) : -1);
+    return FilesFrom(first, list.count(), paths(), EntriesOf(list), pin);
+}
+
+void PaneSet::lookAhead(const FolderList& list, bool pageMode, const std::function<int(int)>& scaleOf, int maxSize)
+{
+    lookAhead(list.selection(), list.count(), pageMode, EntriesOf(list), scaleOf, maxSize,
+              m_pinned ? list.indexOf(m_panes[size_t(m_pinned - 1)].PanePath) : -1);
+}

@@ -1,4 +1,5 @@
 #pragma once
+#include "files/folderlist.h"
 #include "panes/walking.h"
 #include "pipeline/decodepipeline.h"
 #include "render/caption.h"
@@ -82,8 +83,16 @@ public:
     // parallel so that the loads that follow find them ready. Errors are
     // left for the loads to report.
     void prepare(const std::vector<DecodeRequest>& requests);
+    // What one walking key does to the panes, worked out over the list with
+    // the pinned pane's file left out of it. Nothing changes until the
+    // caller applies the result.
+    enum class Step { Next, Previous, First, Last };
+    WalkResult step(Step step, const FolderList& list, bool pageMode) const;
+    // The files from entry `first` on (a file named at start).
+    WalkResult showFrom(int first, const FolderList& list) const;
     // After a walk: the files that the next Space and the next Backspace
     // would bring in, decoded on the workers at their panes' scales.
+    void lookAhead(const FolderList& list, bool pageMode, const std::function<int(int)>& scaleOf, int maxSize);
     // scaleOf(k): the scale code pane k (1..4) would load at; pinnedEntry:
     // the list's index of the pinned pane's file, or -1 (see Pin).
     void lookAhead(int selection, int count, bool pageMode, const EntryPath& entryPath,

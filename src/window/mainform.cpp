@@ -25,7 +25,8 @@
 #include <QLabel>
 #include <QLayout>
 #include <QLineEdit>
-#include <QListWidget>
+#include <QListView>
+#include "window/filelistmodel.h"
 #include <QMessageBox>
 #include <QPlainTextEdit>
 #include <QScreen>
@@ -210,10 +211,10 @@ void TfrmMain::FormCreate(const QStringList& arguments)
 
     // 13. The first four files, or a file named on the command line and the
     // files after it, so that the walk goes on from there.
-    const int named = entryIndexOf(StartFile(hasArgument ? arguments.first() : QString(), hasArgument,
-                                             QDir::currentPath()));
+    const int named = m_folderList.indexOf(StartFile(hasArgument ? arguments.first() : QString(), hasArgument,
+                                                     QDir::currentPath()));
     if (named >= 0)
-        applyWalk(FilesFrom(named, FilesList->count(), panePaths(), [this](int i) { return EntryPath(i); }));
+        applyWalk(m_paneSet.showFrom(named, m_folderList));
     else
         FillPanesFromList();
 }
@@ -426,21 +427,26 @@ void TfrmMain::buildWindow()
     LeftPanel->addChild(Panel4, Bottom, 28);
     Panel1 = new AlignWidget(QStringLiteral("Panel1"));
     LeftPanel->addChild(Panel1, Client);
-    FilesList = new QListWidget;
+    FilesList = new QListView;
     FilesList->setObjectName(QStringLiteral("FilesList"));
     FilesList->setFocusPolicy(Qt::ClickFocus);   // skipped by Tab
     FilesList->setUniformItemSizes(true);          // a folder of 100,000 names lays out at once
+    FilesList->setEditTriggers(QAbstractItemView::NoEditTriggers);
+    m_listModel = new FileListModel(m_folderList, FilesList);
+    FilesList->setModel(m_listModel);
     QPalette lp = FilesList->palette();
     lp.setColor(QPalette::Base, QApplication::palette().color(QPalette::Button));
     FilesList->setPalette(lp);
-    connect(FilesList, &QListWidget::currentRowChanged, this, [this] {
-        if (!m_selectingByCode)
-            guarded([this] { FilesListChange(); });
+    connect(FilesList->selectionModel(), &QItemSelectionModel::currentRowChanged, this, [this](const QModelIndex& row) {
+        if (m_selectingByCode)
+            return;
+        m_folderList.select(row.row());
+        guarded([this] { FilesListChange(); });
     });
     // A click on the entry that is already highlighted loads it too, when
     // the current pane shows another file.
-    connect(FilesList, &QListWidget::itemClicked, this, [this](QListWidgetItem* item) {
-        const QString path = EntryPath(FilesList->row(item));
+    connect(FilesList, &QListView::clicked, this, [this](const QModelIndex& row) {
+        const QString path = EntryPath(row.row());
         if (!path.isEmpty() && m_paneSet[m_currentPane].PanePath != path)
             guarded([&] { LoadPane(m_currentPane, path); });
     });
@@ -456,8 +462,8 @@ void TfrmMain::buildWindow()
     FiltersList->setFocusPolicy(Qt::NoFocus);
     FiltersList->setPalette(lp);
     connect(FiltersList, &QComboBox::activated, this, [this] {
-        if (!m_listFolder.isEmpty())
-            ListFolder(m_listFolder);
+        if (!m_folderList.folder().isEmpty())
+            ListFolder(m_folderList.folder());
     });
     Panel4->setContentsMargins(2, 3, 2, 3);
     Panel4->addChild(FiltersList, Client);

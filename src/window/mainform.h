@@ -20,7 +20,8 @@ class QComboBox;
 class QDialog;
 class QLabel;
 class QLineEdit;
-class QListWidget;
+class QListView;
+class FileListModel;
 class QPlainTextEdit;
 class QToolBar;
 class QToolButton;
@@ -117,6 +118,7 @@ public:
 
     // State, for the commands and for tests
     const PaneState& pane(int n) const { return m_paneSet[n]; }
+    const FolderList& folderList() const { return m_folderList; }
     const PaneSlot& paneWidgets(int n) const { return m_panes[n - 1]; }
     PaneSet& panes() { return m_paneSet; }
     int CurrentPane() const { return m_currentPane; }
@@ -151,8 +153,6 @@ private:
     void bindStoredProperties();
     void applyWalk(const struct WalkResult& walk);
     void setPinned(int n);
-    Pin pin() const;   // the pinned pane and its entry in the list
-    int entryIndexOf(const QString& path) const;   // -1 when the list does not hold it
     // The picture's point at the middle of pane n's view, as fractions of
     // its size; placeAt brings such a point back to the middle.
     QPointF viewCentre(int n) const;
@@ -207,7 +207,8 @@ private:
     bool m_selectingByCode = false;
     bool m_shownOnce = false;
     QString m_appliedFolder;   // the folder text last applied
-    QString m_listFolder;      // the folder the file list shows
+    FolderList m_folderList;   // what the file list shows
+    FileListModel* m_listModel = nullptr;
     std::vector<MarkStore::Entry> m_marksAsRead;   // to spare rewriting an unchanged marks file
     QColor m_lastColour = Qt::black;
     QHash<int, Qt::KeyboardModifiers> m_pressModifiers;   // by key, while it is down
@@ -229,7 +230,7 @@ private:
     AlignWidget* LeftPanel = nullptr;
     AlignWidget* Panel1 = nullptr;
     AlignWidget* Panel4 = nullptr;
-    QListWidget* FilesList = nullptr;
+    QListView* FilesList = nullptr;
     QComboBox* FiltersList = nullptr;
     AlignWidget* MainPanel = nullptr;
     AlignWidget* PanelTop = nullptr;

@@ -3,6 +3,7 @@
 #include "window/mainform.h"
 
 #include "window/panewidgets.h"
+#include "window/filelistmodel.h"
 #include "common/paths.h"
 #include "common/safefile.h"
 #include "common/usererror.h"
@@ -22,7 +23,7 @@
 #include <QKeyEvent>
 #include <QLabel>
 #include <QLineEdit>
-#include <QListWidget>
+#include <QListView>
 #include <QToolButton>
 
 #include <optional>
@@ -57,44 +58,35 @@ bool TfrmMain::ListFolder(const QString& folder)
     // "Marked files" lists the files that have a mark now. A mark removed
     // later leaves its file listed until the list is made again.
     const QString maskText = FiltersList->currentData().toString();
-    const bool markedOnly = maskText.isEmpty();
-    const QStringList masks = markedOnly ? QStringList{QStringLiteral("*")} : FilterMasks(maskText, m_app.RawExtensions);
-    FolderListing listing = ListFolderEntries(absolute, masks);
-    if (!listing.ok()) {
-        reportError(tr("Не удаётся открыть папку \"%1\": %2.").arg(folder, listing.error));
+    FolderList::Filter filter;
+    filter.markedOnly = maskText.isEmpty();
+    if (!filter.markedOnly)
+        filter.masks = FilterMasks(maskText, m_app.RawExtensions);
+    m_selectingByCode = true;
+    const QString failure = m_folderList.list(absolute, filter, m_app.Marks);
+    if (failure.isEmpty())
+        m_listModel->reset();
+    m_selectingByCode = false;
+    if (!failure.isEmpty()) {
+        reportError(tr("Не удаётся открыть папку \"%1\": %2.").arg(folder, failure));
         return false;
     }
-    QStringList& names = listing.names;
-    if (markedOnly)
-        names.removeIf([this](const QString& name) { return m_app.Marks.GetMark(name) == NoMark; });
-    m_selectingByCode = true;
-    FilesList->clear();
-    // The list shows a readable form; the name itself, whose bytes may not
-    // be UTF-8, rides along for EntryPath.
-    for (const QString& name : names) {
-        auto* item = new QListWidgetItem(DisplayName(name), FilesList);
-        item->setData(Qt::UserRole, name);
-    }
-    FilesList->setCurrentRow(-1);
-    m_selectingByCode = false;
-    m_listFolder = absolute;
     return true;
 }
 
 QString TfrmMain::EntryPath(int index) const
 {
-    if (index < 0 || index >= FilesList->count())
-        return {};
-    QString folder = m_listFolder;
-    if (!folder.endsWith(QLatin1Char('/')))
-        folder += QLatin1Char('/');
-    return folder + FilesList->item(index)->data(Qt::UserRole).toString();
+    return m_folderList.path(index);
 }
 
 void TfrmMain::selectEntry(int index)
 {
+    m_folderList.select(index);
     m_selectingByCode = true;
-    FilesList->setCurrentRow(index);
+    const QModelIndex row = m_listModel->index(m_folderList.selection());
+    FilesList->selectionModel()->setCurrentIndex(row, QItemSelectionModel::ClearAndSelect);
+    if (row.isValid())
+        FilesList->scrollTo(row);
     m_selectingByCode = false;
 }
 
@@ -147,8 +139,8 @@ void TfrmMain::DirEditChange()
 
 void TfrmMain::FilesListChange()
 {
-    const int row = FilesList->currentRow();
-    if (row >= 0 && !FilesList->item(row)->data(Qt::UserRole).toString().isEmpty())
+    const int row = m_folderList.selection();
+    if (row >= 0 && !m_folderList.name(row).isEmpty())
         LoadPane(m_currentPane, EntryPath(row));
 }
 
@@ -159,7 +151,7 @@ int TfrmMain::storedScale(int n) const
 
 void TfrmMain::FillPanesFromList()
 {
-    const int n = FilesList->count();
+    const int n = m_folderList.count();
     std::vector<DecodeRequest> wanted;
     for (int k = 1; k <= 4 && k <= n; ++k)
         wanted.push_back({EntryPath(k - 1), storedScale(k), m_app.MaxSize, visibleOf(k)});
@@ -173,9 +165,7 @@ void TfrmMain::FillPanesFromList()
 
 void TfrmMain::lookAhead()
 {
-    m_paneSet.lookAhead(FilesList->currentRow(), FilesList->count(), m_pageMode,
-                        [this](int i) { return EntryPath(i); }, [this](int n) { return storedScale(n); },
-                        m_app.MaxSize, pin().entry);
+    m_paneSet.lookAhead(m_folderList, m_pageMode, [this](int n) { return storedScale(n); }, m_app.MaxSize);
 }
 
 void TfrmMain::applyWalk(const WalkResult& walk)
@@ -218,45 +208,22 @@ std::array<QString, 4> TfrmMain::panePaths() const
 
 void TfrmMain::NextFiles()
 {
-    applyWalk(::NextFiles(FilesList->currentRow(), FilesList->count(), panePaths(), m_pageMode,
-                          [this](int i) { return EntryPath(i); }, pin()));
+    applyWalk(m_paneSet.step(PaneSet::Step::Next, m_folderList, m_pageMode));
 }
 
 void TfrmMain::PreviousFiles()
 {
-    applyWalk(::PreviousFiles(FilesList->currentRow(), FilesList->count(), panePaths(), m_pageMode,
-                              [this](int i) { return EntryPath(i); }, pin()));
+    applyWalk(m_paneSet.step(PaneSet::Step::Previous, m_folderList, m_pageMode));
 }
 
 void TfrmMain::FirstFiles()
 {
-    applyWalk(::FirstFiles(FilesList->count(), panePaths(), [this](int i) { return EntryPath(i); },
-                           pin()));
+    applyWalk(m_paneSet.step(PaneSet::Step::First, m_folderList, m_pageMode));
 }
 
 void TfrmMain::LastFiles()
 {
-    applyWalk(::LastFiles(FilesList->count(), panePaths(), [this](int i) { return EntryPath(i); },
-                          pin()));
-}
-
-Pin TfrmMain::pin() const
-{
-    const int pane = m_paneSet.pinned();
-    if (pane == 0)
-        return {};
-    return {pane, entryIndexOf(m_paneSet[pane].PanePath)};
-}
-
-int TfrmMain::entryIndexOf(const QString& path) const
-{
-    // A file is found in the list only while its folder is listed.
-    if (path.isEmpty() || PathFolderPart(path) != WithTrailingSeparator(m_listFolder))
-        return -1;
-    for (int i = 0; i < FilesList->count(); ++i)
-        if (EntryPath(i) == path)
-            return i;
-    return -1;
+    applyWalk(m_paneSet.step(PaneSet::Step::Last, m_folderList, m_pageMode));
 }
 
 void TfrmMain::TogglePin()
@@ -626,9 +593,9 @@ void TfrmMain::OpenFilesDialog()
     }
     m_app.FilesDialogOpen = false;
     m_paneSet.pipeline().setRawExtensions(m_app.RawExtensions);
-    const int index = FilesList->currentRow();
-    if (ListFolder(m_listFolder))
-        selectEntry(index < FilesList->count() ? index : -1);
+    const int index = m_folderList.selection();
+    if (ListFolder(m_folderList.folder()))
+        selectEntry(index);
 }
 
 void TfrmMain::OpenOptionsDialog()

@@ -263,3 +263,51 @@ TEST_F(PaneSetTest, AWholeThatFailedInTheLookAheadPutsThePaneBack)
     EXPECT_EQ(set[2].PanePath, before);
     EXPECT_FALSE(set[2].isPart());
 }
+
+namespace {
+
+// The walk is one call on the panes and the folder list: the pinned file is
+// found in the list and left out of it, and the look-ahead is worked out
+// from the same list.
+TEST_F(PaneSetTest, WalksTheListWithThePinnedFileLeftOut)
+{
+    for (int i = 0; i < 8; ++i)
+        Put(QStringLiteral("f%1.jpg").arg(i), Jpeg(32, 24));
+    FolderList list;
+    ASSERT_EQ(list.list(QDir(dir.path()).absolutePath(), {{"*.jpg"}}, marks), QString());
+    const auto apply = [&](const WalkResult& r) {
+        for (int k = 0; k < 4; ++k)
+            if (r.load[size_t(k)])
+                panes.load(k + 1, r.paths[size_t(k)], 4, 2000, marks);
+        if (r.changed)
+            list.select(r.selection);
+    };
+    const auto shown = [&] {
+        QString s;
+        for (int k = 1; k <= 4; ++k)
+            s += panes[k].PanePath.isEmpty() ? QStringLiteral(".") : panes[k].PanePath.right(5).left(1);
+        return s;
+    };
+    apply(panes.step(PaneSet::Step::First, list, false));
+    ASSERT_EQ(shown(), QStringLiteral("0123"));
+    panes.setPinned(2);
+    const struct { PaneSet::Step step; bool pageMode; const char* after; int selection; } steps[] = {
+        {PaneSet::Step::Previous, false, "0123", 3}, {PaneSet::Step::Next, false, "2134", 4},
+        {PaneSet::Step::Last, false, "5167", 7},     {PaneSet::Step::Previous, true, "2134", 4},
+        {PaneSet::Step::Next, true, "5167", 7},      {PaneSet::Step::First, false, "0123", 3},
+    };
+    for (const auto& s : steps) {
+        apply(panes.step(s.step, list, s.pageMode));
+        EXPECT_EQ(shown(), QString::fromLatin1(s.after));
+        EXPECT_EQ(list.selection(), s.selection);
+    }
+    // The look-ahead decodes what Space and Backspace bring: entries 4 and 0.
+    panes.lookAhead(list, false, [](int) { return 4; }, 2000);
+    panes.pipeline().waitForLookAhead();
+    const int before = panes.pipeline().decodeCount();
+    apply(panes.step(PaneSet::Step::Next, list, false));
+    EXPECT_EQ(shown(), QStringLiteral("2134"));
+    EXPECT_EQ(panes.pipeline().decodeCount(), before);
+}
+
+} // namespace

@@ -30,13 +30,7 @@ protected:
         bytenames::Write(photo, uitest::Photo(80, 60, 2));
         bytenames::Write(folder + "/b\xe9.CRW", "raw");
     }
-    QListWidget* List() { return Control<QListWidget>(QStringLiteral("FilesList")); }
     QByteArray PaneBytes(int n) { return EncodeFileName(win->pane(n).PanePath); }
-    void ClickEntry(int row)
-    {
-        QListWidget* list = List();
-        QTest::mouseClick(list->viewport(), Qt::LeftButton, {}, list->visualItemRect(list->item(row)).center());
-    }
 
     bytenames::Cleanup cleanup;
     QString photos;
@@ -48,8 +42,8 @@ TEST_F(ForeignNameTest, ListedReadablyShownAndReachedByAClick)
     WriteSettings("exts=crw\r\n");
     Start({photos});
     QStringList shown;
-    for (int i = 0; i < List()->count(); ++i)
-        shown << List()->item(i)->text();
+    for (int i = 0; i < ListCount(); ++i)
+        shown << ListText(i);
     EXPECT_EQ(shown, QStringList({QStringLiteral("a.jpg"), QStringLiteral("b\u00e9.jpg")}));
 
     // The first fill put it in pane 2, with its picture and a readable label.
@@ -139,7 +133,7 @@ TEST_F(ForeignNameTest, FilesDialogCopiesAndDeletesWithTheCompanion)
 
     runDialog(2);   // delete
     EXPECT_EQ(bytenames::List(folder), (QByteArrayList{"a.jpg"}));
-    ASSERT_EQ(List()->count(), 1) << "the list is made again";
+    ASSERT_EQ(ListCount(), 1) << "the list is made again";
     EXPECT_TRUE(errors.isEmpty()) << errors.join('\n').toStdString();
 }
 

@@ -13,7 +13,7 @@
 #include <QDir>
 #include <QFile>
 #include <QFileInfo>
-#include <QListWidget>
+#include <QListView>
 #include <QScreen>
 #include <QTemporaryDir>
 #include <QTest>
@@ -179,7 +179,23 @@ protected:
     {
         return {win->pane(1).PanePath, win->pane(2).PanePath, win->pane(3).PanePath, win->pane(4).PanePath};
     }
-    int Selected() const { return Control<QListWidget>(QStringLiteral("FilesList"))->currentRow(); }
+    // The file list as the user sees it.
+    QListView* List() const { return Control<QListView>(QStringLiteral("FilesList")); }
+    int Selected() const { return List()->currentIndex().row(); }
+    int ListCount() const { return List()->model()->rowCount(); }
+    QString ListText(int row) const { return List()->model()->index(row, 0).data().toString(); }
+    QStringList ListTexts() const
+    {
+        QStringList texts;
+        for (int row = 0; row < ListCount(); ++row)
+            texts << ListText(row);
+        return texts;
+    }
+    void ClickEntry(int row)
+    {
+        QTest::mouseClick(List()->viewport(), Qt::LeftButton, {},
+                          List()->visualRect(List()->model()->index(row, 0)).center());
+    }
 
     // A click on the empty bottom-left corner of pane n's box (the marks
     // there let the mouse through).

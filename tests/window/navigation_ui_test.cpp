@@ -15,11 +15,6 @@ using uitest::Entries;
 
 class NavigationTest : public uitest::MainWindowTest {
 protected:
-    QListWidget* List() { return Control<QListWidget>(QStringLiteral("FilesList")); }
-    void ClickEntry(int row)
-    {
-        QTest::mouseClick(List()->viewport(), Qt::LeftButton, {}, List()->visualItemRect(List()->item(row)).center());
-    }
     QLineEdit* DirEdit() { return Control<QLineEdit>(QStringLiteral("DirEdit")); }
     bool PaneHasPicture(int n) { return win->pane(n).hasPicture(); }
 };
@@ -246,7 +241,7 @@ TEST_F(NavigationTest, BrowsingToAFolderWithFewerFilesKeepsTheOtherPanes)
     EXPECT_EQ(Selected(), 1);
     EXPECT_EQ(win->app().CurrentFolder, two);
     EXPECT_EQ(uitest::IniValue(ini, QStringLiteral("curdir")), two);
-    EXPECT_EQ(List()->count(), 2);
+    EXPECT_EQ(ListCount(), 2);
 
     // Cancelling the browser changes nothing.
     browseAnswer.clear();
@@ -301,7 +296,7 @@ TEST_F(NavigationTest, AFolderThatCannotBeListedGivesOneErrorAndChangesNothing)
     EXPECT_EQ(win->app().CurrentFolder, ten);
     EXPECT_EQ(uitest::IniValue(ini, QStringLiteral("curdir")), ten);
     EXPECT_EQ(Names(), Entries({0, 1, 2, 3}));
-    EXPECT_EQ(List()->count(), 10);
+    EXPECT_EQ(ListCount(), 10);
     EXPECT_EQ(QDir::currentPath(), ten);
     // The marks of the folder being left were written first.
     EXPECT_EQ(uitest::ReadBytes(ten + QStringLiteral("/marked.txt")), QByteArray("img_00.jpg\r\n"));
@@ -337,8 +332,8 @@ TEST_F(NavigationTest, ListHoldsTheFolderFilesOfTheMaskSortedWithoutRegardToCase
     ASSERT_TRUE(QFile::setPermissions(folder + QStringLiteral("/G.Jpg"), QFileDevice::ReadOwner));
     Start({folder});
     QStringList entries;
-    for (int i = 0; i < List()->count(); ++i)
-        entries << List()->item(i)->text();
+    for (int i = 0; i < ListCount(); ++i)
+        entries << ListText(i);
     EXPECT_EQ(entries, QStringList({".hidden.jpg", "A.jpeg", "b.JPG", "c.jpe", "d.jfif", "G.Jpg"}));
     // .jpe and .jfif decode as JPEG files.
     ClickBox(1);
@@ -357,8 +352,8 @@ TEST_F(NavigationTest, ListHoldsTheFolderFilesOfTheMaskSortedWithoutRegardToCase
     QTest::mouseClick(popup->viewport(), Qt::LeftButton, {}, popup->visualRect(popup->model()->index(1, 0)).center());
     ASSERT_EQ(filter->currentText(), QStringLiteral("All files"));
     entries.clear();
-    for (int i = 0; i < List()->count(); ++i)
-        entries << List()->item(i)->text();
+    for (int i = 0; i < ListCount(); ++i)
+        entries << ListText(i);
     EXPECT_EQ(entries, QStringList({".hidden.jpg", "A.jpeg", "b.JPG", "c.jpe", "d.jfif", "e.png", "f.txt", "G.Jpg", "README"}));
     EXPECT_EQ(PanePaths(), before);
 }

@@ -355,8 +355,7 @@ TEST_F(PaneCommandTest, FilesDialogMoveRelistsTheFolderAndThePaneKeepsThePicture
     const QString sorted = tmp.filePath(QStringLiteral("sorted"));
     ASSERT_TRUE(QDir().mkpath(sorted));
     Start({photos});
-    auto* list = Control<QListWidget>(QStringLiteral("FilesList"));
-    ASSERT_EQ(list->currentRow(), 3);
+    ASSERT_EQ(Selected(), 3);
     const QImage shown = Image(1)->image();
     onDialog = [&](QDialog& dialog) {
         dialog.show();
@@ -370,9 +369,9 @@ TEST_F(PaneCommandTest, FilesDialogMoveRelistsTheFolderAndThePaneKeepsThePicture
     EXPECT_TRUE(QFileInfo::exists(sorted + QStringLiteral("/img_00.jpg")));
     EXPECT_FALSE(QFileInfo::exists(photos + QStringLiteral("/img_00.jpg")));
     EXPECT_FALSE(win->app().FilesDialogOpen);
-    ASSERT_EQ(list->count(), 5);
-    EXPECT_TRUE(list->findItems(QStringLiteral("img_00.jpg"), Qt::MatchExactly).isEmpty());
-    EXPECT_EQ(list->currentRow(), 3);   // the same place, now another file
+    ASSERT_EQ(ListCount(), 5);
+    EXPECT_FALSE(ListTexts().contains(QStringLiteral("img_00.jpg")));
+    EXPECT_EQ(Selected(), 3);   // the same place, now another file
     EXPECT_EQ(win->pane(1).PanePath, photos + QStringLiteral("/img_00.jpg"));
     EXPECT_EQ(Image(1)->image(), shown);
     EXPECT_TRUE(errors.isEmpty()) << errors.join('\n').toStdString();
@@ -445,7 +444,7 @@ TEST_F(PaneCommandTest, FilesDialogLeavesNoSelectionWhenTheOldIndexIsBeyondTheEn
     };
     Key(Qt::Key_F);
     ASSERT_TRUE(QFileInfo::exists(sorted + QStringLiteral("/img_03.jpg")));
-    EXPECT_EQ(Control<QListWidget>(QStringLiteral("FilesList"))->count(), 3);
+    EXPECT_EQ(ListCount(), 3);
     EXPECT_EQ(Selected(), -1);
     EXPECT_EQ(win->pane(4).PanePath, photos + QStringLiteral("/img_03.jpg"));
     EXPECT_TRUE(win->pane(4).hasPicture());

@@ -82,9 +82,8 @@ TEST_F(PaneTest, CorruptJpegIsReportedByTheDecodersNumberAndThePaneKeepsItsFile)
     const QString label = Control<QLabel>(QStringLiteral("lbl1"))->text();
 
     // A click on the broken file's entry loads it into the current pane.
-    auto* list = Control<QListWidget>(QStringLiteral("FilesList"));
-    ASSERT_EQ(list->count(), 5);
-    QTest::mouseClick(list->viewport(), Qt::LeftButton, {}, list->visualItemRect(list->item(4)).center());
+    ASSERT_EQ(ListCount(), 5);
+    ClickEntry(4);
     EXPECT_EQ(errors, QStringList{photos + QStringLiteral("/zz_broken.jpg: JPEG error #%1 (Not a JPEG file: starts with 0xff 0x00)")
                                               .arg(JERR_NO_SOI)});
     EXPECT_EQ(win->pane(1).PanePath, photos + QStringLiteral("/img_00.jpg"));
@@ -563,8 +562,7 @@ TEST_F(PaneTest, ADamagedFileIsReportedOncePerVisitAndLeavesThePaneAsItWas)
     Key(Qt::Key_Backspace);
     Key(Qt::Key_Space);
     EXPECT_EQ(errors.size(), 1);
-    auto* list = Control<QListWidget>(QStringLiteral("FilesList"));
-    QTest::mouseClick(list->viewport(), Qt::LeftButton, {}, list->visualItemRect(list->item(4)).center());
+    ClickEntry(4);
     EXPECT_EQ(errors.size(), 1);
 }
 

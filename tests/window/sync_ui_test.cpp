@@ -26,13 +26,7 @@ protected:
         QTest::mouseMove(Image(1), QPoint(300, 300) + by);
         QTest::mouseRelease(Image(1), Qt::LeftButton, modifiers, QPoint(300, 300));
     }
-    QStringList Listed()
-    {
-        QStringList names;
-        for (const QListWidgetItem* item : Control<QListWidget>(QStringLiteral("FilesList"))->findItems("*", Qt::MatchWildcard))
-            names << item->text();
-        return names;
-    }
+    QStringList Listed() { return ListTexts(); }
     void Browse(const QString& folder)
     {
         browseAnswer = folder;
