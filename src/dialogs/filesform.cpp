@@ -1,4 +1,5 @@
 #include "dialogs/filesform.h"
+#include "settings/mainsettings.h"
 
 #include "settings/appstate.h"
 #include "settings/formstorage.h"
@@ -118,9 +119,9 @@ TfrmFiles::TfrmFiles(AppState& app, QWidget* parent)
     };
 
     if (m_app.Store) {
-        ui->txtCRWExt->setText(m_app.Store->textValue(QStringLiteral("exts")));
-        ui->txtPrefix->setText(m_app.Store->textValue(QStringLiteral("rawprefix")));
-        ui->txtSuffix->setText(m_app.Store->textValue(QStringLiteral("rawsuffix")));
+        ui->txtCRWExt->setText(m_app.Store->get(Stored::Exts));
+        ui->txtPrefix->setText(m_app.Store->get(Stored::RawPrefix));
+        ui->txtSuffix->setText(m_app.Store->get(Stored::RawSuffix));
     }
 
     // Key releases reach the dialog before the control that has the focus.
@@ -292,9 +293,9 @@ bool TfrmFiles::eventFilter(QObject* watched, QEvent* event)
 void TfrmFiles::done(int result)
 {
     if (m_app.Store) {
-        m_app.Store->writeValue(QStringLiteral("exts"), ui->txtCRWExt->text());
-        m_app.Store->writeValue(QStringLiteral("rawprefix"), ui->txtPrefix->text());
-        m_app.Store->writeValue(QStringLiteral("rawsuffix"), ui->txtSuffix->text());
+        m_app.Store->set(Stored::Exts, ui->txtCRWExt->text());
+        m_app.Store->set(Stored::RawPrefix, ui->txtPrefix->text());
+        m_app.Store->set(Stored::RawSuffix, ui->txtSuffix->text());
     }
     m_app.FilesDialogOpen = false;
     try {

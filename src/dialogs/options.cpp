@@ -1,4 +1,5 @@
 #include "dialogs/options.h"
+#include "settings/mainsettings.h"
 
 #include "settings/appstate.h"
 #include "settings/formstorage.h"
@@ -224,20 +225,10 @@ QString TfrmOptions::toolFilters()
 #endif
 }
 
-QColor TfrmOptions::colourFromInt(int value)
-{
-    return QColor(value & 0xFF, (value >> 8) & 0xFF, (value >> 16) & 0xFF);
-}
-
-int TfrmOptions::colourToInt(const QColor& colour)
-{
-    return colour.red() | (colour.green() << 8) | (colour.blue() << 16);
-}
-
 void TfrmOptions::showColour(QFrame* swatch, int colour)
 {
     QPalette palette = swatch->palette();
-    palette.setColor(QPalette::Window, colourFromInt(colour));
+    palette.setColor(QPalette::Window, StoredColour{colour}.toQColor());
     swatch->setPalette(palette);
 }
 
@@ -246,25 +237,25 @@ void TfrmOptions::FormCreate()
     TFormStorage* store = m_app.Store;
     if (!store)
         return;
-    m_app.PToolCommand = store->textValue(QStringLiteral("toolP"));
-    m_app.NToolCommand = store->textValue(QStringLiteral("toolN"));
-    ui->txtScribe->setText(store->textValue(QStringLiteral("Pattern")));
+    m_app.PToolCommand = store->get(Stored::ToolP);
+    m_app.NToolCommand = store->get(Stored::ToolN);
+    ui->txtScribe->setText(store->get(Stored::Pattern));
     ui->edPTool->setText(m_app.PToolCommand);
     ui->edNTool->setText(m_app.NToolCommand);
-    m_overColour = store->intValue(QStringLiteral("OverExpColor"), 0);
-    m_underColour = store->intValue(QStringLiteral("UnderExpColor"), 16777215);
+    m_overColour = store->get(Stored::OverExpColour).value;
+    m_underColour = store->get(Stored::UnderExpColour).value;
     showColour(ui->pOverExpColor, m_overColour);
     showColour(ui->pUnderExpColor, m_underColour);
     setItemIndex({ui->UnderExpSelectorItem0, ui->UnderExpSelectorItem1, ui->UnderExpSelectorItem2},
-                 store->intValue(QStringLiteral("UnderExpMode"), 2));
+                 store->get(Stored::UnderExpMode));
     setItemIndex({ui->OverExpSelectorItem0, ui->OverExpSelectorItem1, ui->OverExpSelectorItem2},
-                 store->intValue(QStringLiteral("OverExpMode"), 1));
-    ui->ckAnyRAW->setChecked(store->boolValue(QStringLiteral("anyraw"), false));
-    ui->ckExifRotate->setChecked(store->boolValue(QStringLiteral("exifrotate"), false));
-    ui->ckSmoothScale->setChecked(store->boolValue(QStringLiteral("smoothscale"), false));
+                 store->get(Stored::OverExpMode));
+    ui->ckAnyRAW->setChecked(store->get(Stored::AnyRaw));
+    ui->ckExifRotate->setChecked(store->get(Stored::ExifRotate));
+    ui->ckSmoothScale->setChecked(store->get(Stored::SmoothScale));
     ui->edMaxSize->setValue(m_app.MaxSize);
     // The stored language, Russian when the program has no such language.
-    const QString language = store->textValue(QStringLiteral("language"));
+    const QString language = store->get(Stored::Language);
     ui->cbLanguage->clear();
     for (const InterfaceLanguage& item : InterfaceLanguages()) {
         ui->cbLanguage->addItem(item.name, item.code);
@@ -280,20 +271,20 @@ void TfrmOptions::btnCancelClick()
     // The size as typed: a number still out of range is kept as it stands.
     const int maxSize = ui->edMaxSize->value();
     if (TFormStorage* store = m_app.Store) {
-        store->writeValue(QStringLiteral("toolP"), m_app.PToolCommand);
-        store->writeValue(QStringLiteral("toolN"), m_app.NToolCommand);
-        store->writeValue(QStringLiteral("Pattern"), ui->txtScribe->text());
-        store->writeValue(QStringLiteral("OverExpColor"), m_overColour);
-        store->writeValue(QStringLiteral("UnderExpColor"), m_underColour);
-        store->writeValue(QStringLiteral("UnderExpMode"),
+        store->set(Stored::ToolP, m_app.PToolCommand);
+        store->set(Stored::ToolN, m_app.NToolCommand);
+        store->set(Stored::Pattern, ui->txtScribe->text());
+        store->set(Stored::OverExpColour, StoredColour{m_overColour});
+        store->set(Stored::UnderExpColour, StoredColour{m_underColour});
+        store->set(Stored::UnderExpMode,
                           itemIndex({ui->UnderExpSelectorItem0, ui->UnderExpSelectorItem1, ui->UnderExpSelectorItem2}));
-        store->writeValue(QStringLiteral("OverExpMode"),
+        store->set(Stored::OverExpMode,
                           itemIndex({ui->OverExpSelectorItem0, ui->OverExpSelectorItem1, ui->OverExpSelectorItem2}));
-        store->writeValue(QStringLiteral("anyraw"), ui->ckAnyRAW->isChecked());
-        store->writeValue(QStringLiteral("exifrotate"), ui->ckExifRotate->isChecked());
-        store->writeValue(QStringLiteral("smoothscale"), ui->ckSmoothScale->isChecked());
-        store->writeValue(QStringLiteral("maxsize"), maxSize);
-        store->writeValue(QStringLiteral("language"), ui->cbLanguage->currentData().toString());
+        store->set(Stored::AnyRaw, ui->ckAnyRAW->isChecked());
+        store->set(Stored::ExifRotate, ui->ckExifRotate->isChecked());
+        store->set(Stored::SmoothScale, ui->ckSmoothScale->isChecked());
+        store->set(Stored::MaxSize, maxSize);
+        store->set(Stored::Language, ui->cbLanguage->currentData().toString());
     }
     m_app.MaxSize = maxSize;
     accept();
@@ -344,7 +335,7 @@ void TfrmOptions::chooseColour(QFrame* swatch, int& colour)
     if (!chosen.isValid())
         return;
     m_lastAccepted = chosen;
-    colour = colourToInt(chosen);
+    colour = StoredColour::of(chosen).value;
     showColour(swatch, colour);
 }
 

@@ -70,8 +70,6 @@ public:
     static QString toolFilters();
 
     // Colours as the settings hold them: 0x00BBGGRR, red in the low byte.
-    static QColor colourFromInt(int value);
-    static int colourToInt(const QColor& colour);
 
 protected:
     void keyPressEvent(QKeyEvent* event) override;

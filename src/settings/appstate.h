@@ -1,5 +1,6 @@
 #pragma once
 #include "settings/formstorage.h"
+#include "settings/mainsettings.h"
 #include "render/marks.h"
 #include <QString>
 #include <QStringList>
@@ -8,7 +9,7 @@
 // hands it to the dialogs, which read and change it.
 struct AppState {
     QString CurrentFolder;
-    int MaxSize = 2000;
+    int MaxSize = Stored::MaxSize.fallback;
     QString PToolCommand;
     QString NToolCommand;
     QStringList RawExtensions;

@@ -1,4 +1,6 @@
 #pragma once
+#include "settings/storedvalue.h"
+
 #include <QString>
 #include <QVariant>
 #include <QRect>
@@ -65,6 +67,25 @@ public:
     int intValue(const QString& name, int fallback) const;
     bool boolValue(const QString& name, bool fallback) const;
     QString textValue(const QString& name) const;
+
+    // The declared values (settings/storedvalue.h): registered with their
+    // defaults, read as their type (a value that does not convert counts as
+    // the default) and written.
+    void add(const IntValue& v) { addStoredValue(QLatin1String(v.key), v.fallback); }
+    void add(const BoolValue& v) { addStoredValue(QLatin1String(v.key), v.fallback); }
+    void add(const TextValue& v) { addStoredValue(QLatin1String(v.key), QString::fromUtf8(v.fallback)); }
+    void add(const ColourValue& v) { addStoredValue(QLatin1String(v.key), v.fallback); }
+    void add(const PaneIntValue& v, int pane) { addStoredValue(v.keyOf(pane), v.fallback); }
+    int get(const IntValue& v) const { return intValue(QLatin1String(v.key), v.fallback); }
+    bool get(const BoolValue& v) const { return boolValue(QLatin1String(v.key), v.fallback); }
+    QString get(const TextValue& v) const { return textValue(QLatin1String(v.key)); }
+    StoredColour get(const ColourValue& v) const { return {intValue(QLatin1String(v.key), v.fallback)}; }
+    int get(const PaneIntValue& v, int pane) const { return intValue(v.keyOf(pane), v.fallback); }
+    void set(const IntValue& v, int value) { writeValue(QLatin1String(v.key), value); }
+    void set(const BoolValue& v, bool value) { writeValue(QLatin1String(v.key), value); }
+    void set(const TextValue& v, const QString& value) { writeValue(QLatin1String(v.key), value); }
+    void set(const ColourValue& v, StoredColour value) { writeValue(QLatin1String(v.key), value.value); }
+    void set(const PaneIntValue& v, int pane, int value) { writeValue(v.keyOf(pane), value); }
 
     // The window supplies its placement and takes the restored one.
     std::function<Placement()> currentPlacement;

@@ -4,26 +4,24 @@
 void AddMainStoredValues(TFormStorage& store)
 {
     for (int pane = 1; pane <= 4; ++pane)
-        store.addStoredValue(QStringLiteral("imagescale%1").arg(pane), 1);
+        store.add(Stored::ImageScale, pane);
     for (int pane = 1; pane <= 4; ++pane)
-        store.addStoredValue(QStringLiteral("expanwidth%1").arg(pane), 150);
-    store.addStoredValue(QStringLiteral("flistwidth"), 150);
-    store.addStoredValue(QStringLiteral("curdir"), QString());
-    store.addStoredValue(QStringLiteral("toolP"), QString());
-    store.addStoredValue(QStringLiteral("toolN"), QString());
-    store.addStoredValue(QStringLiteral("Pattern"), QStringLiteral("%c"));
-    store.addStoredValue(QStringLiteral("OverExpColor"), 0);
-    store.addStoredValue(QStringLiteral("UnderExpColor"), 16777215);
-    store.addStoredValue(QStringLiteral("UnderExpMode"), 2);
-    store.addStoredValue(QStringLiteral("OverExpMode"), 1);
-    store.addStoredValue(QStringLiteral("exts"), QString());
-    store.addStoredValue(QStringLiteral("rawprefix"), QString());
-    store.addStoredValue(QStringLiteral("rawsuffix"), QString());
-    store.addStoredValue(QStringLiteral("anyraw"), false);
-    store.addStoredValue(QStringLiteral("maxsize"), 2000);
-    store.addStoredValue(QStringLiteral("language"), QStringLiteral("ru"));
-    // Later additions go last, so that a file written before them reads as
-    // it did, with them off.
-    store.addStoredValue(QStringLiteral("exifrotate"), false);
-    store.addStoredValue(QStringLiteral("smoothscale"), false);
+        store.add(Stored::ExpanWidth, pane);
+    store.add(Stored::FileListWidth);
+    store.add(Stored::CurDir);
+    store.add(Stored::ToolP);
+    store.add(Stored::ToolN);
+    store.add(Stored::Pattern);
+    store.add(Stored::OverExpColour);
+    store.add(Stored::UnderExpColour);
+    store.add(Stored::UnderExpMode);
+    store.add(Stored::OverExpMode);
+    store.add(Stored::Exts);
+    store.add(Stored::RawPrefix);
+    store.add(Stored::RawSuffix);
+    store.add(Stored::AnyRaw);
+    store.add(Stored::MaxSize);
+    store.add(Stored::Language);
+    store.add(Stored::ExifRotate);
+    store.add(Stored::SmoothScale);
 }

@@ -44,7 +44,7 @@ QColor toQColor(int colour)
 {
     if (colour < 0)
         return QApplication::palette().color(QPalette::Button);
-    return QColor(colour & 0xFF, (colour >> 8) & 0xFF, (colour >> 16) & 0xFF);
+    return StoredColour{colour}.toQColor();
 }
 
 MainHooks withDefaults(MainHooks hooks)
@@ -171,7 +171,7 @@ void TfrmMain::FormCreate(const QStringList& arguments)
     // 6.-7. The start folder.
     const bool hasArgument = !arguments.isEmpty();
     QString start = StartFolder(hasArgument ? arguments.first() : QString(), hasArgument,
-                                m_store.textValue(QStringLiteral("curdir")), QDir::currentPath());
+                                m_store.get(Stored::CurDir), QDir::currentPath());
     bool storedFolderGone = false;
     if (!QFileInfo(start).isDir()) {
         // A stored folder that has gone (an unplugged card) is reported and
@@ -183,7 +183,7 @@ void TfrmMain::FormCreate(const QStringList& arguments)
     m_app.CurrentFolder = start;
 
     // 8. Companion extensions.
-    m_app.RawExtensions = ParseExtensions(m_store.textValue(QStringLiteral("exts")));
+    m_app.RawExtensions = ParseExtensions(m_store.get(Stored::Exts));
     m_paneSet.pipeline().setRawExtensions(m_app.RawExtensions);
 
     // 9. Marks of the start folder; a failure is shown and start-up goes on.
@@ -195,7 +195,7 @@ void TfrmMain::FormCreate(const QStringList& arguments)
     m_marksAsRead = m_app.Marks.entries();
 
     // 10. The size limit for fitting, and how pictures are turned and drawn.
-    m_app.MaxSize = m_store.intValue(QStringLiteral("maxsize"), 2000);
+    m_app.MaxSize = m_store.get(Stored::MaxSize);
     applyViewOptions();
 
     // 11. The folder field lists the start folder.
@@ -206,8 +206,8 @@ void TfrmMain::FormCreate(const QStringList& arguments)
     m_applyingStartFolder = false;
 
     // 12. Tool command lines.
-    m_app.PToolCommand = m_store.textValue(QStringLiteral("toolP"));
-    m_app.NToolCommand = m_store.textValue(QStringLiteral("toolN"));
+    m_app.PToolCommand = m_store.get(Stored::ToolP);
+    m_app.NToolCommand = m_store.get(Stored::ToolN);
 
     // 13. The first four files, or a file named on the command line and the
     // files after it, so that the walk goes on from there.

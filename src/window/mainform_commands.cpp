@@ -1,6 +1,7 @@
 // The main window's folder navigation and its commands: the key map, the
 // marks, the layout toggles and the dialogs.
 #include "window/mainform.h"
+#include "settings/mainsettings.h"
 
 #include "window/panewidgets.h"
 #include "window/filelistmodel.h"
@@ -117,7 +118,7 @@ void TfrmMain::DirEditChange()
     setPinned(0);            // the pinned file belongs to the folder left
     // 3.-4. Remember it; the settings file is written at every folder change.
     if (!m_keepStoredFolder)
-        m_store.writeValue(QStringLiteral("curdir"), folder);
+        m_store.set(Stored::CurDir, folder);
     saveStore();
     // 5.-6. The new folder's marks.
     m_app.CurrentFolder = folder;
@@ -146,7 +147,7 @@ void TfrmMain::FilesListChange()
 
 int TfrmMain::storedScale(int n) const
 {
-    return NormaliseScaleCode(m_store.intValue(QStringLiteral("imagescale%1").arg(n), 1));
+    return NormaliseScaleCode(m_store.get(Stored::ImageScale, n));
 }
 
 void TfrmMain::FillPanesFromList()
@@ -490,10 +491,10 @@ void TfrmMain::marksChanged()
 void TfrmMain::ToggleFileList()
 {
     if (Panel2->childSize(LeftPanel) <= 1) {
-        Panel2->setChildSize(LeftPanel, m_store.intValue(QStringLiteral("flistwidth"), 150));
+        Panel2->setChildSize(LeftPanel, m_store.get(Stored::FileListWidth));
         showflist->setChecked(true);
     } else {
-        m_store.writeValue(QStringLiteral("flistwidth"), Panel2->childSize(LeftPanel));
+        m_store.set(Stored::FileListWidth, Panel2->childSize(LeftPanel));
         Panel2->setChildSize(LeftPanel, 1);
         showflist->setChecked(false);
     }
@@ -503,15 +504,14 @@ void TfrmMain::ToggleMetadataPanel()
 {
     PaneSlot& slot = m_panes[m_currentPane - 1];
     const QString path = m_paneSet[m_currentPane].PanePath;
-    const QString key = QStringLiteral("expanwidth%1").arg(m_currentPane);
     if (path.isEmpty()) {
         ToolButton5->setChecked(false);
         slot.quarter->setChildSize(slot.metaPanel, 1);
     } else if (slot.quarter->childSize(slot.metaPanel) <= 1) {
         ToolButton5->setChecked(true);
-        slot.quarter->setChildSize(slot.metaPanel, m_store.intValue(key, 150));
+        slot.quarter->setChildSize(slot.metaPanel, m_store.get(Stored::ExpanWidth, m_currentPane));
     } else {
-        m_store.writeValue(key, slot.quarter->childSize(slot.metaPanel));
+        m_store.set(Stored::ExpanWidth, m_currentPane, slot.quarter->childSize(slot.metaPanel));
         slot.quarter->setChildSize(slot.metaPanel, 1);
         ToolButton5->setChecked(false);
     }
@@ -523,7 +523,7 @@ void TfrmMain::ChooseBackgroundColour()
     if (!chosen)
         return;
     m_lastColour = *chosen;
-    const int colour = chosen->red() | (chosen->green() << 8) | (chosen->blue() << 16);
+    const int colour = StoredColour::of(*chosen).value;
     setControlColour(this, colour);
     for (const char* name : {"ScrollBox1", "ScrollBox2", "ScrollBox3", "ScrollBox4", "Splitter1", "Splitter3",
                              "Splitter4", "Splitter5", "Panel1", "Panel4", "PanelTopLeft", "PanelTopRight",
@@ -611,10 +611,10 @@ void TfrmMain::OpenOptionsDialog()
 
 void TfrmMain::applyViewOptions()
 {
-    const bool smooth = m_store.boolValue(QStringLiteral("smoothscale"), false);
+    const bool smooth = m_store.get(Stored::SmoothScale);
     for (PaneSlot& slot : m_panes)
         slot.picture->setSmooth(smooth);
-    if (!m_paneSet.setUpright(m_store.boolValue(QStringLiteral("exifrotate"), false)))
+    if (!m_paneSet.setUpright(m_store.get(Stored::ExifRotate)))
         return;
     // Every photo shown was turned the other way: the panes load their
     // files again, side by side, and lay them out anew.

@@ -1,6 +1,7 @@
 // The main window's panes: loading, laying out, clearing, the current pane,
 // the exposure overlay and dragging.
 #include "window/mainform.h"
+#include "settings/mainsettings.h"
 
 #include "window/panewidgets.h"
 #include "common/paths.h"
@@ -21,21 +22,12 @@
 
 #include <optional>
 
-namespace {
-
-QColor fromTColor(int colour)
-{
-    return QColor(colour & 0xFF, (colour >> 8) & 0xFF, (colour >> 16) & 0xFF);
-}
-
-
-} // namespace
 
 void TfrmMain::LoadPane(int n, const QString& path)
 {
     if (path.isEmpty() || !IsRegularFile(path))
         return;
-    const int scale = NormaliseScaleCode(m_store.intValue(QStringLiteral("imagescale%1").arg(n), 1));
+    const int scale = NormaliseScaleCode(m_store.get(Stored::ImageScale, n));
 
     // Decoded before anything of the pane changes, so that a file that fails
     // leaves the previous picture, path and caption in place.
@@ -93,9 +85,9 @@ void TfrmMain::showLoadedPane(int n)
     ShowMark(n, state.mark);
     slot.markImage->setVisible(state.mark != NoMark);
     slot.rawMark->setVisible(HasRawCompanions(path, m_app.RawExtensions,
-                                              m_store.boolValue(QStringLiteral("anyraw"), false),
-                                              m_store.textValue(QStringLiteral("rawprefix")),
-                                              m_store.textValue(QStringLiteral("rawsuffix"))));
+                                              m_store.get(Stored::AnyRaw),
+                                              m_store.get(Stored::RawPrefix),
+                                              m_store.get(Stored::RawSuffix)));
     slot.readOnlyMark->setVisible(IsReadOnlyFile(path));
     slot.picture->clear();
     ShowFileInPane(n, path);
@@ -238,7 +230,7 @@ void TfrmMain::layoutPicture(int n, int code)
     }
     if (state.isJpeg()) {
         m_paneSet.rescale(n, code, m_app.MaxSize);
-        m_store.writeValue(QStringLiteral("imagescale%1").arg(n), code);
+        m_store.set(Stored::ImageScale, n, code);
         slot.picture->setStretch(code == ScaleFit);
     }
     // The picture's size and the fit are in device pixels, so that 1:1 is one
@@ -296,7 +288,7 @@ void TfrmMain::ShowFileInPane(int n, const QString& path)
         label += QStringLiteral(" — ") + tr("превью %1 × %2").arg(preview.width()).arg(preview.height());
     slot.pathLabel->setText(label);
     FillMetadata(n, path);
-    const std::string caption = ExpandCaption(m_store.textValue(QStringLiteral("Pattern")).toStdString(), m_paneSet[n].basic);
+    const std::string caption = ExpandCaption(m_store.get(Stored::Pattern).toStdString(), m_paneSet[n].basic);
     slot.caption->setText(QString::fromLocal8Bit(caption));
     slot.caption->setVisible(!caption.empty() && m_captionsOn);
     slot.quarter->relayout();
@@ -340,18 +332,18 @@ void TfrmMain::ToggleExposureOverlay(int n)
         ReloadPane(n);
         return;
     }
-    const int over = m_store.intValue(QStringLiteral("OverExpColor"), 0);
-    const int under = m_store.intValue(QStringLiteral("UnderExpColor"), 16777215);
+    const StoredColour over = m_store.get(Stored::OverExpColour);
+    const StoredColour under = m_store.get(Stored::UnderExpColour);
     const QString path = m_paneSet[n].PanePath;
     try {
-        if (!m_paneSet.paintOverlay(n, m_store.intValue(QStringLiteral("UnderExpMode"), 2),
-                                    m_store.intValue(QStringLiteral("OverExpMode"), 1), under, over))
+        if (!m_paneSet.paintOverlay(n, m_store.get(Stored::UnderExpMode),
+                                    m_store.get(Stored::OverExpMode), under.value, over.value))
             return;
     } catch (const UserError& e) {
         wholeFailed(n, path, QString::fromUtf8(e.what()));   // the rest of a photo shown in part
         return;
     }
-    slot.indicator->setColours(fromTColor(over), fromTColor(under));
+    slot.indicator->setColours(over.toQColor(), under.toQColor());
     slot.indicator->show();
     std::optional<QPointF> centre;
     if (m_syncOn)

@@ -248,22 +248,6 @@ TEST_F(OptionsDialogTest, LanguageShowsTheStoredOneAndIsStoredOnClosing)
     }
 }
 
-TEST(OptionsColours, IntegerFormHasRedInTheLowByte)
-{
-    struct Case {
-        QColor colour;
-        int value;
-    };
-    for (const Case& c : {Case{QColor(255, 0, 0), 255}, Case{QColor(0, 255, 0), 65280},
-                          Case{QColor(0, 0, 255), 16711680}, Case{QColor(255, 255, 255), 16777215},
-                          Case{QColor(0x12, 0x34, 0x56), 0x563412}}) {
-        EXPECT_EQ(TfrmOptions::colourToInt(c.colour), c.value) << c.colour.name().toStdString();
-        EXPECT_EQ(TfrmOptions::colourFromInt(c.value), c.colour) << c.value;
-    }
-    // A system colour (top bit set) shows its low three bytes: button face.
-    EXPECT_EQ(TfrmOptions::colourFromInt(-2147483633), QColor(0x0F, 0, 0));
-}
-
 struct SizeCase {
     const char* typed;
     const char* shownAfterLeaving;   // the field after the focus moved on

@@ -1,5 +1,6 @@
 #include "settings/formstorage.h"
 #include "settings/mainsettings.h"
+#include "settings/mainsettings.h"
 #include "common/usererror.h"
 #include <QFile>
 #include <QTemporaryDir>
@@ -319,3 +320,47 @@ TEST(StoredValues, WriteAppendsAndNamesIgnoreCase)
 }
 
 }  // namespace
+
+namespace {
+
+TEST(StoredColours, IntegerFormHasRedInTheLowByte)
+{
+    struct Case {
+        QColor colour;
+        int value;
+    };
+    for (const Case& c : {Case{QColor(255, 0, 0), 255}, Case{QColor(0, 255, 0), 65280},
+                          Case{QColor(0, 0, 255), 16711680}, Case{QColor(255, 255, 255), 16777215},
+                          Case{QColor(0x12, 0x34, 0x56), 0x563412}}) {
+        EXPECT_EQ(StoredColour::of(c.colour).value, c.value) << c.colour.name().toStdString();
+        EXPECT_EQ(StoredColour{c.value}.toQColor(), c.colour) << c.value;
+    }
+    // A system colour (top bit set) shows its low three bytes: button face.
+    EXPECT_EQ(StoredColour{-2147483633}.toQColor(), QColor(0x0F, 0, 0));
+}
+
+// Every declared value reads as its default from an empty file, and a
+// written value reads back as its type.
+TEST(StoredValues, DefaultsAndTypedReadsOfTheMainTable)
+{
+    TFormStorage store(QStringLiteral("TfrmMain"));
+    AddMainStoredValues(store);
+    EXPECT_EQ(store.get(Stored::ImageScale, 3), 1);
+    EXPECT_EQ(store.get(Stored::ExpanWidth, 4), 150);
+    EXPECT_EQ(store.get(Stored::MaxSize), 2000);
+    EXPECT_EQ(store.get(Stored::Pattern), QStringLiteral("%c"));
+    EXPECT_EQ(store.get(Stored::Language), QStringLiteral("ru"));
+    EXPECT_EQ(store.get(Stored::UnderExpColour).toQColor(), QColor(Qt::white));
+    EXPECT_FALSE(store.get(Stored::SmoothScale));
+    store.set(Stored::ImageScale, 3, 4);
+    store.set(Stored::SmoothScale, true);
+    store.set(Stored::OverExpColour, StoredColour::of(QColor(0x12, 0x34, 0x56)));
+    store.writeValue(QStringLiteral("MAXSIZE"), QStringLiteral("abc"));   // a hand-edited value
+    EXPECT_EQ(store.get(Stored::ImageScale, 3), 4);
+    EXPECT_EQ(store.readValue(QStringLiteral("imagescale3")).toInt(), 4);
+    EXPECT_TRUE(store.get(Stored::SmoothScale));
+    EXPECT_EQ(store.readValue(QStringLiteral("OverExpColor")).toInt(), 0x563412);
+    EXPECT_EQ(store.get(Stored::MaxSize), 2000);
+}
+
+} // namespace
