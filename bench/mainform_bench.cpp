@@ -14,6 +14,8 @@
 #include <QTemporaryDir>
 #include <QListWidget>
 #include <algorithm>
+#include <chrono>
+#include <thread>
 #include <dirent.h>
 #include <fstream>
 #include <unistd.h>
@@ -141,6 +143,82 @@ void BM_NextFiles(benchmark::State& state, int code) { Walk(state, code, false, 
 void BM_NextFilesWarm(benchmark::State& state, int code) { Walk(state, code, false, true); }
 void BM_PageStep(benchmark::State& state, int code) { Walk(state, code, true, false); }
 
+// Space while the look-ahead is halfway through the file it brings in: the
+// key must not wait for the rest of that decode. The time half a decode
+// takes is measured once on the window's own pipeline.
+void BM_NextFilesRapid(benchmark::State& state, int code)
+{
+    BenchWindow bench(400, code);
+    TfrmMain& w = *bench.window;
+    DecodePipeline& pipeline = w.panes().pipeline();
+    auto* list = w.findChild<QListWidget*>(QStringLiteral("FilesList"));
+    const QString probe = w.EntryPath(list->count() - 1);
+    pipeline.waitForLookAhead();
+    pipeline.get(probe, code, 2000);
+    pipeline.invalidate(probe);
+    const auto started = std::chrono::steady_clock::now();
+    pipeline.get(probe, code, 2000);
+    const auto half = (std::chrono::steady_clock::now() - started) / 2;
+    pipeline.invalidate(probe);
+    int onTime = 0, steps = 0;
+    for (auto _ : state) {
+        state.PauseTiming();
+        QCoreApplication::processEvents();
+        if (list->currentRow() >= list->count() - 8)
+            w.FillPanesFromList();
+        pipeline.waitForLookAhead();
+        QCoreApplication::processEvents();
+        const QString next = w.EntryPath(list->currentRow() + 1);
+        pipeline.invalidate(next);
+        const int before = pipeline.decodeCount();
+        pipeline.lookAhead({{next, code, 2000}});
+        while (pipeline.decodeCount() == before)
+            std::this_thread::yield();
+        std::this_thread::sleep_for(half);
+        state.ResumeTiming();
+        w.NextFiles();
+        state.PauseTiming();
+        // The key came while that decode still ran: otherwise it measured nothing.
+        onTime += pipeline.isCached(next, code, 2000) ? 0 : 1;
+        ++steps;
+        state.ResumeTiming();
+    }
+    pipeline.lookAhead({});
+    pipeline.waitForLookAhead();
+    state.counters["mid_decode"] = steps ? double(onTime) / steps : 0;
+}
+
+// The next Space as soon as the panes have painted the previous step, 20
+// steps; reports steps per second. The look-ahead never gets ahead.
+void BM_RapidWalk(benchmark::State& state, int code)
+{
+    BenchWindow bench(400, code);
+    TfrmMain& w = *bench.window;
+    DecodePipeline& pipeline = w.panes().pipeline();
+    auto* list = w.findChild<QListWidget*>(QStringLiteral("FilesList"));
+    w.show();
+    constexpr int kSteps = 20;
+    double seconds = 0;
+    for (auto _ : state) {
+        state.PauseTiming();
+        if (list->currentRow() >= list->count() - kSteps - 8)
+            w.FillPanesFromList();
+        pipeline.waitForLookAhead();
+        QCoreApplication::processEvents();
+        state.ResumeTiming();
+        const auto started = std::chrono::steady_clock::now();
+        for (int step = 0; step < kSteps; ++step) {
+            w.NextFiles();
+            w.repaint();   // painted before the next key
+            QCoreApplication::processEvents();
+        }
+        seconds += std::chrono::duration<double>(std::chrono::steady_clock::now() - started).count();
+    }
+    pipeline.lookAhead({});
+    pipeline.waitForLookAhead();
+    state.counters["steps_per_s"] = double(kSteps) * double(state.iterations()) / seconds;
+}
+
 // From an empty window to four photos shown at 1:1 (the parts the boxes
 // show, when they come first); with `whole`, until the panes hold the whole
 // photos.
@@ -262,6 +340,9 @@ BENCHMARK_CAPTURE(BM_NextFiles, 1, 1)->Unit(benchmark::kMillisecond)->UseRealTim
 BENCHMARK_CAPTURE(BM_NextFiles, fit, 5)->Unit(benchmark::kMillisecond)->UseRealTime();
 BENCHMARK_CAPTURE(BM_NextFilesWarm, 1, 1)->Unit(benchmark::kMillisecond)->UseRealTime()->Iterations(20);
 BENCHMARK_CAPTURE(BM_NextFilesWarm, fit, 5)->Unit(benchmark::kMillisecond)->UseRealTime()->Iterations(20);
+BENCHMARK_CAPTURE(BM_NextFilesRapid, 1, 1)->Unit(benchmark::kMillisecond)->UseRealTime()->Iterations(15);
+BENCHMARK_CAPTURE(BM_RapidWalk, 1, 1)->Unit(benchmark::kMillisecond)->UseRealTime()->Iterations(3);
+BENCHMARK_CAPTURE(BM_RapidWalk, fit, 5)->Unit(benchmark::kMillisecond)->UseRealTime()->Iterations(3);
 BENCHMARK_CAPTURE(BM_PageStep, fit, 5)->Unit(benchmark::kMillisecond)->UseRealTime();
 BENCHMARK(BM_StartUp)->Name("BM_StartUp/1")->Unit(benchmark::kMillisecond)->UseRealTime()->Iterations(5);
 BENCHMARK(BM_StartUpWhole)->Name("BM_StartUpWhole/1")->Unit(benchmark::kMillisecond)->UseRealTime()->Iterations(5);
