@@ -1,4 +1,5 @@
 #include "pipeline/decodepipeline.h"
+#include "pipeline/memorybudget.h"
 
 #include "common/paths.h"
 #include "common/safefile.h"
@@ -184,8 +185,12 @@ std::shared_ptr<const DecodedPhoto> DecodePipeline::decode(const QString& path, 
                 return hit;   // held at this denominator under a fixed scale
         // Room first, so that a buffer pushed out now is the one reused.
         const qint64 rowBytes = (qint64(jpeg.width()) * (jpeg.isGreyscale() ? 1 : 3) + 3) / 4 * 4;
-        if (!m_cache.makeRoom(rowBytes * jpeg.height() + jpeg.data().size() + photo->tiffHead.size()) && !mayExceedBudget)
+        const qint64 cost = rowBytes * jpeg.height() + jpeg.data().size() + photo->tiffHead.size();
+        m_recentCost = cost;
+        if (!m_cache.makeRoom(cost) && !mayExceedBudget) {
+            --m_decodes;   // nothing decoded
             return nullptr;
+        }
         jpeg.setImageAllocator([this](QSize size, QImage::Format format) { return m_pool.allocate(size, format); });
         photo->image = jpeg.image();
         photo->bytes = jpeg.data();
@@ -340,6 +345,8 @@ std::shared_ptr<const DecodedPhoto> DecodePipeline::getFirst(const DecodeRequest
     if (!jpeg.canDecodePart() || (m_upright && read.orientation() > 1) || 4 * qint64(visible.width()) * visible.height() > qint64(size.width()) * size.height())
         return getOrDecode(r.path, scaleCode, 0, &read);
     ++m_parts;
+    m_recentCost = (qint64(size.width()) * (jpeg.isGreyscale() ? 1 : 3) + 3) / 4 * 4 * size.height() + jpeg.data().size()
+        + read.tiffHead.size();
     // The whole photo starts on a worker at once, side by side with the
     // part: the whole comes about as soon as it would have alone.
     {
@@ -623,8 +630,37 @@ std::vector<DecodeResult> DecodePipeline::getMany(const std::vector<DecodeReques
     return batch->results;
 }
 
+void DecodePipeline::fitBudgetTo(const std::vector<DecodeRequest>& requests)
+{
+    // A photo not yet decoded is taken to be as large as the largest on
+    // show, or else as the last one decoded: the photos of a folder are alike.
+    qint64 largest = 0;
+    qint64 reachable = m_cache.heldBytes(&largest);
+    const qint64 guess = std::max(largest, m_recentCost.load());
+    for (const DecodeRequest& r : requests) {
+        const auto hit = cached(r);
+        if (!hit)
+            reachable += guess;
+        else if (hit.use_count() <= 2)   // the cache's and this one: not counted as held
+            reachable += hit->costBytes();
+    }
+    {
+        std::lock_guard lock(m_mutex);
+        reachable += qint64(m_owed.size() + m_owedRunning.size()) * guess;
+    }
+    const qint64 available = m_options.memAvailable ? m_options.memAvailable() : MemAvailableBytes();
+    const qint64 total = std::min(m_options.budgetBytes, WalkBudget(reachable, available));
+    // Buffers are kept for reuse only from what the budget has beyond the
+    // photos themselves.
+    const qint64 kept = std::clamp(total - reachable, qint64(0), std::min(m_options.poolBytes, total / 2));
+    m_reachable = reachable;
+    m_pool.setKeepBytes(kept);
+    m_cache.setBudget(total - kept);
+}
+
 void DecodePipeline::lookAhead(const std::vector<DecodeRequest>& requests)
 {
+    fitBudgetTo(requests);
     {
         std::lock_guard lock(m_mutex);
         m_ahead.assign(requests.begin(), requests.end());
