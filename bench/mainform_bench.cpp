@@ -14,6 +14,7 @@
 #include <QTemporaryDir>
 #include <QListWidget>
 #include <algorithm>
+#include <atomic>
 #include <chrono>
 #include <thread>
 #include <dirent.h>
@@ -265,26 +266,47 @@ void BM_FourPanesMemory(benchmark::State& state)
     }
 }
 
-// Resident memory while walking 200 fitted photos with the look-ahead at
-// work: it must level off at the cache's budget plus what the panes show.
-void BM_WalkMemory(benchmark::State& state)
+// Peak resident memory while walking (the next Space once the look-ahead
+// is done), above what the process held before the window, against the
+// decoded pixels the walk can reach: the four panes' photos and the two the
+// next Space and Backspace bring. ratio_with_files also counts the file
+// bytes each photo keeps for its Exif. Sampled every millisecond.
+void BM_WalkMemory(benchmark::State& state, int code)
 {
     for (auto _ : state) {
-        BenchWindow bench(210, 5);
-        TfrmMain& w = *bench.window;
-        DecodePipeline& pipeline = w.panes().pipeline();
         const long start = ResidentBytes();
-        long after50 = 0;
-        for (int step = 1; step <= 200; ++step) {
+        std::atomic<bool> stop{false};
+        std::atomic<long> peak{start};
+        std::thread sampler([&] {
+            while (!stop) {
+                peak = std::max(peak.load(), ResidentBytes());
+                std::this_thread::sleep_for(std::chrono::milliseconds(1));
+            }
+        });
+        double pixels = 0, cost = 0;
+        {
+            BenchWindow bench(80, code);
+            TfrmMain& w = *bench.window;
+            DecodePipeline& pipeline = w.panes().pipeline();
+            for (int step = 1; step <= 60; ++step) {
+                pipeline.waitForLookAhead();
+                QCoreApplication::processEvents();
+                w.NextFiles();
+            }
             pipeline.waitForLookAhead();
-            w.NextFiles();
-            if (step == 50)
-                after50 = ResidentBytes();
+            QCoreApplication::processEvents();
+            const DecodedPhoto& shown = *w.pane(1).photo;
+            pixels = 6.0 * double(shown.image.sizeInBytes());
+            cost = 6.0 * double(shown.costBytes());
+            state.counters["cache_budget_MB"] = double(pipeline.cache().budget()) / 1e6;
+            state.counters["pool_MB"] = double(pipeline.pool().keptBytes()) / 1e6;
         }
-        pipeline.waitForLookAhead();
-        state.counters["MB_after_50"] = double(after50 - start) / 1e6;
-        state.counters["MB_after_200"] = double(ResidentBytes() - start) / 1e6;
-        state.counters["budget_MB"] = double(pipeline.cache().budget()) / 1e6;
+        stop = true;
+        sampler.join();
+        state.counters["peak_MB"] = double(peak - start) / 1e6;
+        state.counters["reach_MB"] = pixels / 1e6;
+        state.counters["ratio"] = double(peak - start) / pixels;
+        state.counters["ratio_with_files"] = double(peak - start) / cost;
     }
 }
 
@@ -347,6 +369,7 @@ BENCHMARK_CAPTURE(BM_PageStep, fit, 5)->Unit(benchmark::kMillisecond)->UseRealTi
 BENCHMARK(BM_StartUp)->Name("BM_StartUp/1")->Unit(benchmark::kMillisecond)->UseRealTime()->Iterations(5);
 BENCHMARK(BM_StartUpWhole)->Name("BM_StartUpWhole/1")->Unit(benchmark::kMillisecond)->UseRealTime()->Iterations(5);
 BENCHMARK(BM_FourPanesMemory)->Iterations(1)->Unit(benchmark::kMillisecond);
-BENCHMARK(BM_WalkMemory)->Iterations(1)->Unit(benchmark::kMillisecond)->UseRealTime();
+BENCHMARK_CAPTURE(BM_WalkMemory, 1, 1)->Iterations(1)->Unit(benchmark::kMillisecond)->UseRealTime();
+BENCHMARK_CAPTURE(BM_WalkMemory, fit, 5)->Iterations(1)->Unit(benchmark::kMillisecond)->UseRealTime();
 BENCHMARK(BM_ReaddirSort)->Name("BM_ReaddirSort/100000")->Unit(benchmark::kMillisecond)->UseRealTime();
 BENCHMARK(BM_ListFolder)->Name("BM_ListFolder/100000")->Unit(benchmark::kMillisecond)->UseRealTime();
