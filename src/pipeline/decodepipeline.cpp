@@ -660,9 +660,11 @@ void DecodePipeline::fitBudgetTo(const std::vector<DecodeRequest>& requests)
 
 void DecodePipeline::lookAhead(const std::vector<DecodeRequest>& requests)
 {
-    fitBudgetTo(requests);
     {
         std::lock_guard lock(m_mutex);
+        // Set on a worker, before the first of these: the key does not wait
+        // for the files' status or the system's memory.
+        m_budgetDue = true;
         m_ahead.assign(requests.begin(), requests.end());
     }
     m_wake.notify_all();
@@ -707,7 +709,7 @@ void DecodePipeline::waitForLookAhead()
 {
     std::unique_lock lock(m_mutex);
     m_changed.wait(lock, [&] {
-        return m_ahead.empty() && m_aheadRunning == 0 && m_owed.empty() && m_owedRunning.empty()
+        return m_ahead.empty() && !m_budgetDue && m_aheadRunning == 0 && m_owed.empty() && m_owedRunning.empty()
             && m_telling == 0;
     });
 }
@@ -743,7 +745,9 @@ void DecodePipeline::workerLoop()
 {
     std::unique_lock lock(m_mutex);
     for (;;) {
-        m_wake.wait(lock, [&] { return m_stop || !m_urgent.empty() || !m_owed.empty() || !m_ahead.empty(); });
+        m_wake.wait(lock, [&] {
+            return m_stop || !m_urgent.empty() || !m_owed.empty() || m_budgetDue || !m_ahead.empty();
+        });
         if (m_stop)
             return;
         if (!m_urgent.empty()) {
@@ -758,6 +762,17 @@ void DecodePipeline::workerLoop()
             // The whole photo behind a part on show comes before the files
             // the next step may need.
             runOwedHere(lock, m_owed.begin());
+            continue;
+        }
+        if (m_budgetDue) {
+            m_budgetDue = false;
+            const std::vector<DecodeRequest> requests(m_ahead.begin(), m_ahead.end());
+            ++m_aheadRunning;
+            lock.unlock();
+            fitBudgetTo(requests);
+            lock.lock();
+            --m_aheadRunning;
+            m_changed.notify_all();
             continue;
         }
         const DecodeRequest request = std::move(m_ahead.front());

@@ -213,6 +213,7 @@ private:
     int m_telling = 0;   // listeners being called
     std::function<void()> m_listener;
     std::deque<DecodeRequest> m_ahead;
+    bool m_budgetDue = false;   // the budget is set anew before the next look-ahead
     int m_aheadRunning = 0;
     bool m_stop = false;
     std::vector<std::thread> m_workers;
