@@ -13,6 +13,9 @@
 #include <QFile>
 #include <QTemporaryDir>
 #include <algorithm>
+#include <atomic>
+#include <chrono>
+#include <thread>
 #include <dirent.h>
 #include <fstream>
 #include <unistd.h>
@@ -140,6 +143,82 @@ void BM_NextFiles(benchmark::State& state, int code) { Walk(state, code, false, 
 void BM_NextFilesWarm(benchmark::State& state, int code) { Walk(state, code, false, true); }
 void BM_PageStep(benchmark::State& state, int code) { Walk(state, code, true, false); }
 
+// Space while the look-ahead is halfway through the file it brings in: the
+// key must not wait for the rest of that decode. The time half a decode
+// takes is measured once on the window's own pipeline.
+void BM_NextFilesRapid(benchmark::State& state, int code)
+{
+    BenchWindow bench(400, code);
+    TfrmMain& w = *bench.window;
+    DecodePipeline& pipeline = w.panes().pipeline();
+    auto* list = w.findChild<QListWidget*>(QStringLiteral("FilesList"));
+    const QString probe = w.EntryPath(list->count() - 1);
+    pipeline.waitForLookAhead();
+    pipeline.get(probe, code, 2000);
+    pipeline.invalidate(probe);
+    const auto started = std::chrono::steady_clock::now();
+    pipeline.get(probe, code, 2000);
+    const auto half = (std::chrono::steady_clock::now() - started) / 2;
+    pipeline.invalidate(probe);
+    int onTime = 0, steps = 0;
+    for (auto _ : state) {
+        state.PauseTiming();
+        QCoreApplication::processEvents();
+        if (list->currentRow() >= list->count() - 8)
+            w.FillPanesFromList();
+        pipeline.waitForLookAhead();
+        QCoreApplication::processEvents();
+        const QString next = w.EntryPath(list->currentRow() + 1);
+        pipeline.invalidate(next);
+        const int before = pipeline.decodeCount();
+        pipeline.lookAhead({{next, code, 2000}});
+        while (pipeline.decodeCount() == before)
+            std::this_thread::yield();
+        std::this_thread::sleep_for(half);
+        state.ResumeTiming();
+        w.NextFiles();
+        state.PauseTiming();
+        // The key came while that decode still ran: otherwise it measured nothing.
+        onTime += pipeline.isCached(next, code, 2000) ? 0 : 1;
+        ++steps;
+        state.ResumeTiming();
+    }
+    pipeline.lookAhead({});
+    pipeline.waitForLookAhead();
+    state.counters["mid_decode"] = steps ? double(onTime) / steps : 0;
+}
+
+// The next Space as soon as the panes have painted the previous step, 20
+// steps; reports steps per second. The look-ahead never gets ahead.
+void BM_RapidWalk(benchmark::State& state, int code)
+{
+    BenchWindow bench(400, code);
+    TfrmMain& w = *bench.window;
+    DecodePipeline& pipeline = w.panes().pipeline();
+    auto* list = w.findChild<QListWidget*>(QStringLiteral("FilesList"));
+    w.show();
+    constexpr int kSteps = 20;
+    double seconds = 0;
+    for (auto _ : state) {
+        state.PauseTiming();
+        if (list->currentRow() >= list->count() - kSteps - 8)
+            w.FillPanesFromList();
+        pipeline.waitForLookAhead();
+        QCoreApplication::processEvents();
+        state.ResumeTiming();
+        const auto started = std::chrono::steady_clock::now();
+        for (int step = 0; step < kSteps; ++step) {
+            w.NextFiles();
+            w.repaint();   // painted before the next key
+            QCoreApplication::processEvents();
+        }
+        seconds += std::chrono::duration<double>(std::chrono::steady_clock::now() - started).count();
+    }
+    pipeline.lookAhead({});
+    pipeline.waitForLookAhead();
+    state.counters["steps_per_s"] = double(kSteps) * double(state.iterations()) / seconds;
+}
+
 // From an empty window to four photos shown at 1:1 (the parts the boxes
 // show, when they come first); with `whole`, until the panes hold the whole
 // photos.
@@ -186,26 +265,47 @@ void BM_FourPanesMemory(benchmark::State& state)
     }
 }
 
-// Resident memory while walking 200 fitted photos with the look-ahead at
-// work: it must level off at the cache's budget plus what the panes show.
-void BM_WalkMemory(benchmark::State& state)
+// Peak resident memory while walking (the next Space once the look-ahead
+// is done), above what the process held before the window, against the
+// decoded pixels the walk can reach: the four panes' photos and the two the
+// next Space and Backspace bring. ratio_with_files also counts the file
+// bytes each photo keeps for its Exif. Sampled every millisecond.
+void BM_WalkMemory(benchmark::State& state, int code)
 {
     for (auto _ : state) {
-        BenchWindow bench(210, 5);
-        TfrmMain& w = *bench.window;
-        DecodePipeline& pipeline = w.panes().pipeline();
         const long start = ResidentBytes();
-        long after50 = 0;
-        for (int step = 1; step <= 200; ++step) {
+        std::atomic<bool> stop{false};
+        std::atomic<long> peak{start};
+        std::thread sampler([&] {
+            while (!stop) {
+                peak = std::max(peak.load(), ResidentBytes());
+                std::this_thread::sleep_for(std::chrono::milliseconds(1));
+            }
+        });
+        double pixels = 0, cost = 0;
+        {
+            BenchWindow bench(80, code);
+            TfrmMain& w = *bench.window;
+            DecodePipeline& pipeline = w.panes().pipeline();
+            for (int step = 1; step <= 60; ++step) {
+                pipeline.waitForLookAhead();
+                QCoreApplication::processEvents();
+                w.NextFiles();
+            }
             pipeline.waitForLookAhead();
-            w.NextFiles();
-            if (step == 50)
-                after50 = ResidentBytes();
+            QCoreApplication::processEvents();
+            const DecodedPhoto& shown = *w.pane(1).photo;
+            pixels = 6.0 * double(shown.image.sizeInBytes());
+            cost = 6.0 * double(shown.costBytes());
+            state.counters["cache_budget_MB"] = double(pipeline.cache().budget()) / 1e6;
+            state.counters["pool_MB"] = double(pipeline.pool().keptBytes()) / 1e6;
         }
-        pipeline.waitForLookAhead();
-        state.counters["MB_after_50"] = double(after50 - start) / 1e6;
-        state.counters["MB_after_200"] = double(ResidentBytes() - start) / 1e6;
-        state.counters["budget_MB"] = double(pipeline.cache().budget()) / 1e6;
+        stop = true;
+        sampler.join();
+        state.counters["peak_MB"] = double(peak - start) / 1e6;
+        state.counters["reach_MB"] = pixels / 1e6;
+        state.counters["ratio"] = double(peak - start) / pixels;
+        state.counters["ratio_with_files"] = double(peak - start) / cost;
     }
 }
 
@@ -261,10 +361,14 @@ BENCHMARK_CAPTURE(BM_NextFiles, 1, 1)->Unit(benchmark::kMillisecond)->UseRealTim
 BENCHMARK_CAPTURE(BM_NextFiles, fit, 5)->Unit(benchmark::kMillisecond)->UseRealTime();
 BENCHMARK_CAPTURE(BM_NextFilesWarm, 1, 1)->Unit(benchmark::kMillisecond)->UseRealTime()->Iterations(20);
 BENCHMARK_CAPTURE(BM_NextFilesWarm, fit, 5)->Unit(benchmark::kMillisecond)->UseRealTime()->Iterations(20);
+BENCHMARK_CAPTURE(BM_NextFilesRapid, 1, 1)->Unit(benchmark::kMillisecond)->UseRealTime()->Iterations(15);
+BENCHMARK_CAPTURE(BM_RapidWalk, 1, 1)->Unit(benchmark::kMillisecond)->UseRealTime()->Iterations(3);
+BENCHMARK_CAPTURE(BM_RapidWalk, fit, 5)->Unit(benchmark::kMillisecond)->UseRealTime()->Iterations(3);
 BENCHMARK_CAPTURE(BM_PageStep, fit, 5)->Unit(benchmark::kMillisecond)->UseRealTime();
 BENCHMARK(BM_StartUp)->Name("BM_StartUp/1")->Unit(benchmark::kMillisecond)->UseRealTime()->Iterations(5);
 BENCHMARK(BM_StartUpWhole)->Name("BM_StartUpWhole/1")->Unit(benchmark::kMillisecond)->UseRealTime()->Iterations(5);
 BENCHMARK(BM_FourPanesMemory)->Iterations(1)->Unit(benchmark::kMillisecond);
-BENCHMARK(BM_WalkMemory)->Iterations(1)->Unit(benchmark::kMillisecond)->UseRealTime();
+BENCHMARK_CAPTURE(BM_WalkMemory, 1, 1)->Iterations(1)->Unit(benchmark::kMillisecond)->UseRealTime();
+BENCHMARK_CAPTURE(BM_WalkMemory, fit, 5)->Iterations(1)->Unit(benchmark::kMillisecond)->UseRealTime();
 BENCHMARK(BM_ReaddirSort)->Name("BM_ReaddirSort/100000")->Unit(benchmark::kMillisecond)->UseRealTime();
 BENCHMARK(BM_ListFolder)->Name("BM_ListFolder/100000")->Unit(benchmark::kMillisecond)->UseRealTime();

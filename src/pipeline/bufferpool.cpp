@@ -192,6 +192,21 @@ QImage BufferPool::allocate(QSize size, QImage::Format format)
     return image;
 }
 
+void BufferPool::setKeepBytes(qint64 keepBytes)
+{
+    std::list<Buffer> dropped;
+    {
+        std::lock_guard lock(m_state->mutex);
+        m_state->keepBytes = keepBytes;
+        while (m_state->keptBytes > keepBytes) {
+            m_state->keptBytes -= qint64(m_state->kept.front().capacity);
+            dropped.splice(dropped.end(), m_state->kept, m_state->kept.begin());
+        }
+    }
+    for (const Buffer& d : dropped)
+        UnmapBuffer(d);
+}
+
 qint64 BufferPool::keptBytes() const
 {
     std::lock_guard lock(m_state->mutex);

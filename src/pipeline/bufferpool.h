@@ -24,6 +24,8 @@ public:
     // when the memory cannot be had.
     QImage allocate(QSize size, QImage::Format format);
 
+    // A new bound for the buffers kept; the oldest beyond it are freed.
+    void setKeepBytes(qint64 keepBytes);
     qint64 keptBytes() const;     // in freed buffers waiting for reuse
     int keptCount() const;
     qint64 freshAllocations() const;   // buffers taken from the system so far

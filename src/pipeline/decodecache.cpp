@@ -116,6 +116,34 @@ void DecodeCache::clear()
         eraseLocked(m_index.begin(), &dropped);
 }
 
+void DecodeCache::setBudget(qint64 budgetBytes)
+{
+    std::vector<std::shared_ptr<const DecodedPhoto>> dropped;
+    std::lock_guard lock(m_mutex);
+    m_budget = budgetBytes;
+    evictLocked(0, nullptr, &dropped);
+}
+
+qint64 DecodeCache::budget() const
+{
+    std::lock_guard lock(m_mutex);
+    return m_budget;
+}
+
+qint64 DecodeCache::heldBytes(qint64* largest) const
+{
+    std::lock_guard lock(m_mutex);
+    qint64 held = 0, most = 0;
+    for (const auto& p : m_lru)
+        if (p.use_count() > 1) {
+            held += p->costBytes();
+            most = std::max(most, p->costBytes());
+        }
+    if (largest)
+        *largest = most;
+    return held;
+}
+
 qint64 DecodeCache::usedBytes() const
 {
     std::lock_guard lock(m_mutex);

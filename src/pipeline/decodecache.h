@@ -38,7 +38,13 @@ public:
     void remove(const QString& path);   // every scale of the path
     void clear();
 
-    qint64 budget() const { return m_budget; }
+    // A new budget: the least recently used photos nobody else holds go
+    // until the rest fit in it.
+    void setBudget(qint64 budgetBytes);
+    qint64 budget() const;
+    // The bytes of the photos someone besides the cache holds, and the cost
+    // of the largest of them (what a photo of the same folder may take).
+    qint64 heldBytes(qint64* largest = nullptr) const;
     qint64 usedBytes() const;
     int count() const;
 
@@ -58,7 +64,7 @@ private:
     void eraseLocked(std::map<Key, Lru::iterator>::iterator it,
                      std::vector<std::shared_ptr<const DecodedPhoto>>* out);
 
-    const qint64 m_budget;
+    qint64 m_budget;
     mutable std::mutex m_mutex;
     Lru m_lru;
     std::map<Key, Lru::iterator> m_index;

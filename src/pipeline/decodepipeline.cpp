@@ -1,4 +1,5 @@
 #include "pipeline/decodepipeline.h"
+#include "pipeline/memorybudget.h"
 
 #include "common/paths.h"
 #include "common/safefile.h"
@@ -184,8 +185,12 @@ std::shared_ptr<const DecodedPhoto> DecodePipeline::decode(const QString& path, 
                 return hit;   // held at this denominator under a fixed scale
         // Room first, so that a buffer pushed out now is the one reused.
         const qint64 rowBytes = (qint64(jpeg.width()) * (jpeg.isGreyscale() ? 1 : 3) + 3) / 4 * 4;
-        if (!m_cache.makeRoom(rowBytes * jpeg.height() + jpeg.data().size() + photo->tiffHead.size()) && !mayExceedBudget)
+        const qint64 cost = rowBytes * jpeg.height() + jpeg.data().size() + photo->tiffHead.size();
+        m_recentCost = cost;
+        if (!m_cache.makeRoom(cost) && !mayExceedBudget) {
+            --m_decodes;   // nothing decoded
             return nullptr;
+        }
         jpeg.setImageAllocator([this](QSize size, QImage::Format format) { return m_pool.allocate(size, format); });
         photo->image = jpeg.image();
         photo->bytes = jpeg.data();
@@ -340,6 +345,8 @@ std::shared_ptr<const DecodedPhoto> DecodePipeline::getFirst(const DecodeRequest
     if (!jpeg.canDecodePart() || (m_upright && read.orientation() > 1) || 4 * qint64(visible.width()) * visible.height() > qint64(size.width()) * size.height())
         return getOrDecode(r.path, scaleCode, 0, &read);
     ++m_parts;
+    m_recentCost = (qint64(size.width()) * (jpeg.isGreyscale() ? 1 : 3) + 3) / 4 * 4 * size.height() + jpeg.data().size()
+        + read.tiffHead.size();
     // The whole photo starts on a worker at once, side by side with the
     // part: the whole comes about as soon as it would have alone.
     {
@@ -623,10 +630,41 @@ std::vector<DecodeResult> DecodePipeline::getMany(const std::vector<DecodeReques
     return batch->results;
 }
 
+void DecodePipeline::fitBudgetTo(const std::vector<DecodeRequest>& requests)
+{
+    // A photo not yet decoded is taken to be as large as the largest on
+    // show, or else as the last one decoded: the photos of a folder are alike.
+    qint64 largest = 0;
+    qint64 reachable = m_cache.heldBytes(&largest);
+    const qint64 guess = std::max(largest, m_recentCost.load());
+    for (const DecodeRequest& r : requests) {
+        const auto hit = cached(r);
+        if (!hit)
+            reachable += guess;
+        else if (hit.use_count() <= 2)   // the cache's and this one: not counted as held
+            reachable += hit->costBytes();
+    }
+    {
+        std::lock_guard lock(m_mutex);
+        reachable += qint64(m_owed.size() + m_owedRunning.size()) * guess;
+    }
+    const qint64 available = m_options.memAvailable ? m_options.memAvailable() : MemAvailableBytes();
+    const qint64 total = std::min(m_options.budgetBytes, WalkBudget(reachable, available));
+    // Buffers are kept for reuse only from what the budget has beyond the
+    // photos themselves.
+    const qint64 kept = std::clamp(total - reachable, qint64(0), std::min(m_options.poolBytes, total / 2));
+    m_reachable = reachable;
+    m_pool.setKeepBytes(kept);
+    m_cache.setBudget(total - kept);
+}
+
 void DecodePipeline::lookAhead(const std::vector<DecodeRequest>& requests)
 {
     {
         std::lock_guard lock(m_mutex);
+        // Set on a worker, before the first of these: the key does not wait
+        // for the files' status or the system's memory.
+        m_budgetDue = true;
         m_ahead.assign(requests.begin(), requests.end());
     }
     m_wake.notify_all();
@@ -671,7 +709,7 @@ void DecodePipeline::waitForLookAhead()
 {
     std::unique_lock lock(m_mutex);
     m_changed.wait(lock, [&] {
-        return m_ahead.empty() && m_aheadRunning == 0 && m_owed.empty() && m_owedRunning.empty()
+        return m_ahead.empty() && !m_budgetDue && m_aheadRunning == 0 && m_owed.empty() && m_owedRunning.empty()
             && m_telling == 0;
     });
 }
@@ -707,7 +745,9 @@ void DecodePipeline::workerLoop()
 {
     std::unique_lock lock(m_mutex);
     for (;;) {
-        m_wake.wait(lock, [&] { return m_stop || !m_urgent.empty() || !m_owed.empty() || !m_ahead.empty(); });
+        m_wake.wait(lock, [&] {
+            return m_stop || !m_urgent.empty() || !m_owed.empty() || m_budgetDue || !m_ahead.empty();
+        });
         if (m_stop)
             return;
         if (!m_urgent.empty()) {
@@ -722,6 +762,17 @@ void DecodePipeline::workerLoop()
             // The whole photo behind a part on show comes before the files
             // the next step may need.
             runOwedHere(lock, m_owed.begin());
+            continue;
+        }
+        if (m_budgetDue) {
+            m_budgetDue = false;
+            const std::vector<DecodeRequest> requests(m_ahead.begin(), m_ahead.end());
+            ++m_aheadRunning;
+            lock.unlock();
+            fitBudgetTo(requests);
+            lock.lock();
+            --m_aheadRunning;
+            m_changed.notify_all();
             continue;
         }
         const DecodeRequest request = std::move(m_ahead.front());

@@ -51,7 +51,9 @@ struct DecodeResult {
 class DecodePipeline {
 public:
     struct Options {
-        qint64 budgetBytes = DecodeCache::DefaultBudget();   // cache and pool together
+        // Cache and pool together at most; while walking, they follow what the
+        // walk can reach (see lookAhead and WalkBudget).
+        qint64 budgetBytes = DecodeCache::DefaultBudget();
         qint64 poolBytes = BufferPool::kDefaultKeepBytes;    // of the budget, kept for reuse
         int threads = 0;   // worker threads; 0: one fewer than the cores, at least one
         bool spareBuffers = false;   // keep a picture buffer mapped ahead (see BufferPool::setSpares)
@@ -61,6 +63,8 @@ public:
         // once it holds the file's decode: its own is about to start, or
         // another one is running and will be waited for.
         std::function<void(const QString& path)> beforeWhole;
+        // The system's available memory in bytes (MemAvailableBytes when unset).
+        std::function<qint64()> memAvailable;
     };
 
     DecodePipeline();
@@ -107,7 +111,12 @@ public:
     // running decode finishes into the cache), then these are decoded in
     // order on the workers. Returns at once. Files that fail are skipped;
     // nothing is decoded that would push the cache over its budget.
+    // The budget of the cache and the pool is set anew first: what the
+    // photos held (on show), the wholes owed to parts and these requests
+    // take, and more only while the system has memory to spare.
     void lookAhead(const std::vector<DecodeRequest>& requests);
+    // The bytes the walk could reach when the budget was last set.
+    qint64 reachableBytes() const { return m_reachable.load(); }
     // The file is read from disk on the next get.
     void invalidate(const QString& path);
 
@@ -128,7 +137,8 @@ public:
     void clearCache() { m_cache.clear(); }
     const DecodeCache& cache() const { return m_cache; }
     const BufferPool& pool() const { return m_pool; }
-    // Decodes started so far (each reads the file).
+    // Decodes started so far (each reads the file); a look-ahead that gave
+    // up for the budget before decoding is not one.
     int decodeCount() const { return m_decodes.load(); }
     // Parts decoded first so far.
     int partCount() const { return m_parts.load(); }
@@ -175,6 +185,7 @@ private:
     void finishJob(const JobKey& key, const std::shared_ptr<Job>& job, std::shared_ptr<const DecodedPhoto> photo,
                    std::exception_ptr error);
     void runLookAhead(const DecodeRequest& r);
+    void fitBudgetTo(const std::vector<DecodeRequest>& requests);
     void workerLoop();
 
     Options m_options;
@@ -182,6 +193,8 @@ private:
     DecodeCache m_cache;
     std::atomic<int> m_decodes{0};
     std::atomic<int> m_parts{0};
+    std::atomic<qint64> m_reachable{0};
+    std::atomic<qint64> m_recentCost{0};   // of the last photo decoded or shown in part
     std::atomic<bool> m_upright{false};
     mutable std::mutex m_kindMutex;
     QStringList m_rawExtensions;
@@ -200,6 +213,7 @@ private:
     int m_telling = 0;   // listeners being called
     std::function<void()> m_listener;
     std::deque<DecodeRequest> m_ahead;
+    bool m_budgetDue = false;   // the budget is set anew before the next look-ahead
     int m_aheadRunning = 0;
     bool m_stop = false;
     std::vector<std::thread> m_workers;

@@ -102,6 +102,53 @@ TEST_F(PaneSetTest, LookAheadDecodesWhatTheNextSpaceAndBackspaceBring)
     EXPECT_FALSE(panes.pipeline().isCached(paths[0], 1, 2000));
 }
 
+// Walking Space, Space: what the walk can reach stays decoded whatever the
+// system has; a photo two steps behind stays only while memory is spare.
+TEST(PaneSetMemory, TheCacheFollowsWhatTheWalkCanReach)
+{
+    JpegSpec desc;
+    desc.width = 1200;
+    desc.height = 1000;
+    const QByteArray bytes = MakeJpeg(desc);
+    QTemporaryDir dir;
+    QStringList paths;
+    for (int i = 0; i < 9; ++i) {
+        paths << dir.filePath(QStringLiteral("p%1.jpg").arg(i));
+        QFile f(paths.back());
+        ASSERT_TRUE(f.open(QIODevice::WriteOnly) && f.write(bytes) == bytes.size());
+    }
+    const struct {
+        qint64 available;
+        bool twoBehindKept;
+    } rows[] = {{qint64(64) << 30, true}, {qint64(512) << 20, false}};
+    for (const auto& r : rows) {
+        SCOPED_TRACE(r.available);
+        DecodePipeline::Options options;
+        options.poolBytes = 0;
+        options.memAvailable = [&] { return r.available; };
+        PaneSet panes(options);
+        MarkStore marks;
+        auto show = [&](int first) {   // entries first..first+3, the last selected
+            for (int n = 1; n <= 4; ++n)
+                panes.load(n, paths[first + n - 1], 1, 0, marks);
+            panes.lookAhead(first + 3, int(paths.size()), false, [&](int i) { return paths[i]; },
+                            [](int) { return 1; }, 0);
+            panes.pipeline().waitForLookAhead();
+        };
+        show(0);
+        show(1);   // Space
+        EXPECT_TRUE(panes.pipeline().isCached(paths[0], 1, 0)) << "Backspace right after Space";
+        EXPECT_TRUE(panes.pipeline().isCached(paths[5], 1, 0)) << "the next Space";
+        show(2);   // Space
+        EXPECT_TRUE(panes.pipeline().isCached(paths[1], 1, 0));
+        EXPECT_TRUE(panes.pipeline().isCached(paths[6], 1, 0));
+        EXPECT_EQ(panes.pipeline().isCached(paths[0], 1, 0), r.twoBehindKept);
+        const qint64 photo = 1200 * 1000 * 3 + bytes.size();
+        EXPECT_EQ(panes.pipeline().reachableBytes(), 6 * photo);
+        EXPECT_LE(panes.pipeline().cache().usedBytes(), r.twoBehindKept ? 8 * photo : 6 * photo);
+    }
+}
+
 } // namespace
 
 TEST_F(PaneSetTest, ALargePhotoComesAsTheSeenPartFirstThenWhole)

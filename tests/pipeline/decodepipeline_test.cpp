@@ -466,7 +466,8 @@ INSTANTIATE_TEST_SUITE_P(Orders, WholeBehindPart,
     testing::Values(
         // The look-ahead's decode ends without a photo; the whole is decoded
         // after it, and the answer must not find it still counted as running.
-        OrderRow{"AheadGaveUpForTheBudget", false, true, 0.5, Meanwhile::Nothing, false, 2},
+        // The look-ahead read the file but decoded nothing: one decode in all.
+        OrderRow{"AheadGaveUpForTheBudget", false, true, 0.5, Meanwhile::Nothing, false, 1},
         // The look-ahead's failure is the whole's: told, not decoded again.
         OrderRow{"AheadFailedAtTheEnd", true, true, 0, Meanwhile::Nothing, false, 1},
         OrderRow{"AheadInvalidated", false, true, 0, Meanwhile::Invalidate, false, 2},
@@ -477,5 +478,78 @@ INSTANTIATE_TEST_SUITE_P(Orders, WholeBehindPart,
         // whole out of the cache between its insert and the answer.
         OrderRow{"CachePushedTheWholeOut", false, false, 1.5, Meanwhile::Nothing, true, 2}),
     [](const testing::TestParamInfo<OrderRow>& info) { return std::string(info.param.name); });
+
+} // namespace
+
+namespace {
+
+struct OvertakeRow {
+    const char* name;
+    bool broken;     // the file fails at its end, after its part decoded
+    double budget;   // in whole photos; 0: the default
+};
+
+void PrintTo(const OvertakeRow& r, std::ostream* os) { *os << r.name; }
+
+class KeyOvertakesLookAhead : public testing::TestWithParam<OvertakeRow> {};
+
+// A key asks for the photo the look-ahead is decoding: its part comes at
+// once, while that decode is held, and the pane is told of the whole (or
+// the error) once, from that one decode.
+TEST_P(KeyOvertakesLookAhead, ThePartComesAtOnceAndTheWholeFromTheRunningDecode)
+{
+    const OvertakeRow r = GetParam();
+    Folder folder;
+    const QByteArray good = Jpeg(1600, 1200);
+    const QString path = folder.put("big.jpg", r.broken ? WithFrameAfterScan(good) : good);
+    const std::string loadError = ErrorText([&] { DecodePipeline().get(path, 1, 0); });
+    std::promise<std::thread::id> keyThread;
+    const std::shared_future<std::thread::id> keyId = keyThread.get_future().share();
+    Gate ahead;
+    ahead.hold = "big.jpg";
+    DecodePipeline::Options options;
+    options.threads = 2;
+    options.poolBytes = 0;
+    if (r.budget > 0)
+        options.budgetBytes = qint64(r.budget * (1600 * 1200 * 3 + good.size()));
+    options.beforeDecode = [&](const QString& p) {
+        // The look-ahead is held; the key reads the file freely.
+        if (keyId.wait_for(std::chrono::seconds(0)) != std::future_status::ready
+            || std::this_thread::get_id() != keyId.get())
+            ahead.enter(p);
+    };
+    DecodePipeline pipeline(options);
+    std::atomic<int> told{0};
+    pipeline.setCompletionListener([&] { ++told; });
+    pipeline.lookAhead({{path, 1, 0}});
+    ahead.waitFor(1);
+    auto key = std::async(std::launch::async, [&] {
+        keyThread.set_value(std::this_thread::get_id());
+        return pipeline.getFirst({path, 1, 0, [](QSize) { return QRect(0, 0, 100, 100); }});
+    });
+    const bool atOnce = key.wait_for(std::chrono::seconds(5)) == std::future_status::ready;
+    ahead.release();
+    const auto part = key.get();
+    EXPECT_TRUE(atOnce) << "the key waited for the look-ahead";
+    ASSERT_TRUE(part->isPart());
+    pipeline.waitForLookAhead();
+    std::shared_ptr<const DecodedPhoto> whole;
+    QString error;
+    const auto outcome = pipeline.completion(*part, &whole, &error);
+    if (r.broken) {
+        EXPECT_EQ(outcome, DecodePipeline::Completion::Failed);
+        EXPECT_EQ(error.toStdString(), loadError);
+    } else {
+        ASSERT_EQ(outcome, DecodePipeline::Completion::Done);
+        EXPECT_EQ(whole->image.size(), QSize(1600, 1200));
+    }
+    EXPECT_EQ(told.load(), 1);
+    EXPECT_EQ(pipeline.decodeCount(), 1);
+}
+
+INSTANTIATE_TEST_SUITE_P(Ends, KeyOvertakesLookAhead,
+    testing::Values(OvertakeRow{"Whole", false, 0}, OvertakeRow{"FailsAtTheEnd", true, 0},
+                    OvertakeRow{"GivesUpForTheBudget", false, 0.5}),
+    [](const testing::TestParamInfo<OvertakeRow>& info) { return std::string(info.param.name); });
 
 } // namespace
