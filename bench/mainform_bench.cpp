@@ -151,8 +151,8 @@ void BM_NextFilesRapid(benchmark::State& state, int code)
     BenchWindow bench(400, code);
     TfrmMain& w = *bench.window;
     DecodePipeline& pipeline = w.panes().pipeline();
-    auto* list = w.findChild<QListWidget*>(QStringLiteral("FilesList"));
-    const QString probe = w.EntryPath(list->count() - 1);
+    const FolderList& list = w.folderList();
+    const QString probe = w.EntryPath(list.count() - 1);
     pipeline.waitForLookAhead();
     pipeline.get(probe, code, 2000);
     pipeline.invalidate(probe);
@@ -164,11 +164,11 @@ void BM_NextFilesRapid(benchmark::State& state, int code)
     for (auto _ : state) {
         state.PauseTiming();
         QCoreApplication::processEvents();
-        if (list->currentRow() >= list->count() - 8)
+        if (list.selection() >= list.count() - 8)
             w.FillPanesFromList();
         pipeline.waitForLookAhead();
         QCoreApplication::processEvents();
-        const QString next = w.EntryPath(list->currentRow() + 1);
+        const QString next = w.EntryPath(list.selection() + 1);
         pipeline.invalidate(next);
         const int before = pipeline.decodeCount();
         pipeline.lookAhead({{next, code, 2000}});
@@ -195,13 +195,13 @@ void BM_RapidWalk(benchmark::State& state, int code)
     BenchWindow bench(400, code);
     TfrmMain& w = *bench.window;
     DecodePipeline& pipeline = w.panes().pipeline();
-    auto* list = w.findChild<QListWidget*>(QStringLiteral("FilesList"));
+    const FolderList& list = w.folderList();
     w.show();
     constexpr int kSteps = 20;
     double seconds = 0;
     for (auto _ : state) {
         state.PauseTiming();
-        if (list->currentRow() >= list->count() - kSteps - 8)
+        if (list.selection() >= list.count() - kSteps - 8)
             w.FillPanesFromList();
         pipeline.waitForLookAhead();
         QCoreApplication::processEvents();
