@@ -2,6 +2,7 @@
 #include "pipeline/bufferpool.h"
 #include "pipeline/decodecache.h"
 #include "render/jpegpicture.h"
+#include "render/rawprobe.h"
 
 #include <QRect>
 #include <QString>
@@ -61,6 +62,9 @@ public:
         // once it holds the file's decode: its own is about to start, or
         // another one is running and will be waited for.
         std::function<void(const QString& path)> beforeWhole;
+        // The program that parses RAW files' headers; empty: the one beside
+        // the running program (see RawProbe).
+        QString rawProbe;
     };
 
     DecodePipeline();
@@ -128,6 +132,7 @@ public:
     void clearCache() { m_cache.clear(); }
     const DecodeCache& cache() const { return m_cache; }
     const BufferPool& pool() const { return m_pool; }
+    const RawProbe& rawProbe() const { return m_rawProbe; }
     // Decodes started so far (each reads the file).
     int decodeCount() const { return m_decodes.load(); }
     // Parts decoded first so far.
@@ -185,6 +190,7 @@ private:
     std::atomic<bool> m_upright{false};
     mutable std::mutex m_kindMutex;
     QStringList m_rawExtensions;
+    RawProbe m_rawProbe;   // its answers outlive the cache's photos
 
     std::mutex m_mutex;
     std::condition_variable m_wake;      // workers: work or stop
