@@ -151,8 +151,10 @@ QByteArray RawProbe::run(int fd)
         if (got <= 0)
             break;
         out.append(buffer, got);
-        if (out.size() > 1024)
-            break;   // no answer is this long: a child gone wrong
+        if (out.size() > 1024) {
+            timedOut = true;   // no answer is this long: a child gone wrong, stopped as a hung one
+            break;
+        }
     }
     if (timedOut)
         ::kill(pid, SIGKILL);
