@@ -25,19 +25,14 @@ namespace {
 // file may be.
 constexpr qint64 kMaxPreviewBytes = qint64(512) << 20;
 
-QString Tr(const char* text)
-{
-    return QCoreApplication::translate("RawPreview", text);
-}
-
 [[noreturn]] void Fail(const QString& path, const QString& cause)
 {
-    throw UserError(Tr("Не удаётся показать RAW-файл \"%1\": %2").arg(DisplayName(path), cause).toStdString());
+    throw UserError(QCoreApplication::translate("RawPreview", "Не удаётся показать RAW-файл \"%1\": %2").arg(DisplayName(path), cause).toStdString());
 }
 
 [[noreturn]] void FailToRead(const QString& path, const QString& cause)
 {
-    throw UserError(Tr("Не удаётся прочитать файл \"%1\": %2").arg(DisplayName(path), cause).toStdString());
+    throw UserError(QCoreApplication::translate("RawPreview", "Не удаётся прочитать файл \"%1\": %2").arg(DisplayName(path), cause).toStdString());
 }
 
 // Up to n bytes at `at`; fewer only at the end; -1 with errno on failure.
@@ -63,7 +58,7 @@ void ReadExactly(int fd, qint64 at, char* to, qint64 n, const QString& path)
     if (got < 0)
         Fail(path, SystemReason(errno));
     if (got != n)
-        Fail(path, Tr("он обрезан"));
+        Fail(path, QCoreApplication::translate("RawPreview", "он обрезан"));
 }
 
 // What the probe's answer other than a preview means for the user.
@@ -72,22 +67,22 @@ QString Cause(const QList<QByteArray>& words)
     const QByteArray& word = words.front();
     const int number = words.size() > 1 ? words[1].toInt() : 0;
     if (word == "unsupported")
-        return Tr("это не RAW-файл известной камеры");
+        return QCoreApplication::translate("RawPreview", "это не RAW-файл известной камеры");
     if (word == "nopreview")
-        return Tr("в нём нет превью");
+        return QCoreApplication::translate("RawPreview", "в нём нет превью");
     if (word == "badpreview")
-        return Tr("его превью нельзя показать");
+        return QCoreApplication::translate("RawPreview", "его превью нельзя показать");
     if (word == "memory")
-        return Tr("не хватает памяти");
+        return QCoreApplication::translate("RawPreview", "не хватает памяти");
     if (word == "ioerror")
         return SystemReason(number);
     if (word == "cannotstart")
-        return Tr("не удаётся запустить программу разбора RAW-файлов: %1").arg(SystemReason(number));
+        return QCoreApplication::translate("RawPreview", "не удаётся запустить программу разбора RAW-файлов: %1").arg(SystemReason(number));
     if (word == "timeout")
-        return Tr("RAW-файл повреждён: разбор его заголовков не закончился вовремя");
+        return QCoreApplication::translate("RawPreview", "RAW-файл повреждён: разбор его заголовков не закончился вовремя");
     if (word == "crashed")
-        return Tr("RAW-файл повреждён: разбор его заголовков прерван");
-    return Tr("он повреждён или обрезан");
+        return QCoreApplication::translate("RawPreview", "RAW-файл повреждён: разбор его заголовков прерван");
+    return QCoreApplication::translate("RawPreview", "он повреждён или обрезан");
 }
 
 } // namespace
@@ -109,10 +104,10 @@ RawPreview PreviewFromProbeAnswer(const QByteArray& answer, int fd, qint64 fileS
     if (length <= 0 || offset <= 0)
         Fail(path, Cause({QByteArray("nopreview")}));
     if (offset >= fileSize || length > fileSize - offset)
-        Fail(path, Tr("его превью (%1 байт с позиции %2) выходит за конец файла (%3 байт)")
+        Fail(path, QCoreApplication::translate("RawPreview", "его превью (%1 байт с позиции %2) выходит за конец файла (%3 байт)")
                        .arg(length).arg(offset).arg(fileSize));
     if (length > kMaxPreviewBytes)
-        Fail(path, Tr("его превью больше %1 байт").arg(kMaxPreviewBytes));
+        Fail(path, QCoreApplication::translate("RawPreview", "его превью больше %1 байт").arg(kMaxPreviewBytes));
 
     RawPreview preview;
     preview.size = QSize(width, height);
