@@ -19,7 +19,7 @@ std::string ReferenceOf(const std::string& name)
     const std::string base = name.substr(0, slash);
     const std::string arg = slash == std::string::npos ? std::string() : name.substr(slash + 1);
     if (base == "BM_StreamDecode" || base == "BM_ReadMetadata" || base == "BM_FourPanesMemory"
-        || base == "BM_ReaddirSort" || base == "BM_WalkMemory" || base.rfind("BM_Marks", 0) == 0)
+        || base == "BM_ReaddirSort" || base == "BM_WalkMemory" || base == "BM_RawProbeSpawn" || base.rfind("BM_Marks", 0) == 0)
         return {};
     if (base == "BM_ListFolder")
         return "BM_ReaddirSort/" + arg;

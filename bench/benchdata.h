@@ -1,5 +1,6 @@
 #pragma once
 #include "jpegwriter.h"
+#include "rawwriter.h"
 
 #include <QByteArray>
 #include <QDir>
@@ -32,6 +33,22 @@ inline QByteArray Bench24MPBytes()
 {
     QFile file(Bench24MPPath());
     return file.open(QIODevice::ReadOnly) ? file.readAll() : QByteArray();
+}
+
+// A DNG written by the test writer around the benchmark photo as its
+// full-size preview: its stream decode is BM_StreamDecode's.
+inline QString Bench24MPDngPath()
+{
+    const QString path = QDir::temp().filePath(QStringLiteral("tetrafot-bench/photo-6000x4000-v1.dng"));
+    if (!QFile::exists(path)) {
+        raw::DngSpec spec;
+        spec.preview = Bench24MPBytes();
+        spec.previewSize = QSize(6000, 4000);
+        QFile file(path);
+        if (file.open(QIODevice::WriteOnly))
+            file.write(raw::MakeDng(spec));
+    }
+    return path;
 }
 
 // One decode of the photo with the viewer's settings (DCT scale, float IDCT,

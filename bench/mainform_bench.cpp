@@ -1,8 +1,9 @@
 // The main window's costs: a pane load through layout at each scale, the
-// first paint of a part, Space cold and warm, a page step, start-up, the memory of four panes, and the
+// first paint of a part (of a JPEG and of a RAW file's preview), the RAW header probe, Space cold and warm, a page step, start-up, the memory of four panes, and the
 // file list of a folder of 100,000 names.
 #include "benchdata.h"
 
+#include "render/rawprobe.h"
 #include "window/mainform.h"
 #include "window/panewidgets.h"
 
@@ -17,21 +18,24 @@
 #include <chrono>
 #include <thread>
 #include <dirent.h>
+#include <fcntl.h>
+#include <sys/stat.h>
 #include <fstream>
 #include <unistd.h>
 
 namespace {
 
-// A folder of `count` names for the benchmark photo, and a window on it.
+// A folder of `count` names for the benchmark photo (or another file,
+// named with another extension), and a window on it.
 struct BenchWindow {
     QTemporaryDir dir;
     std::unique_ptr<TfrmMain> window;
 
-    explicit BenchWindow(int count, int scaleCode)
+    explicit BenchWindow(int count, int scaleCode, const QString& photo = Bench24MPPath(),
+                         const QString& extension = QStringLiteral("JPG"))
     {
-        const QString photo = Bench24MPPath();
         for (int i = 0; i < count; ++i)
-            QFile::link(photo, dir.filePath(QStringLiteral("IMG_%1.JPG").arg(i, 4, 10, QLatin1Char('0'))));
+            QFile::link(photo, dir.filePath(QStringLiteral("IMG_%1.%2").arg(i, 4, 10, QLatin1Char('0')).arg(extension)));
         const QString ini = dir.filePath(QStringLiteral("bench.ini"));
         {
             QFile f(ini);
@@ -105,6 +109,45 @@ void BM_FirstPaint(benchmark::State& state, int code)
     }
     pipeline.waitForLookAhead();
     state.counters["parts"] = pipeline.partCount();
+}
+
+// BM_FirstPaint for a RAW file whose preview is the benchmark photo: each
+// time a name not seen before, so the RAW header probe runs every time, as
+// it does at a file's first visit.
+void BM_RawFirstPaint(benchmark::State& state, int code)
+{
+    constexpr int kNames = 2000;
+    BenchWindow bench(kNames, code, Bench24MPDngPath(), QStringLiteral("DNG"));
+    DecodePipeline& pipeline = bench.window->panes().pipeline();
+    int i = 0;
+    for (auto _ : state) {
+        state.PauseTiming();
+        pipeline.waitForLookAhead();
+        bench.window->FinishPartialPanes();
+        const QString path = bench.dir.filePath(QStringLiteral("IMG_%1.DNG").arg(i++ % kNames, 4, 10, QLatin1Char('0')));
+        pipeline.invalidate(path);
+        state.ResumeTiming();
+        bench.window->LoadPane(1, path);
+        benchmark::DoNotOptimize(bench.window->pane(1).photo);
+    }
+    pipeline.waitForLookAhead();
+    state.counters["parts"] = pipeline.partCount();
+    state.counters["probes"] = pipeline.rawProbe().started();
+}
+
+// What starting the RAW header probe costs: a child, LibRaw's parse of the
+// DNG's headers, the answer read back.
+void BM_RawProbeSpawn(benchmark::State& state)
+{
+    const QString path = Bench24MPDngPath();
+    RawProbe probe;
+    for (auto _ : state) {
+        const int fd = ::open(QFile::encodeName(path).constData(), O_RDONLY | O_CLOEXEC);
+        struct stat st {};
+        ::fstat(fd, &st);
+        benchmark::DoNotOptimize(probe.answer(QString(), fd, st));
+        ::close(fd);
+    }
 }
 
 // Space over a folder of 24-megapixel photos, four panes of 960 x 540.
@@ -357,6 +400,10 @@ BENCHMARK_CAPTURE(BM_LoadPane, 4, 4)->Unit(benchmark::kMillisecond)->UseRealTime
 BENCHMARK_CAPTURE(BM_LoadPane, 8, 3)->Unit(benchmark::kMillisecond)->UseRealTime();
 BENCHMARK_CAPTURE(BM_LoadPane, fit, 5)->Unit(benchmark::kMillisecond)->UseRealTime();
 BENCHMARK_CAPTURE(BM_FirstPaint, 1, 1)->Unit(benchmark::kMillisecond)->UseRealTime();
+BENCHMARK_CAPTURE(BM_FirstPaint, fit, 5)->Unit(benchmark::kMillisecond)->UseRealTime();
+BENCHMARK_CAPTURE(BM_RawFirstPaint, 1, 1)->Unit(benchmark::kMillisecond)->UseRealTime();
+BENCHMARK_CAPTURE(BM_RawFirstPaint, fit, 5)->Unit(benchmark::kMillisecond)->UseRealTime();
+BENCHMARK(BM_RawProbeSpawn)->Name("BM_RawProbeSpawn/1")->Unit(benchmark::kMillisecond)->UseRealTime();
 BENCHMARK_CAPTURE(BM_NextFiles, 1, 1)->Unit(benchmark::kMillisecond)->UseRealTime();
 BENCHMARK_CAPTURE(BM_NextFiles, fit, 5)->Unit(benchmark::kMillisecond)->UseRealTime();
 BENCHMARK_CAPTURE(BM_NextFilesWarm, 1, 1)->Unit(benchmark::kMillisecond)->UseRealTime()->Iterations(20);

@@ -1,5 +1,7 @@
 // libFuzzer target: the bytes are a whole RAW camera file, whose preview is
-// found and extracted as a pane load does, its header read and, when small
+// located as the RAW probe does (in this process, so that the sanitizers
+// watch it; a crash inside LibRaw itself is what the viewer survives by
+// running the probe as a child) and extracted as a pane load does, its header read and, when small
 // enough, decoded at 1/8; the file's own Exif is read from its TIFF head. A
 // failure must be the one error type the window shows, and what comes out
 // must lie within what went in.
@@ -13,6 +15,10 @@
 #include "metadata/phmetadata.h"
 #include "render/jpegpicture.h"
 #include "render/rawpreview.h"
+#include "rawprobe/rawlocate.h"
+
+#include <sys/mman.h>
+#include <unistd.h>
 
 namespace {
 
@@ -28,7 +34,12 @@ extern "C" int LLVMFuzzerTestOneInput(const std::uint8_t* data, std::size_t size
 {
     const QByteArray file(reinterpret_cast<const char*>(data), static_cast<qsizetype>(size));
     try {
-        const RawPreview preview = ExtractRawPreview(file, QStringLiteral("fuzz.dng"));
+        static const int fd = memfd_create("raw_fuzz", 0);
+        Check(fd >= 0 && ftruncate(fd, 0) == 0);
+        Check(pwrite(fd, data, size, 0) == ssize_t(size));
+        const std::string answer = LocateRawPreview(fd, (long long)size);
+        const RawPreview preview = PreviewFromProbeAnswer(QByteArray::fromStdString(answer), fd, (qint64)size,
+                                                          QStringLiteral("fuzz.dng"));
         Check(preview.isJpeg() != !preview.bitmap.isNull());
         Check(preview.jpeg.size() <= file.size());
         Check(preview.tiffHead.size() <= file.size());

@@ -14,9 +14,9 @@ trap 'rm -rf "$scratch"' EXIT
 prefix=$scratch/prefix
 cmake --install "$build" --prefix "$prefix" >/dev/null
 
-# Only the viewer and its desktop files: no test program, sample writer or
+# Only the viewer, its RAW header probe and its desktop files: no test program, sample writer or
 # benchmark.
-expected=(bin/tetrafot "share/applications/$id.desktop" "share/metainfo/$id.metainfo.xml"
+expected=(bin/tetrafot libexec/tetrafot/tetrafot-rawprobe "share/applications/$id.desktop" "share/metainfo/$id.metainfo.xml"
           share/man/man1/tetrafot.1 share/icons/hicolor/scalable/apps/tetrafot.svg)
 for size in $sizes; do expected+=("share/icons/hicolor/${size}x$size/apps/tetrafot.png"); done
 diff <(printf '%s\n' "${expected[@]}" | sort) <(cd "$prefix" && find . -type f | sed 's|^\./||' | sort) \

@@ -103,6 +103,61 @@
     </message>
 </context>
 <context>
+    <name>RawPreview</name>
+    <message>
+        <source>Не удаётся показать RAW-файл &quot;%1&quot;: %2</source>
+        <translation>Cannot show the RAW file &quot;%1&quot;: %2</translation>
+    </message>
+    <message>
+        <source>Не удаётся прочитать файл &quot;%1&quot;: %2</source>
+        <translation>Cannot read the file &quot;%1&quot;: %2</translation>
+    </message>
+    <message>
+        <source>он обрезан</source>
+        <translation>it is cut short</translation>
+    </message>
+    <message>
+        <source>это не RAW-файл известной камеры</source>
+        <translation>it is no RAW file of a known camera</translation>
+    </message>
+    <message>
+        <source>в нём нет превью</source>
+        <translation>it holds no preview</translation>
+    </message>
+    <message>
+        <source>его превью нельзя показать</source>
+        <translation>its preview is of a kind that cannot be shown</translation>
+    </message>
+    <message>
+        <source>не хватает памяти</source>
+        <translation>not enough memory</translation>
+    </message>
+    <message>
+        <source>не удаётся запустить программу разбора RAW-файлов: %1</source>
+        <translation>the program that reads RAW files cannot be started: %1</translation>
+    </message>
+    <message>
+        <source>RAW-файл повреждён: разбор его заголовков не закончился вовремя</source>
+        <translation>the RAW file is damaged: reading its headers did not finish in time</translation>
+    </message>
+    <message>
+        <source>RAW-файл повреждён: разбор его заголовков прерван</source>
+        <translation>the RAW file is damaged: reading its headers broke off</translation>
+    </message>
+    <message>
+        <source>он повреждён или обрезан</source>
+        <translation>it is damaged or cut short</translation>
+    </message>
+    <message>
+        <source>его превью (%1 байт с позиции %2) выходит за конец файла (%3 байт)</source>
+        <translation>its preview (%1 bytes at %2) lies beyond the end of the file (%3 bytes)</translation>
+    </message>
+    <message>
+        <source>его превью больше %1 байт</source>
+        <translation>its preview is larger than %1 bytes</translation>
+    </message>
+</context>
+<context>
     <name>SafeFile</name>
     <message>
         <source>это папка</source>

@@ -73,7 +73,7 @@ DecodePipeline::Read DecodePipeline::readFile(const QString& path, Kind kind)
         read.jpeg = TJPEGPicture::fromFile(path);
         return read;
     }
-    RawPreview preview = ReadRawPreview(path);
+    RawPreview preview = ReadRawPreview(path, m_rawProbe);
     read.jpeg = TJPEGPicture(std::move(preview.jpeg), path);
     read.bitmap = std::move(preview.bitmap);
     read.raw = true;
@@ -93,7 +93,8 @@ DecodePipeline::DecodePipeline() : DecodePipeline(Options()) {}
 DecodePipeline::DecodePipeline(Options options)
     : m_options(std::move(options)),
       m_pool(std::min(m_options.poolBytes, m_options.budgetBytes / 2)),
-      m_cache(m_options.budgetBytes - std::min(m_options.poolBytes, m_options.budgetBytes / 2))
+      m_cache(m_options.budgetBytes - std::min(m_options.poolBytes, m_options.budgetBytes / 2)),
+      m_rawProbe(m_options.rawProbe)
 {
     m_pool.setSpares(m_options.spareBuffers);
     int threads = m_options.threads;

@@ -2,6 +2,7 @@
 #include "pipeline/bufferpool.h"
 #include "pipeline/decodecache.h"
 #include "render/jpegpicture.h"
+#include "render/rawprobe.h"
 
 #include <QRect>
 #include <QString>
@@ -65,6 +66,9 @@ public:
         std::function<void(const QString& path)> beforeWhole;
         // The system's available memory in bytes (MemAvailableBytes when unset).
         std::function<qint64()> memAvailable;
+        // The program that parses RAW files' headers; empty: the one beside
+        // the running program (see RawProbe).
+        QString rawProbe;
     };
 
     DecodePipeline();
@@ -137,6 +141,7 @@ public:
     void clearCache() { m_cache.clear(); }
     const DecodeCache& cache() const { return m_cache; }
     const BufferPool& pool() const { return m_pool; }
+    const RawProbe& rawProbe() const { return m_rawProbe; }
     // Decodes started so far (each reads the file); a look-ahead that gave
     // up for the budget before decoding is not one.
     int decodeCount() const { return m_decodes.load(); }
@@ -198,6 +203,7 @@ private:
     std::atomic<bool> m_upright{false};
     mutable std::mutex m_kindMutex;
     QStringList m_rawExtensions;
+    RawProbe m_rawProbe;   // its answers outlive the cache's photos
 
     std::mutex m_mutex;
     std::condition_variable m_wake;      // workers: work or stop

@@ -22,12 +22,18 @@ struct RawPreview {
     static constexpr int kMeagreWidth = 1000;
 };
 
+class RawProbe;
+
 // Reads the preview of the RAW file at path. The file must be a regular
-// file (a FIFO or device is refused, never waited on). Throws UserError
-// naming the file and the cause when it cannot be read, is no RAW file
-// LibRaw knows, or holds no usable preview. Lengths stated in the file are
-// checked against its size and the memory limit before anything is
-// allocated for them.
-RawPreview ReadRawPreview(const QString& path);
+// file (a FIFO or device is refused, never waited on). Where the preview
+// lies comes from the probe (LibRaw, in a child process); its answer is
+// trusted only as far as the file and the memory limit go, and the bytes
+// are read here. Throws UserError naming the file and the cause when it
+// cannot be read, is no RAW file LibRaw knows, holds no usable preview, or
+// breaks the probe.
+RawPreview ReadRawPreview(const QString& path, RawProbe& probe);
 // The same over a whole file held in memory; path names it in messages.
-RawPreview ExtractRawPreview(const QByteArray& file, const QString& path = QString());
+RawPreview ExtractRawPreview(const QByteArray& file, RawProbe& probe, const QString& path = QString());
+// The preview of the file open at fd (fileSize bytes long), where the
+// probe's answer says it lies: the checks and reads of the two above.
+RawPreview PreviewFromProbeAnswer(const QByteArray& answer, int fd, qint64 fileSize, const QString& path);

@@ -1,4 +1,5 @@
 #include "render/rawpreview.h"
+#include "render/rawprobe.h"
 
 #include "common/usererror.h"
 #include "jpegwriter.h"
@@ -15,6 +16,13 @@
 #include <sys/stat.h>
 
 namespace {
+
+// The probe built beside the tests.
+RawProbe& Probe()
+{
+    static RawProbe probe;
+    return probe;
+}
 
 QByteArray Preview(int width = 1200, int height = 900)
 {
@@ -46,7 +54,7 @@ QByteArray WithLong(QByteArray bytes, std::uint32_t at, std::uint32_t value)
 std::string Failure(const QByteArray& file)
 {
     try {
-        const RawPreview p = ExtractRawPreview(file, QStringLiteral("/cards/IMG_1.DNG"));
+        const RawPreview p = ExtractRawPreview(file, Probe(), QStringLiteral("/cards/IMG_1.DNG"));
         EXPECT_TRUE(p.isJpeg() || !p.bitmap.isNull());
         return {};
     } catch (const UserError& e) {
@@ -73,7 +81,7 @@ TEST(RawPreview, GivesTheStoredJpegWhateverTheLayout)
     for (const Case& c : cases) {
         SCOPED_TRACE(c.name);
         const QByteArray file = Dng(jpeg, QSize(1200, 900), c.oldJpeg, c.order);
-        const RawPreview p = ExtractRawPreview(file);
+        const RawPreview p = ExtractRawPreview(file, Probe());
         EXPECT_EQ(p.jpeg, jpeg);
         EXPECT_EQ(p.size, QSize(1200, 900));
         EXPECT_FALSE(p.isMeagre());
@@ -86,12 +94,12 @@ TEST(RawPreview, GivesTheStoredJpegWhateverTheLayout)
 // thumbnail, its pixels come as a bitmap.
 TEST(RawPreview, LargestPreviewAndBitmapFallback)
 {
-    const RawPreview small = ExtractRawPreview(Dng(Preview(400, 300), QSize(400, 300)));
+    const RawPreview small = ExtractRawPreview(Dng(Preview(400, 300), QSize(400, 300)), Probe());
     EXPECT_EQ(small.size, QSize(400, 300));
     EXPECT_TRUE(small.isJpeg());
     EXPECT_TRUE(small.isMeagre());
 
-    const RawPreview bitmap = ExtractRawPreview(raw::MakeDngWithoutJpeg());
+    const RawPreview bitmap = ExtractRawPreview(raw::MakeDngWithoutJpeg(), Probe());
     ASSERT_FALSE(bitmap.bitmap.isNull());
     EXPECT_TRUE(bitmap.isMeagre());
     EXPECT_EQ(bitmap.bitmap.size(), QSize(32, 24));
@@ -119,17 +127,17 @@ TEST(RawPreview, DamagedFilesFailWithTheirCause)
         QByteArray file;
         const char* cause;   // in the message
     } cases[] = {
-        {"empty", QByteArray(), "damaged or cut short"},
-        {"a JPEG named .DNG", Preview(64, 48), "no RAW file"},
-        {"text", QByteArray("II*\0 this is no camera file at all", 35), "damaged or cut short"},
-        {"cut in its header", good.left(100), "damaged or cut short"},
-        {"cut in its preview", good.left(qsizetype(at.previewOffset + at.previewLength / 2)), "beyond the end"},
-        {"preview offset past the end", WithLong(good, at.offsetField, size + 4096), "beyond the end"},
-        {"preview offset at the very end", WithLong(good, at.offsetField, size), "beyond the end"},
-        {"preview length of 4 GB", WithLong(good, at.lengthField, 0xFFFFFFFFu), "beyond the end"},
-        {"preview length one byte past the end", WithLong(good, at.lengthField, size - at.previewOffset + 1), "beyond the end"},
-        {"preview offset into the mosaic", WithLong(good, at.offsetField, 2048), "preview"},
-        {"bitmap shorter than its size", WithLong(thumbOnly, thumbLength, 32 * 24 * 3 - 194), "cannot be shown"},
+        {"empty", QByteArray(), "повреждён или обрезан"},
+        {"a JPEG named .DNG", Preview(64, 48), "не RAW-файл"},
+        {"text", QByteArray("II*\0 this is no camera file at all", 35), "повреждён или обрезан"},
+        {"cut in its header", good.left(100), "повреждён или обрезан"},
+        {"cut in its preview", good.left(qsizetype(at.previewOffset + at.previewLength / 2)), "за конец файла"},
+        {"preview offset past the end", WithLong(good, at.offsetField, size + 4096), "за конец файла"},
+        {"preview offset at the very end", WithLong(good, at.offsetField, size), "за конец файла"},
+        {"preview length of 4 GB", WithLong(good, at.lengthField, 0xFFFFFFFFu), "за конец файла"},
+        {"preview length one byte past the end", WithLong(good, at.lengthField, size - at.previewOffset + 1), "за конец файла"},
+        {"preview offset into the mosaic", WithLong(good, at.offsetField, 2048), "превью"},
+        {"bitmap shorter than its size", WithLong(thumbOnly, thumbLength, 32 * 24 * 3 - 194), "нельзя показать"},
     };
     for (const Case& c : cases) {
         SCOPED_TRACE(c.name);
@@ -150,7 +158,7 @@ TEST(RawPreview, BitFlipsInTheHeadersNeverOverrun)
         QByteArray file = good;
         file[i] = char(file[i] ^ (1 << (i % 8)));
         try {
-            const RawPreview p = ExtractRawPreview(file, QStringLiteral("flip.dng"));
+            const RawPreview p = ExtractRawPreview(file, Probe(), QStringLiteral("flip.dng"));
             EXPECT_LE(p.jpeg.size(), file.size()) << "flip at " << i;
             EXPECT_LE(qint64(p.bitmap.sizeInBytes()), qint64(1) << 30) << "flip at " << i;
         } catch (const UserError& e) {
@@ -168,7 +176,7 @@ TEST(RawPreview, ReadsRegularFilesOnly)
     const QByteArray jpeg = Preview(640, 480);
     const QString dng = dir.filePath("IMG_2.DNG");
     ASSERT_TRUE(exif::WriteBytesToFile(dng, Dng(jpeg, QSize(640, 480))));
-    EXPECT_EQ(ReadRawPreview(dng).jpeg, jpeg);
+    EXPECT_EQ(ReadRawPreview(dng, Probe()).jpeg, jpeg);
 
     const QString fifo = dir.filePath("fifo.dng");
     ASSERT_EQ(::mkfifo(QFile::encodeName(fifo).constData(), 0600), 0);
@@ -177,13 +185,13 @@ TEST(RawPreview, ReadsRegularFilesOnly)
         QString path;
         const char* cause;
     } cases[] = {
-        {fifo, "not a regular file"},
-        {dir.filePath("folder.dng"), "folder"},
+        {fifo, "не обычный файл"},
+        {dir.filePath("folder.dng"), "папка"},
         {dir.filePath("missing.dng"), "No such file"},
     };
     for (const Case& c : cases) {
         try {
-            ReadRawPreview(c.path);
+            ReadRawPreview(c.path, Probe());
             ADD_FAILURE() << c.path.toStdString();
         } catch (const UserError& e) {
             EXPECT_NE(std::string(e.what()).find(c.cause), std::string::npos) << e.what();
