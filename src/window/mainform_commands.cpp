@@ -141,8 +141,7 @@ void TfrmMain::DirEditChange()
     }
     // 7. At start-up the panes are filled once the start is known (a file
     // named, or folders compared).
-    if (!m_applyingStartFolder)
-        FillPanesFromList();
+    FillPanesFromList();
 }
 
 void TfrmMain::FilesListChange()
