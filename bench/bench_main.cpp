@@ -23,7 +23,7 @@ std::string ReferenceOf(const std::string& name)
         return {};
     if (base == "BM_ListFolder")
         return "BM_ReaddirSort/" + arg;
-    if (base == "BM_ExposureOverlay")
+    if (base == "BM_ExposureOverlay" || base == "BM_Difference")
         return "BM_StreamDecode/1";
     if (base == "BM_FitSmooth")
         return "BM_FitStretch";

@@ -51,6 +51,17 @@
     </message>
 </context>
 <context>
+    <name>FolderComparison</name>
+    <message>
+        <source>Нет файла № %1 в папке %2</source>
+        <translation>No file no. %1 in the folder %2</translation>
+    </message>
+    <message>
+        <source>Нет файла «%1» в папке %2</source>
+        <translation>No file “%1” in the folder %2</translation>
+    </message>
+</context>
+<context>
     <name>IniProfile</name>
     <message>
         <source>Не удаётся прочитать файл настроек &quot;%1&quot;: %2</source>
@@ -170,6 +181,29 @@
     <message>
         <source>он больше %1 байт</source>
         <translation>it is larger than %1 bytes</translation>
+    </message>
+</context>
+<context>
+    <name>TfrmCompare</name>
+    <message>
+        <source>Сравнить папки</source>
+        <translation>Compare folders</translation>
+    </message>
+    <message>
+        <source>Две–четыре папки: снимки с одинаковыми именами показываются рядом. Одна папка — обычный просмотр.</source>
+        <translation>Two to four folders: photos of the same name are shown side by side. One folder: the usual view.</translation>
+    </message>
+    <message>
+        <source>Выбрать папку</source>
+        <translation>Choose a folder</translation>
+    </message>
+    <message>
+        <source>Сопоставлять по порядку, а не по имени</source>
+        <translation>Match by position, not by name</translation>
+    </message>
+    <message>
+        <source>Только снимки, которые есть во всех папках</source>
+        <translation>Only photos that every folder holds</translation>
     </message>
 </context>
 <context>
@@ -348,6 +382,30 @@ D - delete it</translation>
     <message>
         <source>превью %1 × %2</source>
         <translation>preview %1 × %2</translation>
+    </message>
+    <message>
+        <source>Сравнить папки...</source>
+        <translation>Compare folders...</translation>
+    </message>
+    <message>
+        <source>Не удаётся открыть папку %1.</source>
+        <translation>Cannot open the folder %1.</translation>
+    </message>
+    <message>
+        <source>Панель %1 — образец, с которым сравниваются другие панели. Выберите другую панель или закрепите образец клавишей A.</source>
+        <translation>Pane %1 is the reference the other panes are compared with. Choose another pane, or pin the reference with A.</translation>
+    </message>
+    <message>
+        <source>В панели %1 нет снимка, с которым сравнивать.</source>
+        <translation>Pane %1 shows no photo to compare with.</translation>
+    </message>
+    <message>
+        <source>разница с панелью %1, ×%2</source>
+        <translation>difference from pane %1, ×%2</translation>
+    </message>
+    <message>
+        <source>размеры разные, сравнивается общая область %1 × %2</source>
+        <translation>sizes differ, the common area %1 × %2 is compared</translation>
     </message>
 </context>
 <context>

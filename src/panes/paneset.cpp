@@ -58,6 +58,8 @@ void PaneSet::load(int n, const QString& path, int scaleCode, int maxSize, const
     p.PaneScale = scaleCode;
     p.OverlayOn = false;
     p.overlay = QImage();
+    p.DifferenceOn = false;   // a walk or a reload returns to the photo
+    p.reference.reset();
     p.photo = std::move(photo);
     p.mark = marks.GetMark(path);
 }
@@ -127,6 +129,58 @@ void PaneSet::rescale(int n, int scaleCode, int maxSize)
         m_before[size_t(n - 1)].reset();
     }
     p.PaneScale = scaleCode;
+    // The difference stays on at the new scale, the reference following it.
+    // A reference that no longer decodes ends the difference view.
+    try {
+        if (p.DifferenceOn && !startDifference(n, p.differenceReference, maxSize))
+            stopDifference(n);
+    } catch (const UserError&) {
+        stopDifference(n);
+    }
+}
+
+namespace {
+
+// The fixed scale code that decodes at this denominator.
+int CodeOfDenom(int denom)
+{
+    for (int code : {Scale1to1, Scale1to2, Scale1to4, Scale1to8})
+        if (DecoderScale(code) == denom)
+            return code;
+    return Scale1to1;
+}
+
+} // namespace
+
+bool PaneSet::startDifference(int n, int reference, int maxSize)
+{
+    if (n == reference || reference < 1 || reference > 4 || !pane(n).hasPicture()
+        || !pane(reference).hasPicture())
+        return false;
+    makeWhole(n);   // the difference is of the whole photo
+    PaneState& p = pane(n);
+    const PaneState& r = pane(reference);
+    // At this pane's own DCT scale, whatever the reference pane shows: a
+    // fitted pane of another photo size would otherwise compare unlike scales.
+    p.reference = r.isJpeg() ? m_pipeline.get(r.PanePath, CodeOfDenom(p.photo->denom), maxSize) : r.photo;
+    p.differenceReference = reference;
+    p.DifferenceOn = true;
+    return true;
+}
+
+void PaneSet::stopDifference(int n)
+{
+    PaneState& p = pane(n);
+    p.DifferenceOn = false;
+    p.reference.reset();
+}
+
+PhotoDifference PaneSet::difference(int n, QRect visible) const
+{
+    const PaneState& p = (*this)[n];
+    if (!p.DifferenceOn || !p.photo || !p.reference)
+        return {};
+    return Difference(p.photo->image, p.reference->image, visible);
 }
 
 bool PaneSet::setUpright(bool on)
@@ -215,6 +269,15 @@ std::shared_ptr<const DecodedPhoto> PaneSet::shownPart(const DecodeRequest& r)
 void PaneSet::lookAhead(int selection, int count, bool pageMode, const EntryPath& entryPath,
                         const std::function<int(int)>& scaleOf, int maxSize, int pinnedEntry)
 {
+    const std::array<QString, 4> shown = paths();
+    const Pin pin(m_pinned, pinnedEntry);
+    lookAhead({NextFiles(selection, count, shown, pageMode, entryPath, pin),
+               PreviousFiles(selection, count, shown, pageMode, entryPath, pin)},
+              scaleOf, maxSize);
+}
+
+void PaneSet::lookAhead(const std::vector<WalkResult>& steps, const std::function<int(int)>& scaleOf, int maxSize)
+{
     std::vector<const DecodedPhoto*> parts;
     for (const PaneState& p : m_panes)
         if (p.isPart())
@@ -222,10 +285,7 @@ void PaneSet::lookAhead(int selection, int count, bool pageMode, const EntryPath
     m_pipeline.keepCompletionsOf(parts);   // the whole photos for panes walked on are not wanted
     m_prepared.clear();
     std::vector<DecodeRequest> requests;
-    const std::array<QString, 4> shown = paths();
-    const Pin pin(m_pinned, pinnedEntry);
-    for (const WalkResult& step : {NextFiles(selection, count, shown, pageMode, entryPath, pin),
-                                   PreviousFiles(selection, count, shown, pageMode, entryPath, pin)}) {
+    for (const WalkResult& step : steps) {
         if (!step.changed)
             continue;
         for (int k = 0; k < 4; ++k)

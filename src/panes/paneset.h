@@ -3,6 +3,7 @@
 #include "panes/walking.h"
 #include "pipeline/decodepipeline.h"
 #include "render/caption.h"
+#include "render/difference.h"
 #include "render/marks.h"
 
 #include <QImage>
@@ -22,6 +23,11 @@ struct PaneState {
     QImage overlay;        // the exposure overlay's painted copy, while OverlayOn
     MarkCode mark = NoMark;
     TBasicExif basic;      // the caption's Exif fields
+    // The difference view: this pane's photo against the reference pane's
+    // file, decoded at the same DCT scale as this pane's photo.
+    bool DifferenceOn = false;
+    int differenceReference = 0;   // the pane (1..4) compared with
+    std::shared_ptr<const DecodedPhoto> reference;
 
     bool hasPicture() const { return photo != nullptr; }
     bool isJpeg() const { return photo && photo->jpeg; }
@@ -79,6 +85,15 @@ public:
     // is read again: a file that has gone meanwhile leaves what was shown.
     void keepOverlayAsPicture(int n);
 
+    // Turns the difference view on: pane n's photo against the file of pane
+    // `reference`. False when either pane shows no picture or they are one
+    // pane; UserError when the reference cannot be decoded (the pane stays).
+    bool startDifference(int n, int reference, int maxSize);
+    void stopDifference(int n);
+    // The difference over `visible` (in the picture's pixels) of a pane
+    // whose difference view is on.
+    PhotoDifference difference(int n, QRect visible) const;
+
     // Decodes these files (or the parts of them that are seen first) in
     // parallel so that the loads that follow find them ready. Errors are
     // left for the loads to report.
@@ -97,6 +112,8 @@ public:
     // the list's index of the pinned pane's file, or -1 (see Pin).
     void lookAhead(int selection, int count, bool pageMode, const EntryPath& entryPath,
                    const std::function<int(int)>& scaleOf, int maxSize, int pinnedEntry = -1);
+    // The files these steps would load, decoded on the workers.
+    void lookAhead(const std::vector<WalkResult>& steps, const std::function<int(int)>& scaleOf, int maxSize);
 
     // The pane (1..4) that keeps its file while the others walk, or 0.
     int pinned() const { return m_pinned; }

@@ -2,10 +2,12 @@
 #include <QAbstractListModel>
 
 class FolderList;
+class FolderComparison;
 
 // The file list widget's view of the folder list in the core: one row per
 // entry, shown by its readable name. Rows are asked for only as they are
-// drawn, so a folder of 100,000 files lists without 100,000 items.
+// drawn, so a folder of 100,000 files lists without 100,000 items. While
+// folders are compared, the rows are the names walked over instead.
 class FileListModel : public QAbstractListModel {
     Q_OBJECT
 public:
@@ -19,7 +21,16 @@ public:
         beginResetModel();
         endResetModel();
     }
+    // The comparison's names in place of the folder's files; null for the folder again.
+    void showComparison(const FolderComparison* comparison)
+    {
+        beginResetModel();
+        m_comparison = comparison;
+        endResetModel();
+    }
 
 private:
+    int count() const;
     const FolderList& m_list;
+    const FolderComparison* m_comparison = nullptr;
 };

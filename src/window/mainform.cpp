@@ -168,6 +168,13 @@ void TfrmMain::FormCreate(const QStringList& arguments)
     // 5. Restore.
     guarded([&] { m_store.restore(); });
 
+    // Two to four folders on the command line are compared side by side;
+    // made absolute before any listing changes the working directory.
+    QStringList compared;
+    if (arguments.size() >= 2)
+        for (const QString& folder : arguments)
+            compared << QDir::cleanPath(QDir::current().absoluteFilePath(folder));
+
     // 6.-7. The start folder.
     const bool hasArgument = !arguments.isEmpty();
     QString start = StartFolder(hasArgument ? arguments.first() : QString(), hasArgument,
@@ -200,7 +207,8 @@ void TfrmMain::FormCreate(const QStringList& arguments)
 
     // 11. The folder field lists the start folder.
     m_applyingStartFolder = true;
-    m_keepStoredFolder = storedFolderGone;
+    // A comparison is not stored: the next plain start opens the folder as before.
+    m_keepStoredFolder = storedFolderGone || !compared.isEmpty();
     setFolderText(start);
     m_keepStoredFolder = false;
     m_applyingStartFolder = false;
@@ -209,6 +217,8 @@ void TfrmMain::FormCreate(const QStringList& arguments)
     m_app.PToolCommand = m_store.get(Stored::ToolP);
     m_app.NToolCommand = m_store.get(Stored::ToolN);
 
+    if (!compared.isEmpty() && StartComparison(compared))
+        return;
     // 13. The first four files, or a file named on the command line and the
     // files after it, so that the walk goes on from there.
     const int named = m_folderList.indexOf(StartFile(hasArgument ? arguments.first() : QString(), hasArgument,
@@ -343,6 +353,7 @@ void TfrmMain::buildWindow()
         {"ToolButton5", 5, QT_TR_NOOP("Показывать данные EXIF выбранного изображения"), "(E)", [this] { ToggleMetadataPanel(); }, true},
         {"ToolButton7", 7, QT_TR_NOOP("Открыть изображение в ассоциированной программе"), "(Enter)", [this] { OpenInAssociatedProgram(); }, false},
         {"ToolButton8", 9, QT_TR_NOOP("Синхронизировать масштаб и положение изображений"), "(S)", [this] { ToggleSync(); }, true},
+        {"CompareButton", 10, QT_TR_NOOP("Сравнить папки..."), "(B)", [this] { OpenCompareDialog(); }, false},
     };
     for (const ButtonDef& def : buttons) {
         auto* b = new QToolButton;
@@ -440,12 +451,19 @@ void TfrmMain::buildWindow()
     connect(FilesList->selectionModel(), &QItemSelectionModel::currentRowChanged, this, [this](const QModelIndex& row) {
         if (m_selectingByCode)
             return;
+        if (m_comparison.active()) {
+            // A name of the comparison: every pane goes there.
+            guarded([&] { applyWalk(m_comparison.showStep(row.row(), panePaths())); });
+            return;
+        }
         m_folderList.select(row.row());
         guarded([this] { FilesListChange(); });
     });
     // A click on the entry that is already highlighted loads it too, when
     // the current pane shows another file.
     connect(FilesList, &QListView::clicked, this, [this](const QModelIndex& row) {
+        if (m_comparison.active())
+            return;
         const QString path = EntryPath(row.row());
         if (!path.isEmpty() && m_paneSet[m_currentPane].PanePath != path)
             guarded([&] { LoadPane(m_currentPane, path); });
@@ -462,7 +480,9 @@ void TfrmMain::buildWindow()
     FiltersList->setFocusPolicy(Qt::NoFocus);
     FiltersList->setPalette(lp);
     connect(FiltersList, &QComboBox::activated, this, [this] {
-        if (!m_folderList.folder().isEmpty())
+        if (m_comparison.active())
+            relistComparison();
+        else if (!m_folderList.folder().isEmpty())
             ListFolder(m_folderList.folder());
     });
     Panel4->setContentsMargins(2, 3, 2, 3);
@@ -547,6 +567,11 @@ void TfrmMain::buildPane(int n, AlignWidget* quarter)
     slot.pinMark = slot.box->pinMark();
 
     connect(slot.box, &ScrollBoxWidget::clicked, this, [this](int tag) { ScrollClick(tag); });
+    // A difference is computed for what the pane shows: again as that changes.
+    connect(slot.box, &ScrollBoxWidget::areaMoved, this, [this, n] {
+        if (m_paneSet[n].DifferenceOn)
+            refreshDifference(n);
+    });
     connect(slot.picture, &PictureArea::pressed, this, [this](int tag, QPoint pos, Qt::MouseButton) { ImageMouseDown(tag, pos); });
     connect(slot.picture, &PictureArea::moved, this, [this](int tag, QPoint pos) { ImageMouseMove(tag, pos); });
     connect(slot.picture, &PictureArea::released, this, [this](int tag) { ImageMouseUp(tag); });

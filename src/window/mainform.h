@@ -1,6 +1,7 @@
 #pragma once
 #include "settings/appstate.h"
 #include "render/caption.h"
+#include "panes/foldercomparison.h"
 #include "panes/paneset.h"
 
 #include <QColor>
@@ -84,6 +85,17 @@ public:
     void ScaleCommand(int code);
     void ToggleSync();
     void TogglePin();
+    // The current pane's difference from the reference pane (the pinned
+    // one, else pane 1), in place of its picture; again to return.
+    void ToggleDifference();
+    void setDifference(int n, bool on);
+
+    // Folders side by side: two to four, walked together over the names
+    // they hold. False, with the reason shown, when one cannot be listed.
+    bool StartComparison(const QStringList& folders, FolderComparison::Options options = {});
+    void OpenCompareDialog();
+    bool Comparing() const { return m_comparison.active(); }
+    const FolderComparison& comparison() const { return m_comparison; }
 
     // Folder and file list
     void DirEditChange();
@@ -152,6 +164,14 @@ private:
     void buildPane(int n, AlignWidget* quarter);
     void bindStoredProperties();
     void applyWalk(const struct WalkResult& walk);
+    void endComparison();
+    void relistComparison();
+    QStringList listedMasks() const;
+    // The notes of the files missing from their folders in the empty panes.
+    void showMissingNotes();
+    // The difference of pane n over what it shows now, and its label.
+    void refreshDifference(int n);
+    QRect shownPixels(int n) const;
     void setPinned(int n);
     // The picture's point at the middle of pane n's view, as fractions of
     // its size; placeAt brings such a point back to the middle.
@@ -208,6 +228,7 @@ private:
     bool m_shownOnce = false;
     QString m_appliedFolder;   // the folder text last applied
     FolderList m_folderList;   // what the file list shows
+    FolderComparison m_comparison;   // folders side by side, when active: the file list shows its names
     FileListModel* m_listModel = nullptr;
     std::vector<MarkStore::Entry> m_marksAsRead;   // to spare rewriting an unchanged marks file
     QColor m_lastColour = Qt::black;

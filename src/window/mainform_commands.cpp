@@ -9,6 +9,7 @@
 #include "common/safefile.h"
 #include "common/usererror.h"
 #include "panes/walking.h"
+#include "dialogs/comparedialog.h"
 #include "dialogs/filesform.h"
 #include "files/fileops.h"
 #include "files/folderlisting.h"
@@ -82,9 +83,13 @@ QString TfrmMain::EntryPath(int index) const
 
 void TfrmMain::selectEntry(int index)
 {
-    m_folderList.select(index);
+    if (m_comparison.active())
+        m_comparison.select(index);
+    else
+        m_folderList.select(index);
     m_selectingByCode = true;
-    const QModelIndex row = m_listModel->index(m_folderList.selection());
+    const QModelIndex row
+        = m_listModel->index(m_comparison.active() ? m_comparison.selection() : m_folderList.selection());
     FilesList->selectionModel()->setCurrentIndex(row, QItemSelectionModel::ClearAndSelect);
     if (row.isValid())
         FilesList->scrollTo(row);
@@ -114,6 +119,7 @@ void TfrmMain::DirEditChange()
     if (!ListFolder(folder))
         return;
     m_appliedFolder = folder;
+    endComparison();         // one folder chosen: the usual walk again
     m_failedLoads.clear();   // a new visit reports its damaged files again
     setPinned(0);            // the pinned file belongs to the folder left
     // 3.-4. Remember it; the settings file is written at every folder change.
@@ -134,7 +140,8 @@ void TfrmMain::DirEditChange()
         if (FiltersList->currentData().toString().isEmpty())
             ListFolder(folder);
     }
-    // 7.
+    // 7. At start-up the panes are filled once the start is known (a file
+    // named, or folders compared).
     FillPanesFromList();
 }
 
@@ -166,6 +173,13 @@ void TfrmMain::FillPanesFromList()
 
 void TfrmMain::lookAhead()
 {
+    if (m_comparison.active()) {
+        const std::array<QString, 4> shown = panePaths();
+        m_paneSet.lookAhead({m_comparison.step(FolderComparison::Step::Next, shown),
+                             m_comparison.step(FolderComparison::Step::Previous, shown)},
+                            [this](int n) { return storedScale(n); }, m_app.MaxSize);
+        return;
+    }
     m_paneSet.lookAhead(m_folderList, m_pageMode, [this](int n) { return storedScale(n); }, m_app.MaxSize);
 }
 
@@ -190,13 +204,138 @@ void TfrmMain::applyWalk(const WalkResult& walk)
     for (int k = 0; k < 4; ++k)
         if (m_syncOn && m_paneSet[k + 1].hasPicture())
             centres[k] = viewCentre(k + 1);
+    // Compared folders show one photo in versions: a pane that was empty
+    // (its folder lacked the name) takes the place the others keep.
+    if (m_comparison.active() && m_syncOn) {
+        const auto kept = std::find_if(centres.begin(), centres.end(), [](const auto& c) { return c.has_value(); });
+        for (auto& centre : centres)
+            if (!centre && kept != centres.end())
+                centre = *kept;
+    }
     for (int k = 0; k < 4; ++k)
         if (walk.load[k] && !walk.paths[k].isEmpty()) {
             LoadPane(k + 1, walk.paths[k]);
             if (centres[k])
                 placeAt(k + 1, *centres[k]);
         }
+    showMissingNotes();
     lookAhead();
+}
+
+void TfrmMain::showMissingNotes()
+{
+    if (!m_comparison.active())
+        return;
+    const std::array<FolderComparison::Entry, 4> entries = m_comparison.panes(m_comparison.selection());
+    for (int k = 0; k < 4; ++k)
+        if (m_paneSet[k + 1].PanePath.isEmpty())
+            m_panes[size_t(k)].pathLabel->setText(entries[size_t(k)].missing);
+}
+
+QStringList TfrmMain::listedMasks() const
+{
+    // "Marked files" names no masks; folders are compared by their photos then.
+    QString maskText = FiltersList->currentData().toString();
+    if (maskText.isEmpty())
+        maskText = FiltersList->itemData(0).toString();
+    return FilterMasks(maskText, m_app.RawExtensions);
+}
+
+bool TfrmMain::StartComparison(const QStringList& folders, FolderComparison::Options options)
+{
+    if (folders.size() < 2 || folders.size() > 4)
+        return false;
+    QStringList absolute;
+    for (const QString& folder : folders) {
+        if (const QString reason = FolderProblem(folder); !reason.isEmpty()) {
+            reportError(tr("Не удаётся открыть папку \"%1\": %2.").arg(folder, reason));
+            return false;
+        }
+        absolute << QFileInfo(folder).absoluteFilePath();
+    }
+    FolderComparison next;
+    if (const QString failure = next.list(absolute, listedMasks(), options); !failure.isEmpty()) {
+        reportError(tr("Не удаётся открыть папку %1.").arg(failure));
+        return false;
+    }
+    // Folder 1 is the current folder, whose marks the store in memory holds;
+    // the other folders' files are marked in their own folders' files. It is
+    // not stored as the folder to start in.
+    if (!inCurrentFolder(WithTrailingSeparator(absolute.first()) + QLatin1Char('x'))) {
+        m_marksTimer.stop();
+        saveMarksOf(m_app.CurrentFolder);   // a failure ends the command: nothing has changed yet
+        if (!ListFolder(absolute.first()))
+            return false;
+        m_app.CurrentFolder = absolute.first();
+        m_app.Marks.Clear();
+        try {
+            m_app.Marks.LoadMarks(absolute.first());
+        } catch (const UserError& e) {
+            reportError(QString::fromUtf8(e.what()));
+        }
+        m_marksAsRead = m_app.Marks.entries();
+    }
+    m_failedLoads.clear();
+    setPinned(0);
+    if (m_pageMode)
+        TogglePageMode();   // no pages among compared folders
+    m_comparison = std::move(next);
+    m_listModel->showComparison(&m_comparison);
+    QStringList shown;
+    for (const QString& folder : absolute)
+        shown << DisplayName(folder);
+    // The field names the folders; choosing one folder there ends the comparison.
+    m_appliedFolder = shown.join(QStringLiteral("  |  "));
+    DirEdit->setText(m_appliedFolder);
+    for (int n = 1; n <= 4; ++n)
+        ClearPane(n);
+    if (m_comparison.count() > 0)
+        applyWalk(m_comparison.showStep(0, panePaths()));
+    else
+        showMissingNotes();
+    return true;
+}
+
+void TfrmMain::endComparison()
+{
+    if (!m_comparison.active())
+        return;
+    m_comparison.clear();
+    m_listModel->showComparison(nullptr);
+}
+
+void TfrmMain::relistComparison()
+{
+    const int selection = m_comparison.selection();
+    FolderComparison again;
+    if (const QString failure = again.list(m_comparison.folders(), listedMasks(), m_comparison.options());
+        !failure.isEmpty()) {
+        reportError(tr("Не удаётся открыть папку %1.").arg(failure));
+        return;
+    }
+    m_comparison = std::move(again);
+    m_listModel->showComparison(&m_comparison);
+    selectEntry(std::min(selection, m_comparison.count() - 1));
+}
+
+void TfrmMain::OpenCompareDialog()
+{
+    QStringList folders = m_comparison.folders();
+    if (folders.isEmpty())
+        folders << m_app.CurrentFolder;
+    TfrmCompare dialog(folders, m_comparison.options(), m_hooks.browseFolder, this);
+    m_hooks.runDialog(dialog);
+    if (dialog.result() != QDialog::Accepted)
+        return;
+    const QStringList chosen = dialog.folders();
+    if (chosen.size() >= 2) {
+        StartComparison(chosen.mid(0, 4), dialog.options());
+    } else if (chosen.size() == 1) {
+        // One folder: the usual walk over it, as the folder field gives.
+        if (chosen.first() == DirEdit->text())
+            return;
+        setFolderText(chosen.first());
+    }
 }
 
 std::array<QString, 4> TfrmMain::panePaths() const
@@ -209,21 +348,37 @@ std::array<QString, 4> TfrmMain::panePaths() const
 
 void TfrmMain::NextFiles()
 {
+    if (m_comparison.active()) {
+        applyWalk(m_comparison.step(FolderComparison::Step::Next, panePaths()));
+        return;
+    }
     applyWalk(m_paneSet.step(PaneSet::Step::Next, m_folderList, m_pageMode));
 }
 
 void TfrmMain::PreviousFiles()
 {
+    if (m_comparison.active()) {
+        applyWalk(m_comparison.step(FolderComparison::Step::Previous, panePaths()));
+        return;
+    }
     applyWalk(m_paneSet.step(PaneSet::Step::Previous, m_folderList, m_pageMode));
 }
 
 void TfrmMain::FirstFiles()
 {
+    if (m_comparison.active()) {
+        applyWalk(m_comparison.step(FolderComparison::Step::First, panePaths()));
+        return;
+    }
     applyWalk(m_paneSet.step(PaneSet::Step::First, m_folderList, m_pageMode));
 }
 
 void TfrmMain::LastFiles()
 {
+    if (m_comparison.active()) {
+        applyWalk(m_comparison.step(FolderComparison::Step::Last, panePaths()));
+        return;
+    }
     applyWalk(m_paneSet.step(PaneSet::Step::Last, m_folderList, m_pageMode));
 }
 
@@ -387,7 +542,12 @@ void TfrmMain::FormKeyUp(int keyCode, Qt::KeyboardModifiers modifiers)
     case 'F': OpenFilesDialog(); break;
     case 'G': ToggleReadOnly(); break;
     case 'H': SplitEvenly(); break;
-    case 'J': TogglePageMode(); break;
+    case 'B': OpenCompareDialog(); break;
+    case 'I': ToggleDifference(); break;
+    case 'J':
+        if (!m_comparison.active())   // compared folders walk name by name
+            TogglePageMode();
+        break;
     case 'L': ToggleFileList(); break;
     case 'N':
         RunTool(m_paneSet[m_currentPane].PanePath, m_app.NToolCommand, m_app.CurrentFolder, CurrentDirectory());
@@ -593,6 +753,10 @@ void TfrmMain::OpenFilesDialog()
     }
     m_app.FilesDialogOpen = false;
     m_paneSet.pipeline().setRawExtensions(m_app.RawExtensions);
+    if (m_comparison.active()) {
+        relistComparison();   // files copied, moved or deleted in any of the folders
+        return;
+    }
     const int index = m_folderList.selection();
     if (ListFolder(m_folderList.folder()))
         selectEntry(index);

@@ -16,6 +16,7 @@
 #include "window/markpictures.h"
 
 #include <QLabel>
+#include <QtMath>
 #include <QPlainTextEdit>
 #include <QScrollBar>
 #include <QToolButton>
@@ -176,6 +177,90 @@ void TfrmMain::SetPaneScale(int n, int code)
     layoutPicture(n, code);
     if (repaint)
         ToggleExposureOverlay(n);
+    if (m_paneSet[n].DifferenceOn)
+        refreshDifference(n);
+}
+
+void TfrmMain::ToggleDifference()
+{
+    setDifference(m_currentPane, !m_paneSet[m_currentPane].DifferenceOn);
+}
+
+void TfrmMain::setDifference(int n, bool on)
+{
+    if (on == m_paneSet[n].DifferenceOn || !m_paneSet[n].hasPicture())
+        return;
+    const QPointF centre = viewCentre(n);   // the view stays where it is
+    if (!on) {
+        m_paneSet.stopDifference(n);
+        ShowFileInPane(n, m_paneSet[n].PanePath);
+        placeAt(n, centre);
+        return;
+    }
+    const int reference = m_paneSet.pinned() ? m_paneSet.pinned() : 1;
+    if (reference == n) {
+        reportError(tr("Панель %1 — образец, с которым сравниваются другие панели. Выберите другую панель "
+                       "или закрепите образец клавишей A.")
+                        .arg(n));
+        return;
+    }
+    if (!m_paneSet[reference].hasPicture()) {
+        reportError(tr("В панели %1 нет снимка, с которым сравнивать.").arg(reference));
+        return;
+    }
+    if (m_paneSet[n].OverlayOn)
+        ToggleExposureOverlay(n);
+    const QString path = m_paneSet[n].PanePath;
+    const bool part = m_paneSet[n].isPart();
+    try {
+        m_paneSet.startDifference(n, reference, m_app.MaxSize);
+    } catch (const UserError& e) {
+        if (part && m_paneSet[n].PanePath != path)
+            wholeFailed(n, path, QString::fromUtf8(e.what()));   // the rest of a photo shown in part
+        else
+            reportError(QString::fromUtf8(e.what()));
+        return;
+    }
+    layoutPicture(n, m_paneSet[n].PaneScale);   // the whole photo where a part was
+    placeAt(n, centre);
+    refreshDifference(n);
+}
+
+QRect TfrmMain::shownPixels(int n) const
+{
+    const PaneSlot& slot = m_panes[n - 1];
+    const QSize size = m_paneSet[n].pictureSize();
+    if (slot.picture->stretch())
+        return QRect(QPoint(), size);   // a fitted picture is seen whole
+    // The viewport over the area, in the picture's device pixels; a pixel
+    // cut by the edge counts.
+    const double ratio = slot.box->devicePixelRatioF();
+    const QRect area = slot.picture->geometry();
+    const QRectF seen = QRectF(QPointF(-area.x(), -area.y()), QSizeF(slot.box->viewport()->size()));
+    const QRect pixels(QPoint(qFloor(seen.left() * ratio), qFloor(seen.top() * ratio)),
+                       QPoint(qCeil(seen.right() * ratio), qCeil(seen.bottom() * ratio)));
+    return pixels & QRect(QPoint(), size);
+}
+
+void TfrmMain::refreshDifference(int n)
+{
+    PaneSlot& slot = m_panes[n - 1];
+    const PaneState& state = m_paneSet[n];
+    if (!state.DifferenceOn)
+        return;
+    const QSize size = state.pictureSize();
+    const PhotoDifference d = m_paneSet.difference(n, shownPixels(n));
+    if (d.rect == QRect(QPoint(), size))
+        slot.picture->setImage(d.image);
+    else
+        slot.picture->setPart(d.image, d.rect, size);
+    QString label = DisplayName(AbsolutePath(state.PanePath)) + QStringLiteral(" — ")
+        + tr("разница с панелью %1, ×%2").arg(state.differenceReference).arg(DifferenceGain);
+    if (d.sizesDiffer)
+        label += QStringLiteral("; ") + tr("размеры разные, сравнивается общая область %1 × %2")
+                                             .arg(d.common.width())
+                                             .arg(d.common.height());
+    slot.pathLabel->setText(label);
 }
 
 void TfrmMain::ScaleCommand(int code)
@@ -326,6 +411,8 @@ void TfrmMain::ShowMark(int n, int code)
 void TfrmMain::ToggleExposureOverlay(int n)
 {
     PaneSlot& slot = m_panes[n - 1];
+    if (m_paneSet[n].DifferenceOn)
+        setDifference(n, false);   // the overlay is painted on the photo
     if (m_paneSet[n].OverlayOn) {
         slot.indicator->hide();
         m_paneSet.keepOverlayAsPicture(n);

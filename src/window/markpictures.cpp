@@ -196,6 +196,17 @@ QIcon ToolbarIcon(int index)
             p.drawLine(QPointF(17.5, 11), QPointF(15, 13.5));
             break;
         }
+        case 10: { // folders compared: two folder shapes side by side
+            p.setPen(QPen(ink, 1));
+            p.setBrush(QColor(240, 200, 90));
+            for (double x : {0.5, 12.5}) {
+                p.drawRect(QRectF(x, 6.5, 9, 11));
+                p.drawRect(QRectF(x, 4.5, 4, 2));
+            }
+            p.setPen(QPen(QColor(30, 90, 200), 1.5));
+            p.drawLine(QPointF(10, 12), QPointF(12.5, 12));
+            break;
+        }
         case 8: { // file list: a column of entries
             p.setPen(QPen(ink, 1));
             p.setBrush(Qt::white);

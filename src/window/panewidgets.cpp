@@ -299,6 +299,7 @@ void ScrollBoxWidget::updateRanges()
 void ScrollBoxWidget::updateAreaPosition()
 {
     m_area->move(m_areaRect.topLeft() - QPoint(horizontalScrollBar()->value(), verticalScrollBar()->value()));
+    emit areaMoved();
 }
 
 void ScrollBoxWidget::placeOverlays()

@@ -121,6 +121,9 @@ public:
 
 signals:
     void clicked(int tag);
+    // The picture area moved in the view (a drag, a scroll, a new layout):
+    // another part of it is seen.
+    void areaMoved();
 
 protected:
     void resizeEvent(QResizeEvent* event) override;
