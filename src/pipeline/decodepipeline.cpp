@@ -186,7 +186,10 @@ std::shared_ptr<const DecodedPhoto> DecodePipeline::decode(const QString& path, 
                 return hit;   // held at this denominator under a fixed scale
         // Room first, so that a buffer pushed out now is the one reused.
         const qint64 rowBytes = (qint64(jpeg.width()) * (jpeg.isGreyscale() ? 1 : 3) + 3) / 4 * 4;
-        const qint64 cost = rowBytes * jpeg.height() + jpeg.data().size() + photo->tiffHead.size();
+        // A whole photo keeps the head of its file, where its Exif is, not
+        // the compressed data it no longer needs.
+        const QByteArray head = JpegHead(jpeg.data());
+        const qint64 cost = rowBytes * jpeg.height() + head.size() + photo->tiffHead.size();
         m_recentCost = cost;
         if (!m_cache.makeRoom(cost) && !mayExceedBudget) {
             --m_decodes;   // nothing decoded
@@ -194,7 +197,7 @@ std::shared_ptr<const DecodedPhoto> DecodePipeline::decode(const QString& path, 
         }
         jpeg.setImageAllocator([this](QSize size, QImage::Format format) { return m_pool.allocate(size, format); });
         photo->image = jpeg.image();
-        photo->bytes = jpeg.data();
+        photo->bytes = head;
         photo->fullSize = full;
         if (m_upright) {
             const int orientation = OrientationOf(ExifOf(*photo));

@@ -426,3 +426,29 @@ QImage TJPEGPicture::decodePart(QRect want, QRect* rect)
     *rect = part;
     return image;
 }
+
+QByteArray JpegHead(const QByteArray& file)
+{
+    const auto byte = [&file](qsizetype i) { return uchar(file[i]); };
+    if (file.size() < 4 || byte(0) != 0xFF || byte(1) != 0xD8)
+        return file;
+    qsizetype at = 2;
+    while (at + 2 <= file.size()) {
+        if (byte(at) != 0xFF)
+            return file;
+        const uchar marker = byte(at + 1);
+        if (marker == 0xFF) {   // a fill byte before the marker
+            ++at;
+            continue;
+        }
+        if (marker == 0xDA)
+            return file.left(at);   // the scan begins: the rest is image data
+        if (marker == 0x01 || (marker >= 0xD0 && marker <= 0xD8) || at + 4 > file.size())
+            return file;   // no marker of a file's head, or cut short
+        const qsizetype length = (qsizetype(byte(at + 2)) << 8) | byte(at + 3);
+        if (length < 2)
+            return file;
+        at += 2 + length;
+    }
+    return file;
+}

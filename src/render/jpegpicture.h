@@ -15,6 +15,12 @@
 // Fatal decoder errors throw UserError "PATH: JPEG error #%d (TEXT)" with
 // libjpeg's message number and text; warnings are ignored. Running out of
 // memory is a UserError as well.
+// The head of a JPEG file: its markers up to the start of the scan (SOI,
+// APPn with the Exif block, tables, frame), without the compressed data. A
+// photo decoded whole keeps only this of its file. Bytes that do not read
+// as such markers are kept whole, so nothing the reader may need is lost.
+QByteArray JpegHead(const QByteArray& file);
+
 class TJPEGPicture {
 public:
     // Reads a regular file without blocking (a FIFO, device or folder is

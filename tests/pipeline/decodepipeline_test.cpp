@@ -93,7 +93,9 @@ TEST_P(PipelineScale, DecodesOnceAtTheScaleAndSharesThePhoto)
     EXPECT_EQ(photo->denom, r.denom);
     EXPECT_EQ(photo->image.size(), r.size);
     EXPECT_EQ(photo->fullSize, QSize(640, 480));
-    EXPECT_EQ(photo->bytes, bytes);
+    // A whole photo keeps the head of its file (its Exif), not the scan.
+    EXPECT_EQ(photo->bytes, JpegHead(bytes));
+    EXPECT_LT(photo->bytes.size(), bytes.size() / 4);
     TJPEGPicture direct(bytes);
     direct.setScaleDenom(r.denom);
     EXPECT_TRUE(photo->image == direct.image());

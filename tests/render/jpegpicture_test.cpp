@@ -381,3 +381,37 @@ TEST(JPEGPicture, ProgressiveAndCmykFilesAreNotDecodedByParts)
     EXPECT_FALSE(cmyk.canDecodePart());
     EXPECT_TRUE(plain.canDecodePart());
 }
+
+namespace {
+
+// The head a whole photo keeps: everything before the scan, or the whole
+// file when its markers do not read as a JPEG file's head.
+TEST(JpegHeadTest, StopsAtTheScanAndKeepsWhatItCannotRead)
+{
+    const struct { const char* name; QByteArray file; qsizetype head; } cases[] = {
+        {"app0 then scan", QByteArray::fromHex("FFD8 FFE0 0004 AABB FFDA 0002 1234 FFD9"), 8},
+        {"fill bytes before a marker", QByteArray::fromHex("FFD8 FFFF FFE1 0003 00 FFDA 0002"), 9},
+        {"two segments", QByteArray::fromHex("FFD8 FFE1 0002 FFDB 0003 07 FFDA"), 11},
+        {"no scan", QByteArray::fromHex("FFD8 FFE0 0004 AABB FFD9"), 10},
+        {"no start of image", QByteArray::fromHex("0000 FFE0 0004 AABB FFDA"), 10},
+        {"a length past the end", QByteArray::fromHex("FFD8 FFE1 FFFF 00 FFDA"), 9},
+        {"a length below two", QByteArray::fromHex("FFD8 FFE1 0001 FFDA 0000"), 10},
+        {"data where a marker belongs", QByteArray::fromHex("FFD8 FFE0 0002 12 FFDA 0000"), 11},
+        {"a restart marker in the head", QByteArray::fromHex("FFD8 FFD0 FFDA 0000"), 8},
+        {"empty", QByteArray(), 0},
+    };
+    for (const auto& c : cases)
+        EXPECT_EQ(JpegHead(c.file), c.file.left(c.head)) << c.name;
+    // A real photo: its head reads as the same Exif and ends where the scan starts.
+    JpegSpec desc;
+    desc.width = 320;
+    desc.height = 240;
+    const QByteArray file = MakeJpeg(desc);
+    const QByteArray head = JpegHead(file);
+    ASSERT_LT(head.size(), file.size());
+    EXPECT_TRUE(file.startsWith(head));
+    EXPECT_EQ(file.mid(head.size(), 2), QByteArray::fromHex("FFDA"));
+    EXPECT_EQ(JpegHead(head), head);
+}
+
+} // namespace
