@@ -41,12 +41,12 @@ inline QString Bench24MPDngPath()
 {
     const QString path = QDir::temp().filePath(QStringLiteral("tetrafot-bench/photo-6000x4000-v1.dng"));
     if (!QFile::exists(path)) {
-        raw::DngSpec spec;
-        spec.preview = Bench24MPBytes();
-        spec.previewSize = QSize(6000, 4000);
+        raw::DngSpec dng;
+        dng.preview = Bench24MPBytes();
+        dng.previewSize = QSize(6000, 4000);
         QFile file(path);
         if (file.open(QIODevice::WriteOnly))
-            file.write(raw::MakeDng(spec));
+            file.write(raw::MakeDng(dng));
     }
     return path;
 }

@@ -117,13 +117,13 @@ int main(int argc, char** argv)
         small.height = 48;
         for (bool oldJpeg : {false, true})
             for (ExifOrder order : {ExifOrder::Intel, ExifOrder::Motorola}) {
-                raw::DngSpec spec;
-                spec.preview = MakeJpeg(small);
-                spec.previewSize = QSize(64, 48);
-                spec.oldJpeg = oldJpeg;
-                spec.order = order;
-                spec.orientation = 6;
-                write(raw::MakeDng(spec));
+                raw::DngSpec dng;
+                dng.preview = MakeJpeg(small);
+                dng.previewSize = QSize(64, 48);
+                dng.oldJpeg = oldJpeg;
+                dng.order = order;
+                dng.orientation = 6;
+                write(raw::MakeDng(dng));
             }
         write(raw::MakeDngWithoutJpeg());
         return 0;

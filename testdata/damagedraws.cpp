@@ -22,10 +22,10 @@ std::vector<DamagedRaw> MakeDamagedRaws()
     JpegSpec js;
     js.width = 1200;
     js.height = 900;
-    raw::DngSpec spec;
-    spec.preview = MakeJpeg(js);
-    spec.previewSize = QSize(1200, 900);
-    const QByteArray good = raw::MakeDng(spec);
+    raw::DngSpec dng;
+    dng.preview = MakeJpeg(js);
+    dng.previewSize = QSize(1200, 900);
+    const QByteArray good = raw::MakeDng(dng);
     const raw::DngLayout at = raw::FindDngPreview(good);
     const qsizetype headers = qsizetype(at.previewOffset);
     const auto size = std::uint32_t(good.size());

@@ -147,7 +147,7 @@ QByteArray MosaicPixels(QSize size, ExifOrder order)
     return pixels;
 }
 
-int AddDngIfd0(TiffWriter& tiff, const DngSpec& spec, QSize thumb)
+int AddDngIfd0(TiffWriter& tiff, const DngSpec& dng, QSize thumb)
 {
     const int ifd0 = tiff.addDirectory();
     tiff.add(ifd0, Long(0xFE, {1}));   // NewSubFileType: reduced resolution
@@ -157,33 +157,33 @@ int AddDngIfd0(TiffWriter& tiff, const DngSpec& spec, QSize thumb)
     tiff.add(ifd0, Short(0x103, {1}));
     tiff.add(ifd0, Short(0x106, {2}));
     tiff.add(ifd0, Ascii(0x10F, "Tetra"));
-    tiff.add(ifd0, Ascii(0x110, spec.model));
+    tiff.add(ifd0, Ascii(0x110, dng.model));
     tiff.addDataPointer(ifd0, 0x111, tiff.addData(ThumbnailPixels(thumb.width(), thumb.height())));
-    tiff.add(ifd0, Short(0x112, {std::uint16_t(spec.orientation)}));
+    tiff.add(ifd0, Short(0x112, {std::uint16_t(dng.orientation)}));
     tiff.add(ifd0, Short(0x115, {3}));
     tiff.add(ifd0, Long(0x116, {std::uint32_t(thumb.height())}));
     tiff.add(ifd0, Long(0x117, {std::uint32_t(thumb.width() * thumb.height() * 3)}));
     tiff.add(ifd0, Ascii(0x132, "2026:05:17 10:21:33"));
     tiff.add(ifd0, Byte(0xC612, {1, 4, 0, 0}));   // DNGVersion
     tiff.add(ifd0, Byte(0xC613, {1, 1, 0, 0}));   // DNGBackwardVersion
-    tiff.add(ifd0, Ascii(0xC614, spec.model));    // UniqueCameraModel
+    tiff.add(ifd0, Ascii(0xC614, dng.model));    // UniqueCameraModel
     tiff.add(ifd0, SRational(0xC621, {{1, 1}, {0, 1}, {0, 1}, {0, 1}, {1, 1}, {0, 1}, {0, 1}, {0, 1}, {1, 1}}));
     return ifd0;
 }
 
-int AddMosaic(TiffWriter& tiff, const DngSpec& spec)
+int AddMosaic(TiffWriter& tiff, const DngSpec& dng)
 {
     const int dir = tiff.addDirectory();
-    const QByteArray pixels = MosaicPixels(spec.mosaic, spec.order);
+    const QByteArray pixels = MosaicPixels(dng.mosaic, dng.order);
     tiff.add(dir, Long(0xFE, {0}));
-    tiff.add(dir, Long(0x100, {std::uint32_t(spec.mosaic.width())}));
-    tiff.add(dir, Long(0x101, {std::uint32_t(spec.mosaic.height())}));
+    tiff.add(dir, Long(0x100, {std::uint32_t(dng.mosaic.width())}));
+    tiff.add(dir, Long(0x101, {std::uint32_t(dng.mosaic.height())}));
     tiff.add(dir, Short(0x102, {16}));
     tiff.add(dir, Short(0x103, {1}));
     tiff.add(dir, Short(0x106, {32803}));   // CFA
     tiff.addDataPointer(dir, 0x111, tiff.addData(pixels));
     tiff.add(dir, Short(0x115, {1}));
-    tiff.add(dir, Long(0x116, {std::uint32_t(spec.mosaic.height())}));
+    tiff.add(dir, Long(0x116, {std::uint32_t(dng.mosaic.height())}));
     tiff.add(dir, Long(0x117, {std::uint32_t(pixels.size())}));
     tiff.add(dir, Short(0x828D, {2, 2}));
     tiff.add(dir, Byte(0x828E, {0, 1, 1, 2}));
@@ -208,27 +208,27 @@ int AddExif(TiffWriter& tiff)
 
 } // namespace
 
-QByteArray MakeDng(const DngSpec& spec)
+QByteArray MakeDng(const DngSpec& dng)
 {
-    TiffWriter tiff(spec.order);
-    const int ifd0 = AddDngIfd0(tiff, spec, QSize(32, 24));
-    const int mosaic = AddMosaic(tiff, spec);
+    TiffWriter tiff(dng.order);
+    const int ifd0 = AddDngIfd0(tiff, dng, QSize(32, 24));
+    const int mosaic = AddMosaic(tiff, dng);
     const int preview = tiff.addDirectory();
-    const int data = tiff.addData(spec.preview);
+    const int data = tiff.addData(dng.preview);
     tiff.add(preview, Long(0xFE, {1}));
-    tiff.add(preview, Long(0x100, {std::uint32_t(spec.previewSize.width())}));
-    tiff.add(preview, Long(0x101, {std::uint32_t(spec.previewSize.height())}));
+    tiff.add(preview, Long(0x100, {std::uint32_t(dng.previewSize.width())}));
+    tiff.add(preview, Long(0x101, {std::uint32_t(dng.previewSize.height())}));
     tiff.add(preview, Short(0x102, {8, 8, 8}));
-    tiff.add(preview, Short(0x103, {std::uint16_t(spec.oldJpeg ? 6 : 7)}));
+    tiff.add(preview, Short(0x103, {std::uint16_t(dng.oldJpeg ? 6 : 7)}));
     tiff.add(preview, Short(0x106, {6}));
     tiff.add(preview, Short(0x115, {3}));
-    if (spec.oldJpeg) {
+    if (dng.oldJpeg) {
         tiff.addDataPointer(preview, 0x201, data);
-        tiff.add(preview, Long(0x202, {std::uint32_t(spec.preview.size())}));
+        tiff.add(preview, Long(0x202, {std::uint32_t(dng.preview.size())}));
     } else {
         tiff.addDataPointer(preview, 0x111, data);
-        tiff.add(preview, Long(0x116, {std::uint32_t(spec.previewSize.height())}));
-        tiff.add(preview, Long(0x117, {std::uint32_t(spec.preview.size())}));
+        tiff.add(preview, Long(0x116, {std::uint32_t(dng.previewSize.height())}));
+        tiff.add(preview, Long(0x117, {std::uint32_t(dng.preview.size())}));
     }
     tiff.addDirectoryPointers(ifd0, 0x14A, {mosaic, preview});
     tiff.addDirectoryPointers(ifd0, 0x8769, {AddExif(tiff)});
@@ -238,9 +238,9 @@ QByteArray MakeDng(const DngSpec& spec)
 QByteArray MakeDngWithoutJpeg()
 {
     TiffWriter tiff;
-    DngSpec spec;
-    const int ifd0 = AddDngIfd0(tiff, spec, QSize(32, 24));
-    tiff.addDirectoryPointers(ifd0, 0x14A, {AddMosaic(tiff, spec)});
+    DngSpec dng;
+    const int ifd0 = AddDngIfd0(tiff, dng, QSize(32, 24));
+    tiff.addDirectoryPointers(ifd0, 0x14A, {AddMosaic(tiff, dng)});
     tiff.addDirectoryPointers(ifd0, 0x8769, {AddExif(tiff)});
     return tiff.build();
 }

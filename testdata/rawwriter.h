@@ -60,7 +60,7 @@ struct DngSpec {
     exif::ExifOrder order = exif::ExifOrder::Intel;
     const char* model = "Tetra D1";
 };
-QByteArray MakeDng(const DngSpec& spec);
+QByteArray MakeDng(const DngSpec& dng);
 // A DNG whose only preview is the tiny RGB thumbnail of IFD0.
 QByteArray MakeDngWithoutJpeg();
 

@@ -28,12 +28,12 @@ struct RawFolder {
         js.width = width;
         js.height = height;
         preview = MakeJpeg(js);
-        raw::DngSpec spec;
-        spec.preview = preview;
-        spec.previewSize = QSize(width, height);
-        spec.orientation = orientation;
+        raw::DngSpec dng;
+        dng.preview = preview;
+        dng.previewSize = QSize(width, height);
+        dng.orientation = orientation;
         const QString path = dir.filePath(name);
-        EXPECT_TRUE(exif::WriteBytesToFile(path, raw::MakeDng(spec)));
+        EXPECT_TRUE(exif::WriteBytesToFile(path, raw::MakeDng(dng)));
         return path;
     }
     QImage previewAt(int denom)

@@ -35,12 +35,12 @@ QByteArray Preview(int width = 1200, int height = 900)
 QByteArray Dng(const QByteArray& preview, QSize size, bool oldJpeg = false,
                exif::ExifOrder order = exif::ExifOrder::Intel)
 {
-    raw::DngSpec spec;
-    spec.preview = preview;
-    spec.previewSize = size;
-    spec.oldJpeg = oldJpeg;
-    spec.order = order;
-    return raw::MakeDng(spec);
+    raw::DngSpec dng;
+    dng.preview = preview;
+    dng.previewSize = size;
+    dng.oldJpeg = oldJpeg;
+    dng.order = order;
+    return raw::MakeDng(dng);
 }
 
 QByteArray WithLong(QByteArray bytes, std::uint32_t at, std::uint32_t value)
