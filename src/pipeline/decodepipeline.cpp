@@ -85,8 +85,28 @@ struct DecodePipeline::Job {
     bool done = false;
     bool stale = false;   // the file was invalidated while it decoded
     std::shared_ptr<const DecodedPhoto> photo;
-    std::exception_ptr error;
+    // A failure as its message: the exception itself stays with the thread
+    // that decoded, so no exception object is shared between threads.
+    bool failed = false;
+    QString errorText;
 };
+
+namespace {
+
+// The message a load of the file would have shown for this failure.
+QString MessageOf(const std::exception_ptr& error, const QString& path)
+{
+    try {
+        std::rethrow_exception(error);
+    } catch (const UserError& e) {
+        return QString::fromUtf8(e.what());
+    } catch (...) {
+        return QCoreApplication::translate("DecodePipeline", "%1: не удалось декодировать изображение.")
+            .arg(DisplayName(path));
+    }
+}
+
+} // namespace
 
 DecodePipeline::DecodePipeline() : DecodePipeline(Options()) {}
 
@@ -260,12 +280,14 @@ void DecodePipeline::decodeBitmapPreview(DecodedPhoto& photo, const QImage& bitm
 void DecodePipeline::finishJob(const JobKey& key, const std::shared_ptr<Job>& job,
                                std::shared_ptr<const DecodedPhoto> photo, std::exception_ptr error)
 {
+    const QString errorText = error ? MessageOf(error, key.identity.path) : QString();
     {
         std::lock_guard lock(m_mutex);
         if (photo && !job->stale)
             photo = m_cache.insert(std::move(photo));
         job->photo = std::move(photo);
-        job->error = error;
+        job->failed = error != nullptr;
+        job->errorText = errorText;
         job->done = true;
         if (auto it = m_running.find(key); it != m_running.end() && it->second == job)
             m_running.erase(it);
@@ -298,8 +320,8 @@ std::shared_ptr<const DecodedPhoto> DecodePipeline::getOrDecode(const QString& p
         // Decoding on another thread right now: wait for it rather than decode twice.
         const std::shared_ptr<Job> job = it->second;
         m_changed.wait(lock, [&] { return job->done; });
-        if (job->error)
-            std::rethrow_exception(job->error);
+        if (job->failed)
+            throw UserError(job->errorText.toStdString());
         if (job->photo)
             return job->photo;
         // A look-ahead that gave up for the budget: decode here.
@@ -491,22 +513,6 @@ void DecodePipeline::setCompletionListener(std::function<void()> listener)
     m_listener = std::move(listener);
 }
 
-namespace {
-
-// The message a load of the file would have shown for this failure.
-QString MessageOf(const std::exception_ptr& error, const QString& path)
-{
-    try {
-        std::rethrow_exception(error);
-    } catch (const UserError& e) {
-        return QString::fromUtf8(e.what());
-    } catch (...) {
-        return QCoreApplication::translate("DecodePipeline", "%1: не удалось декодировать изображение.")
-            .arg(DisplayName(path));
-    }
-}
-
-} // namespace
 
 void DecodePipeline::runOwed(const Owed& owed)
 {
@@ -532,8 +538,8 @@ void DecodePipeline::runOwed(const Owed& owed)
             // The pane is told when that decode ends, with what it brought.
             std::unique_lock lock(m_mutex);
             m_changed.wait(lock, [&] { return other->done; });
-            if (other->error) {
-                m_owedErrors[slot] = MessageOf(other->error, owed.identity.path);
+            if (other->failed) {
+                m_owedErrors[slot] = other->errorText;
                 return;
             }
             if (other->photo && !other->stale) {
