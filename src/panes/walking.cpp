@@ -157,10 +157,11 @@ WalkResult PreviousFiles(int s, int n, const std::array<QString, 4>& paths, bool
 WalkResult FilesFrom(int first, int n, const std::array<QString, 4>& paths, const EntryPath& entryPath, Pin pin)
 {
     const WalkList list(n, entryPath, pin);
-    if (first < 0 || first >= n)
+    // From the pinned entry itself: from the one after it.
+    const int from = first < 0 ? -1 : list.fromList(first) + (first == list.skipped ? 1 : 0);
+    if (from < 0 || from >= list.n)
         return {};
-    return list.mapped(Show(list.fromList(first) + (first == list.skipped ? 1 : 0), list.n, paths, list.entryPath,
-                            list.pane));
+    return list.mapped(Show(from, list.n, paths, list.entryPath, list.pane));
 }
 
 WalkResult FirstFiles(int n, const std::array<QString, 4>& paths, const EntryPath& entryPath, Pin pin)

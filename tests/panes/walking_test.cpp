@@ -210,6 +210,30 @@ INSTANTIATE_TEST_SUITE_P(
         PinnedRun{"Pin2OfThree", false, 2, 3, "HEN", {"012.", "012.", "012."}}),
     [](const auto& info) { return std::string(info.param.name); });
 
+// The files from an entry on (a file named at start), with a pin whose
+// file may be that entry: the walking panes start after it.
+TEST(WalkingFrom, StartsAfterThePinnedEntryAndNeverPastTheEnd)
+{
+    const auto before = Panes(0, 1, 2, 3);
+    const struct { int first, n; Pin pin; bool changed; std::array<int, 4> shown; int selection; } cases[] = {
+        {5, 10, {}, true, {5, 6, 7, 8}, 8},
+        {8, 10, {}, true, {8, 9, -1, -1}, 9},
+        {1, 6, {2, 1}, true, {2, 1, 3, 4}, 4},
+        {3, 4, {4, 3}, false, {}, 0},   // the pinned file is the last: nothing after it
+        {10, 10, {}, false, {}, 0},
+        {-1, 10, {}, false, {}, 0},
+    };
+    for (const auto& c : cases) {
+        const WalkResult r = FilesFrom(c.first, c.n, before, Entry, c.pin);
+        ASSERT_EQ(r.changed, c.changed) << c.first;
+        if (!c.changed)
+            continue;
+        for (size_t k = 0; k < 4; ++k)
+            EXPECT_EQ(r.paths[k], c.shown[k] < 0 ? QString() : Entry(c.shown[k])) << c.first << " pane " << k + 1;
+        EXPECT_EQ(r.selection, c.selection) << c.first;
+    }
+}
+
 TEST(WalkingShift, PathsMoveEvenWhenEmpty)
 {
     // Pane 2 was cleared: its empty path moves on to pane 1.
