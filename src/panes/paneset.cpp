@@ -139,18 +139,6 @@ void PaneSet::rescale(int n, int scaleCode, int maxSize)
     }
 }
 
-namespace {
-
-// The fixed scale code that decodes at this denominator.
-int CodeOfDenom(int denom)
-{
-    for (int code : {Scale1to1, Scale1to2, Scale1to4, Scale1to8})
-        if (DecoderScale(code) == denom)
-            return code;
-    return Scale1to1;
-}
-
-} // namespace
 
 bool PaneSet::startDifference(int n, int reference, int maxSize)
 {
@@ -162,7 +150,7 @@ bool PaneSet::startDifference(int n, int reference, int maxSize)
     const PaneState& r = pane(reference);
     // At this pane's own DCT scale, whatever the reference pane shows: a
     // fitted pane of another photo size would otherwise compare unlike scales.
-    p.reference = r.isJpeg() ? m_pipeline.get(r.PanePath, CodeOfDenom(p.photo->denom), maxSize) : r.photo;
+    p.reference = r.isJpeg() ? m_pipeline.get(r.PanePath, FixedScaleOfDenom(p.photo->denom), maxSize) : r.photo;
     p.differenceReference = reference;
     p.DifferenceOn = true;
     return true;

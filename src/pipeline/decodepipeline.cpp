@@ -404,19 +404,6 @@ void DecodePipeline::owe(Owed owed)
         m_owed.push_back(std::move(owed));
 }
 
-namespace {
-
-// The scale code back from a part's denominator: only fixed scales are
-// decoded in part.
-int FixedScaleOf(int denom)
-{
-    for (int code : {Scale1to1, Scale1to2, Scale1to4, Scale1to8})
-        if (DecoderScale(code) == denom)
-            return code;
-    return Scale1to1;
-}
-
-} // namespace
 
 DecodePipeline::Completion DecodePipeline::completion(const DecodedPhoto& part,
                                                       std::shared_ptr<const DecodedPhoto>* photo, QString* error)
@@ -428,7 +415,7 @@ DecodePipeline::Completion DecodePipeline::completion(const DecodedPhoto& part,
 DecodePipeline::Completion DecodePipeline::completionLocked(const DecodedPhoto& part,
                                                             std::shared_ptr<const DecodedPhoto>* photo, QString* error)
 {
-    const int scaleCode = FixedScaleOf(part.denom);
+    const int scaleCode = FixedScaleOfDenom(part.denom);
     if (auto it = m_owedErrors.find({part.identity, scaleCode}); it != m_owedErrors.end()) {
         *error = it->second;
         m_owedErrors.erase(it);
@@ -464,7 +451,7 @@ std::shared_ptr<const DecodedPhoto> DecodePipeline::wholeOf(const DecodedPhoto& 
         case Completion::Pending:
             break;
         }
-        const Owed wanted{part.identity, QByteArray(), FixedScaleOf(part.denom), false, QByteArray()};
+        const Owed wanted{part.identity, QByteArray(), FixedScaleOfDenom(part.denom), false, QByteArray()};
         if (auto it = std::find(m_owed.begin(), m_owed.end(), wanted); it != m_owed.end())
             runOwedHere(lock, it);   // no worker has started on it
         else

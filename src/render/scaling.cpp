@@ -126,3 +126,11 @@ QSize LogicalSize(QSize device, double ratio)
     return {static_cast<int>(std::ceil(device.width() / ratio - kWhole)),
             static_cast<int>(std::ceil(device.height() / ratio - kWhole))};
 }
+
+int FixedScaleOfDenom(int denom)
+{
+    for (int code : {Scale1to1, Scale1to2, Scale1to4, Scale1to8})
+        if (DecoderScale(code) == denom)
+            return code;
+    return Scale1to1;
+}

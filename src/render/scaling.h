@@ -7,6 +7,8 @@
 enum ScaleCode { Scale1to1 = 1, Scale1to2 = 2, Scale1to8 = 3, Scale1to4 = 4, ScaleFit = 5 };
 
 int DecoderScale(int code);   // denominator 1, 2, 8, 4 for codes 1..4
+// The fixed scale code that decodes at this denominator (1:1 for any other).
+int FixedScaleOfDenom(int denom);
 int ZoomInStep(int code);     // numpad +
 int ZoomOutStep(int code);    // numpad -
 int NormaliseScaleCode(int code);  // outside 1..5 counts as 1
