@@ -44,7 +44,7 @@ extern "C" int LLVMFuzzerTestOneInput(const std::uint8_t* data, std::size_t size
         Check(preview.jpeg.size() <= file.size());
         Check(preview.tiffHead.size() <= file.size());
         if (!preview.tiffHead.isEmpty())
-            (void)TImageMetadata::FromTiff(std::string_view(preview.tiffHead.constData(), size_t(preview.tiffHead.size())));
+            (void)TImageMetadata::FromRawHead(std::string_view(preview.tiffHead.constData(), size_t(preview.tiffHead.size())));
         if (preview.isJpeg()) {
             TJPEGPicture picture(preview.jpeg, QStringLiteral("fuzz.dng"));
             picture.setScaleDenom(8);

@@ -21,5 +21,5 @@ TImageMetadata ExifOf(const DecodedPhoto& photo)
 {
     const QByteArray& bytes = photo.tiffHead.isEmpty() ? photo.bytes : photo.tiffHead;
     const std::string_view view(bytes.constData(), size_t(bytes.size()));
-    return photo.tiffHead.isEmpty() ? TImageMetadata::FromBytes(view) : TImageMetadata::FromTiff(view);
+    return photo.tiffHead.isEmpty() ? TImageMetadata::FromBytes(view) : TImageMetadata::FromRawHead(view);
 }

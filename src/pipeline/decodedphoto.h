@@ -42,8 +42,8 @@ struct DecodedPhoto {
     QRect part;
     QSize whole;
     // A RAW file is shown through the preview it holds: `bytes` are the
-    // preview's. tiffHead: the start of a RAW file built on TIFF, where its
-    // own Exif is (empty for other containers, whose preview carries it).
+    // preview's. tiffHead: the bytes of the RAW file that hold its own Exif
+    // (RawPreview::tiffHead; empty when the preview carries it).
     bool raw = false;
     QByteArray tiffHead;
     // A preview too small to judge by (under 1,000 pixels wide) or a

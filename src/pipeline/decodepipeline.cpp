@@ -21,14 +21,14 @@ struct DecodePipeline::Read {
     TJPEGPicture jpeg{QByteArray()};
     QImage bitmap;          // a RAW file's preview that is no JPEG
     bool raw = false;
-    QByteArray tiffHead;    // the start of a RAW file built on TIFF: its Exif
+    QByteArray tiffHead;    // the bytes of a RAW file that hold its Exif
 
     // The Exif orientation of the file: a RAW file's own, else the JPEG's.
     int orientation() const
     {
         if (tiffHead.isEmpty())
             return ReadOrientation(jpeg.data());
-        return OrientationOf(TImageMetadata::FromTiff(std::string_view(tiffHead.constData(), size_t(tiffHead.size()))));
+        return OrientationOf(TImageMetadata::FromRawHead(std::string_view(tiffHead.constData(), size_t(tiffHead.size()))));
     }
 };
 
