@@ -626,7 +626,7 @@ void TImageMetadata::Read(Source& source)
     StartSeen = true;
     const std::uint16_t first = static_cast<std::uint16_t>(start[0] << 8 | start[1]);
     if (first == 0xFFD8) {
-        ReadMarkers(source);
+        ReadMarkers(source, true);
     } else if (first == 0x4949 || first == 0x4D4D) {   // "II", "MM": a RAW file built on TIFF
         ReadTiffFile(source, first);
     } else if (first == 0x4655) {   // "FU": Fujifilm's RAF, whose JPEG preview holds the Exif
@@ -636,7 +636,7 @@ void TImageMetadata::Read(Source& source)
     }
 }
 
-void TImageMetadata::ReadMarkers(Source& source)
+void TImageMetadata::ReadMarkers(Source& source, bool soiRead)
 {
     auto readWord = [&](std::uint16_t& word) {
         unsigned char bytes[2];
@@ -657,8 +657,8 @@ void TImageMetadata::ReadMarkers(Source& source)
         std::uint16_t marker;
         if (!readWord(marker))
             return;
-        if (!StartSeen) {
-            StartSeen = true;
+        if (!soiRead) {
+            soiRead = true;
             if (marker == 0xFFD8)
                 continue;
             SetError(ExifStatus::NotJpeg);
@@ -737,8 +737,7 @@ void TImageMetadata::ReadRafFile(Source& source)
     source.Skip(offset - RafHeaderBytes);
     // The marker scan stays within the JPEG: past it lie the sensor's data.
     LimitedSource jpeg(source, length);
-    StartSeen = false;
-    ReadMarkers(jpeg);
+    ReadMarkers(jpeg, false);
 }
 
 void TImageMetadata::ReadIsoMediaFile(Source& source, const unsigned char* start)

@@ -67,7 +67,8 @@ private:
     void ReadRafFile(Source& source);
     void ReadIsoMediaFile(Source& source, const unsigned char* start);
     void ReadCr3(const unsigned char* data, std::size_t size);
-    void ReadMarkers(Source& source);
+    // The marker scan of a JPEG, its SOI already read or still to come.
+    void ReadMarkers(Source& source, bool soiRead);
     void SetError(std::int32_t code);
 };
 

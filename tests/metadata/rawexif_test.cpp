@@ -111,6 +111,8 @@ protected:
             const TImageMetadata reader = Read(c.bytes);
             EXPECT_EQ(reader.ErrorCode, c.status);
             EXPECT_EQ(ItemsOf(reader), c.items);
+            // Its first two bytes were read, whatever came after them.
+            EXPECT_TRUE(reader.StartSeen);
         }
     }
 };
