@@ -542,6 +542,20 @@ private:
 constexpr unsigned char CanonMetadataUuid[16] = {0x85, 0xC0, 0xB6, 0x87, 0x82, 0x0F, 0x11, 0xE0,
                                                  0x81, 0x11, 0xF4, 0xCE, 0x46, 0x2B, 0x6A, 0x48};
 
+// Canon's uuid box in moov, the first moov of the file.
+bool FindCanonBox(const unsigned char* data, std::size_t size, BoxWalk::Box& uuid)
+{
+    BoxWalk top(data, 0, size);
+    BoxWalk::Box moov{};
+    if (!top.Find("moov", moov))
+        return false;
+    BoxWalk inMoov(data, moov.at, moov.end);
+    while (inMoov.Find("uuid", uuid))
+        if (uuid.end - uuid.at >= 16 && std::memcmp(data + uuid.at, CanonMetadataUuid, 16) == 0)
+            return true;
+    return false;
+}
+
 // The limited reading of a RAF's embedded JPEG: its bytes and no more.
 class LimitedSource final : public TImageMetadata::Source {
 public:
@@ -762,15 +776,8 @@ void TImageMetadata::ReadCr3(const unsigned char* data, std::size_t size)
     // ftyp, then moov; in moov Canon's uuid box, and in that CMT1 (IFD0)
     // and CMT2 (the Exif directory), each a whole TIFF structure. The path
     // is fixed, so no nesting deeper than it is ever followed.
-    BoxWalk top(data, 0, size);
-    BoxWalk::Box moov{}, uuid{}, box{};
-    bool found = false;
-    if (top.Find("moov", moov)) {
-        BoxWalk inMoov(data, moov.at, moov.end);
-        while (!found && inMoov.Find("uuid", uuid))
-            found = uuid.end - uuid.at >= 16 && std::memcmp(data + uuid.at, CanonMetadataUuid, 16) == 0;
-    }
-    if (!found) {
+    BoxWalk::Box uuid{}, box{};
+    if (!FindCanonBox(data, size, uuid)) {
         SetError(ExifStatus::NotExif);
         return;
     }
@@ -803,6 +810,14 @@ TImageMetadata TImageMetadata::FromRawHead(std::string_view head)
 bool StartsLikeCr3(std::string_view bytes)
 {
     return bytes.size() >= 12 && bytes.substr(4, 8) == "ftypcrx ";
+}
+
+std::size_t Cr3ExifEnd(std::string_view head)
+{
+    BoxWalk::Box uuid{};
+    if (!StartsLikeCr3(head) || !FindCanonBox(reinterpret_cast<const unsigned char*>(head.data()), head.size(), uuid))
+        return 0;
+    return static_cast<std::size_t>(uuid.end);
 }
 
 bool RafJpegPlace(std::string_view header, std::uint32_t& offset, std::uint32_t& length)

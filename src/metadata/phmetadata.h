@@ -78,6 +78,9 @@ bool StartsLikeTiff(std::string_view bytes);
 
 // Whether the bytes start like a Canon CR3: an ftyp box of brand "crx ".
 bool StartsLikeCr3(std::string_view bytes);
+// Where the box that holds a CR3's Exif ends within the start of the file
+// given; 0 when the start holds no such box.
+std::size_t Cr3ExifEnd(std::string_view head);
 
 // A Fujifilm RAF starts "FUJIFILMCCD-RAW "; at 84 and 88 of its header lie
 // the offset and length of its JPEG preview, big-endian. False when the

@@ -108,8 +108,15 @@ QByteArray MetadataHead(int fd, qint64 fileSize, qint64 previewOffset)
     if (got < 0)
         return QByteArray();
     const std::string_view start(head, size_t(got));
-    if (StartsLikeTiff(start) || StartsLikeCr3(start))
+    if (StartsLikeTiff(start))
         return ReadUpTo(fd, fileSize, 0, qint64(RawTiffHeadBytes));
+    if (StartsLikeCr3(start)) {
+        // Only as far as the box with the Exif: the preview often follows
+        // it within the bytes read.
+        QByteArray head = ReadUpTo(fd, fileSize, 0, qint64(RawTiffHeadBytes));
+        head.truncate(qsizetype(Cr3ExifEnd(std::string_view(head.constData(), size_t(head.size())))));
+        return head;
+    }
     std::uint32_t offset = 0, length = 0;
     if (RafJpegPlace(start, offset, length) && offset != previewOffset && offset < fileSize)
         return ReadUpTo(fd, fileSize, offset, std::min<qint64>(length, kRafExifBytes));
