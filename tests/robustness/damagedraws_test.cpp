@@ -1,6 +1,7 @@
 // Damaged RAW files through the whole pipeline at every scale: each is shown
 // or refused with one message naming the file, and the pipeline goes on to
-// decode a good one. The file that once crashed LibRaw is among them.
+// decode a good one. The file that once crashed LibRaw is among them, and
+// the one that kept LibRaw's parse running.
 #include "damagedraws.h"
 #include "pipeline/decodepipeline.h"
 
@@ -24,6 +25,11 @@ TEST(DamagedRaws, EachIsShownOrReportedByNameAndThePipelineGoesOn)
     QFile crash(QStringLiteral(TETRAFOT_REGRESSIONS "/libraw-nested-subifd-crash.dng"));
     ASSERT_TRUE(crash.open(QIODevice::ReadOnly));
     files.push_back({"libraw-crash", "libraw-crash", crash.readAll()});
+    // A CR3 whose 64-bit moov size makes LibRaw's parse run on until the
+    // probe's CPU limit ends it (found by the RAW fuzzer).
+    QFile loop(QStringLiteral(TETRAFOT_REGRESSIONS "/libraw-cr3-size-loop.cr3"));
+    ASSERT_TRUE(loop.open(QIODevice::ReadOnly));
+    files.push_back({"libraw-hang", "libraw-hang", loop.readAll(), "CR3"});
 
     DecodePipeline::Options options;
     options.threads = 2;
@@ -61,7 +67,7 @@ TEST(DamagedRaws, EachIsShownOrReportedByNameAndThePipelineGoesOn)
         std::printf("%-20s shown %4d refused %4d (loads), Exif read %3d\n", category.c_str(), t.shown, t.refused,
                     t.exifRead);
     // Cut in the headers, or a preview beyond the file: never shown.
-    for (const char* category : {"offset-past-end", "length-4gb", "libraw-crash", "raf-offset-past-end", "raf-length-4gb"}) {
+    for (const char* category : {"offset-past-end", "length-4gb", "libraw-crash", "libraw-hang", "raf-offset-past-end", "raf-length-4gb"}) {
         EXPECT_EQ(tally[category].shown, 0) << category;
         EXPECT_GT(tally[category].refused, 0) << category;
     }
