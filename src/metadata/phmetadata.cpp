@@ -494,7 +494,7 @@ std::uint32_t BigEndian32(const unsigned char* b)
 // Every box is at least its header long, so the walk always moves on.
 class BoxWalk {
 public:
-    BoxWalk(const unsigned char* data, std::uint64_t begin, std::uint64_t end) : d(data), pos(begin), end(end) {}
+    BoxWalk(const unsigned char* data, std::uint64_t begin, std::uint64_t stop) : d(data), pos(begin), end(stop) {}
 
     struct Box {
         const unsigned char* type;
