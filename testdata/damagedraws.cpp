@@ -60,10 +60,10 @@ std::vector<DamagedRaw> MakeDamagedRaws()
         add(category, name, std::move(bytes));
         out.back().extension = extension;
     };
-    raw::RafSpec rafSpec;
-    rafSpec.jpeg = raw::RafJpeg(dng.preview, rafSpec.model, 6);
-    const QByteArray raf = raw::MakeRaf(rafSpec);
-    const qsizetype rafJpegEnd = 148 + rafSpec.jpeg.size();
+    raw::RafSpec rafDescription;
+    rafDescription.jpeg = raw::RafJpeg(dng.preview, rafDescription.model, 6);
+    const QByteArray raf = raw::MakeRaf(rafDescription);
+    const qsizetype rafJpegEnd = 148 + rafDescription.jpeg.size();
     for (qsizetype cut : {qsizetype(0), qsizetype(16), qsizetype(88), qsizetype(147), qsizetype(148), qsizetype(160),
                           qsizetype(148 + 2048), rafJpegEnd / 2, rafJpegEnd, rafJpegEnd + 10, raf.size() - 2})
         addAs("RAF", "raf-truncated", std::to_string(cut), raf.left(cut));
@@ -77,10 +77,10 @@ std::vector<DamagedRaw> MakeDamagedRaws()
         addAs("RAF", "raf-offset-past-end", std::to_string(offset), WithBig32(raf, raw::RafJpegOffsetField, offset));
     addAs("RAF", "raf-length-4gb", "ffffffff", WithBig32(raf, raw::RafJpegLengthField, 0xFFFFFFFFu));
 
-    raw::Cr3Spec cr3Spec;
-    cr3Spec.preview = dng.preview;
-    cr3Spec.previewSize = QSize(1200, 900);
-    const QByteArray cr3 = raw::MakeCr3(cr3Spec);
+    raw::Cr3Spec cr3Description;
+    cr3Description.preview = dng.preview;
+    cr3Description.previewSize = QSize(1200, 900);
+    const QByteArray cr3 = raw::MakeCr3(cr3Description);
     const qsizetype moovAt = 24;   // after ftyp
     const qsizetype uuidAt = moovAt + 8;
     for (qsizetype cut : {qsizetype(0), qsizetype(7), qsizetype(23), moovAt + 4, uuidAt + 12, uuidAt + 40, uuidAt + 200,

@@ -90,7 +90,7 @@ QByteArray MakeRaf(const RafSpec& raf);
 // The places of the header's big-endian JPEG offset and length.
 inline constexpr int RafJpegOffsetField = 84;
 inline constexpr int RafJpegLengthField = 88;
-// The preview JPEG of RafSpec with the camera's Exif in it.
+// A RAF's preview: the JPEG with the camera's Exif segment after its SOI.
 QByteArray RafJpeg(const QByteArray& jpeg, const char* model, int orientation);
 
 // A Canon CR3 as an ISO media file: ftyp of brand "crx ", moov holding

@@ -75,9 +75,9 @@ const Items kIfd0Only = {{0x10F, "Canon"}, {0x112, "Landscape (Right Top)"}};
 // A RAF around a JPEG of the given bytes; the header's JPEG length as given.
 QByteArray Raf(const QByteArray& jpeg)
 {
-    raw::RafSpec spec;
-    spec.jpeg = jpeg;
-    return raw::MakeRaf(spec);
+    raw::RafSpec raf;
+    raf.jpeg = jpeg;
+    return raw::MakeRaf(raf);
 }
 
 QByteArray WithBig32(QByteArray bytes, int at, std::uint32_t value)
