@@ -14,6 +14,7 @@ bool StatFileIdentity(const QString& path, FileIdentity* identity)
     identity->size = st.st_size;
     identity->mtimeNs = qint64(st.st_mtim.tv_sec) * 1000000000 + st.st_mtim.tv_nsec;
     identity->inode = st.st_ino;
+    identity->readOnly = !(st.st_mode & S_IWUSR);
     return true;
 }
 

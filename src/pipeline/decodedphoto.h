@@ -15,6 +15,9 @@ struct FileIdentity {
     qint64 size = -1;
     qint64 mtimeNs = 0;   // modification time in nanoseconds since the epoch
     quint64 inode = 0;
+    // The owner may not write the file. Not part of the identity: a change
+    // of permissions leaves the photo as it was.
+    bool readOnly = false;
 
     auto tied() const { return std::tie(path, size, mtimeNs, inode); }
     bool operator==(const FileIdentity& o) const { return tied() == o.tied(); }

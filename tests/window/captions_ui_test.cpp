@@ -104,8 +104,8 @@ TEST_F(CaptionsTest, MemoListsTheTagsAndStaysAfterTheClear)
                                  .arg(block.DirectoryOffset(ExifDir::Exif));
     EXPECT_EQ(memo->toPlainText(), expected);
     EXPECT_TRUE(Control<QPlainTextEdit>(QStringLiteral("exif2"))->toPlainText().isEmpty());
-    EXPECT_EQ(win->pane(1).basic.Model, "CAM-1");
-    EXPECT_EQ(win->pane(1).basic.ISO, "200");
+    EXPECT_EQ(win->pane(1).basic().Model, "CAM-1");
+    EXPECT_EQ(win->pane(1).basic().ISO, "200");
 
     Key(Qt::Key_X);
     EXPECT_EQ(memo->toPlainText(), expected);
@@ -119,7 +119,7 @@ TEST_F(CaptionsTest, NextFileReplacesTheListing)
     Key(Qt::Key_Space);
     ASSERT_EQ(NameIn(1), QStringLiteral("img_00.jpg"));
     EXPECT_TRUE(Control<QPlainTextEdit>(QStringLiteral("exif1"))->toPlainText().isEmpty());
-    EXPECT_TRUE(win->pane(1).basic.Model.empty());
+    EXPECT_TRUE(win->pane(1).basic().Model.empty());
 }
 
 TEST_F(CaptionsTest, AnEmptyPaneKeepsTheStripAsTheSettingsFileHadIt)
