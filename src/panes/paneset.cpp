@@ -296,11 +296,14 @@ void PaneSet::prepare(const std::vector<DecodeRequest>& requests)
     if (requests.size() < 2)
         return;
     std::vector<DecodeRequest> toDecode;
-    for (const DecodeRequest& r : requests) {
+    for (DecodeRequest r : requests) {
+        // Each file looked up once for the part on show and the decode.
+        if (FileIdentity id; !r.identity && StatFileIdentity(r.path, &id))
+            r.identity = id;
         if (auto part = shownPart(r))
             m_prepared.emplace_back(r, std::move(part));
         else
-            toDecode.push_back(r);
+            toDecode.push_back(std::move(r));
     }
     const std::vector<DecodeResult> results = m_pipeline.getMany(toDecode);
     for (size_t i = 0; i < results.size(); ++i)

@@ -288,7 +288,6 @@ void TfrmMain::layoutPicture(int n, int code)
 {
     PaneSlot& slot = m_panes[n - 1];
     const PaneState& state = m_paneSet[n];
-    const QSize box = slot.box->size();
     // Pixels first: a decoder error leaves the layout as it was.
     if (state.isPart() && code == ScaleFit) {
         const QString path = state.PanePath;
@@ -302,19 +301,8 @@ void TfrmMain::layoutPicture(int n, int code)
     if (state.isJpeg()) {
         m_paneSet.rescale(n, code, m_app.MaxSize);
         m_store.set(Stored::ImageScale, n, code);
-        slot.picture->setStretch(code == ScaleFit);
     }
-    // The picture's size and the fit are in device pixels, so that 1:1 is one
-    // photo pixel on one screen pixel; the area is placed in logical ones.
-    const double ratio = slot.box->devicePixelRatioF();
-    const QSize size = state.pictureSize();
-    const QSize area = code == ScaleFit ? FitSize(size, DevicePixels(box, ratio)) : size;
-    if (state.isPart())
-        slot.picture->setPart(state.image(), state.part(), size);
-    else
-        slot.picture->setImage(state.image());
-    slot.picture->setPixelSize(area);
-    slot.box->placeArea(PlaceInBox(LogicalSize(area, ratio), box), code != ScaleFit);
+    slot.layOut(state, code);
 }
 
 void TfrmMain::followScreenScale()

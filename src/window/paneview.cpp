@@ -3,6 +3,7 @@
 #include "common/paths.h"
 #include "panes/paneset.h"
 #include "render/caption.h"
+#include "render/scaling.h"
 #include "window/alignwidget.h"
 #include "window/markpictures.h"
 #include "window/panewidgets.h"
@@ -75,6 +76,24 @@ void PaneView::showFile(const PaneState& state, const PaneViewOptions& options, 
     caption->setVisible(!text.empty() && options.captionsOn);
     quarter->relayout();
     showMark(state.mark, marks);
+}
+
+void PaneView::layOut(const PaneState& state, int code)
+{
+    if (state.isJpeg())
+        picture->setStretch(code == ScaleFit);
+    // The picture's size and the fit are in device pixels, so that 1:1 is one
+    // photo pixel on one screen pixel; the area is placed in logical ones.
+    const QSize boxSize = box->size();
+    const double ratio = box->devicePixelRatioF();
+    const QSize size = state.pictureSize();
+    const QSize area = code == ScaleFit ? FitSize(size, DevicePixels(boxSize, ratio)) : size;
+    if (state.isPart())
+        picture->setPart(state.image(), state.part(), size);
+    else
+        picture->setImage(state.image());
+    picture->setPixelSize(area);
+    box->placeArea(PlaceInBox(LogicalSize(area, ratio), boxSize), code != ScaleFit);
 }
 
 void PaneView::showMark(int code, const MarkPictureSet& marks)

@@ -37,6 +37,9 @@ public:
     void showLoaded(const PaneState& state, const PaneViewOptions& options, const MarkPictureSet& marks);
     // The label, the metadata panel, the caption and the mark's picture.
     void showFile(const PaneState& state, const PaneViewOptions& options, const MarkPictureSet& marks);
+    // The pane's picture laid out at the scale code: at its decoded size, or
+    // fitted into the box, and placed in it.
+    void layOut(const PaneState& state, int code);
     // An odd code from a hand-edited marks file keeps the picture shown.
     void showMark(int code, const MarkPictureSet& marks);
     // Nothing shown: no picture, texts or marks.
