@@ -135,3 +135,32 @@ TEST_F(CaptionsTest, AnEmptyPaneKeepsTheStripAsTheSettingsFileHadIt)
 }
 
 } // namespace
+
+// A Space moves three photos on and brings one: only its Exif is read, and
+// a Backspace brings the photo that left back with its listing and caption
+// without reading it again.
+TEST_F(CaptionsTest, AWalkReadsTheExifOfTheFilesItBringsAlone)
+{
+    Start({FolderWithCameraPhoto(CameraBlock())});
+    win->store().writeValue(QStringLiteral("Pattern"), QStringLiteral("%m"));
+    Key(Qt::Key_R);
+    auto* memo = Control<QPlainTextEdit>(QStringLiteral("exif1"));
+    const QString listing = memo->toPlainText();
+    const QString caption = Caption(1)->text();
+    ASSERT_EQ(caption, QStringLiteral("CAM-1"));
+    const int reads = win->panes().metadataReads();
+
+    Key(Qt::Key_Space);
+    ASSERT_EQ(NameIn(1), QStringLiteral("img_00.jpg"));
+    EXPECT_EQ(win->panes().metadataReads(), reads + 1);
+    EXPECT_TRUE(memo->toPlainText().isEmpty());
+    Key(Qt::Key_Backspace);
+    ASSERT_EQ(NameIn(1), QStringLiteral("cam.jpg"));
+    EXPECT_EQ(win->panes().metadataReads(), reads + 1);
+    EXPECT_EQ(memo->toPlainText(), listing);
+    EXPECT_EQ(Caption(1)->text(), caption);
+    // R reads the file again, its Exif too.
+    Key(Qt::Key_R);
+    EXPECT_EQ(win->panes().metadataReads(), reads + 2);
+    EXPECT_EQ(memo->toPlainText(), listing);
+}
