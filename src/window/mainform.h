@@ -19,16 +19,11 @@
 
 class QComboBox;
 class QDialog;
-class QLabel;
 class QLineEdit;
 class QListView;
 class FileListModel;
-class QPlainTextEdit;
 class QToolBar;
 class QToolButton;
-class ExposureIndicator;
-class PictureArea;
-class ScrollBoxWidget;
 
 // What the window asks of the user or the desktop. Tests replace these so
 // that no modal box or external program appears.
