@@ -16,6 +16,42 @@
 
 namespace {
 
+// What the workers hand over, kept as a queued connection keeps it, and
+// given to the panes on this thread, as the window's slot does.
+class HandedOver {
+public:
+    explicit HandedOver(PaneSet& panes) : m_panes(panes)
+    {
+        m_connection = QObject::connect(&panes.pipeline().handOff(), &WholeHandOff::wholeReady,
+                                        [this](const WholeResult& result) {
+                                            std::lock_guard lock(m_mutex);
+                                            m_results.push_back(result);
+                                        });
+    }
+    ~HandedOver() { QObject::disconnect(m_connection); }
+    // Waits for the workers to be done, then delivers in the order handed over.
+    std::vector<PaneSet::PartOutcome> deliver()
+    {
+        m_panes.pipeline().waitForLookAhead();
+        std::vector<WholeResult> results;
+        {
+            std::lock_guard lock(m_mutex);
+            results.swap(m_results);
+        }
+        std::vector<PaneSet::PartOutcome> outcomes;
+        for (const WholeResult& result : results)
+            for (const PaneSet::PartOutcome& outcome : m_panes.takeWhole(result))
+                outcomes.push_back(outcome);
+        return outcomes;
+    }
+
+private:
+    PaneSet& m_panes;
+    QMetaObject::Connection m_connection;
+    std::mutex m_mutex;
+    std::vector<WholeResult> m_results;
+};
+
 class PaneSetTest : public ::testing::Test {
 protected:
     QString Put(const QString& name, const QByteArray& bytes)
@@ -36,6 +72,7 @@ protected:
     QTemporaryDir dir;
     MarkStore marks;
     PaneSet panes;
+    HandedOver handed{panes};
 };
 
 TEST_F(PaneSetTest, ALoadChangesThePaneOnlyWhenTheFileDecodes)
@@ -184,8 +221,7 @@ TEST_F(PaneSetTest, ALargePhotoComesAsTheSeenPartFirstThenWhole)
         panes.setUpright(c.upright);
         panes.load(1, c.path, c.scale, 2000, marks, false, box);
         EXPECT_EQ(panes[1].isPart(), c.part) << c.path.toStdString() << " at " << c.scale;
-        panes.pipeline().waitForLookAhead();
-        panes.finishParts();
+        handed.deliver();
         EXPECT_FALSE(panes[1].isPart());
     }
 
@@ -204,8 +240,7 @@ TEST_F(PaneSetTest, ALargePhotoComesAsTheSeenPartFirstThenWhole)
     panes.load(3, big, 1, 2000, marks, false, box);
     EXPECT_EQ(panes.pipeline().partCount(), parts);
     panes.clear(3);
-    panes.pipeline().waitForLookAhead();
-    const auto outcomes = panes.finishParts();
+    const auto outcomes = handed.deliver();
     ASSERT_EQ(outcomes.size(), 1u);
     EXPECT_EQ(outcomes[0].pane, 2);
     EXPECT_TRUE(outcomes[0].error.isEmpty());
@@ -235,15 +270,14 @@ TEST_F(PaneSetTest, ALargePhotoComesAsTheSeenPartFirstThenWhole)
                 EXPECT_EQ(e.what(), loadError);
             }
         } else {
-            panes.pipeline().waitForLookAhead();
-            const auto failed = panes.finishParts();
+            const auto failed = handed.deliver();
             ASSERT_EQ(failed.size(), 1u);
             EXPECT_EQ(failed[0].path, broken);
             EXPECT_EQ(failed[0].error.toStdString(), loadError);
         }
         EXPECT_EQ(panes[2].PanePath, big) << waitHere;
         EXPECT_FALSE(panes[2].isPart());
-        EXPECT_TRUE(panes.finishParts().empty());
+        EXPECT_TRUE(handed.deliver().empty());
     }
 }
 
@@ -283,11 +317,7 @@ TEST_F(PaneSetTest, AWholeThatFailedInTheLookAheadPutsThePaneBack)
         cv.notify_all();
     };
     PaneSet set(options);
-    std::vector<PaneSet::PartOutcome> outcomes;
-    set.pipeline().setCompletionListener([&] {
-        for (auto& outcome : set.finishParts())
-            outcomes.push_back(outcome);
-    });
+    HandedOver handedToSet(set);
     set.load(2, before, 1, 2000, marks);
     set.pipeline().lookAhead({{broken, 1, 0}});
     {
@@ -302,7 +332,7 @@ TEST_F(PaneSetTest, AWholeThatFailedInTheLookAheadPutsThePaneBack)
         loaded = true;
         cv.notify_all();
     }
-    set.pipeline().waitForLookAhead();
+    const auto outcomes = handedToSet.deliver();
     ASSERT_EQ(outcomes.size(), 1u);
     EXPECT_EQ(outcomes[0].pane, 2);
     EXPECT_EQ(outcomes[0].path, broken);
