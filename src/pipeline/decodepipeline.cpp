@@ -276,7 +276,8 @@ void DecodePipeline::decodeBitmapPreview(DecodedPhoto& photo, const QImage& bitm
 }
 
 void DecodePipeline::finishJob(const JobKey& key, const std::shared_ptr<Job>& job,
-                               std::shared_ptr<const DecodedPhoto> photo, std::exception_ptr error)
+                               std::shared_ptr<const DecodedPhoto> photo, std::exception_ptr error,
+                               const WholeKey* owedFor)
 {
     const QString errorText = error ? MessageOf(error, key.identity.path) : QString();
     {
@@ -287,6 +288,9 @@ void DecodePipeline::finishJob(const JobKey& key, const std::shared_ptr<Job>& jo
         job->failed = error != nullptr;
         job->errorText = errorText;
         job->done = true;
+        // A stale whole is not delivered: it may be turned the old way.
+        if (owedFor && job->photo && !job->stale)
+            m_wholes.delivered(*owedFor, job->photo);
         if (auto it = m_running.find(key); it != m_running.end() && it->second == job)
             m_running.erase(it);
     }
@@ -543,11 +547,10 @@ std::optional<WholeResult> DecodePipeline::runOwed(const OwedDecode& owed)
             std::lock_guard lock(m_mutex);
             result = failed(MessageOf(error, id.path));
         }
-        finishJob(key, job, std::move(photo), error);
+        finishJob(key, job, std::move(photo), error, &owed.key);
         std::lock_guard lock(m_mutex);
-        // A stale whole is not delivered: it may be turned the old way.
         if (!error && !job->stale)
-            result = held(job->photo);
+            result = WholeResult{owed.key, job->photo, QString()};
         return result;
     }
 }

@@ -169,8 +169,10 @@ private:
     void runOwedHere(std::unique_lock<std::mutex>& lock, const OwedDecode& owed);
     // What the decode brought, also kept in m_wholes; empty when it went stale.
     std::optional<WholeResult> runOwed(const OwedDecode& owed);
+    // owedFor: the whole owed to a part that this decode is, held for it
+    // as the job ends, so that no waiter finds the photo without it.
     void finishJob(const JobKey& key, const std::shared_ptr<Job>& job, std::shared_ptr<const DecodedPhoto> photo,
-                   std::exception_ptr error);
+                   std::exception_ptr error, const WholeKey* owedFor = nullptr);
     void runLookAhead(const DecodeRequest& r);
     void fitBudgetTo(const std::vector<DecodeRequest>& requests);
     void workerLoop();
