@@ -78,7 +78,8 @@ public:
     // much less than the whole: a baseline JPEG photo at a fixed scale that
     // is not at hand. Such a part comes back at once (isPart()), and the
     // whole photo is decoded on a worker from the bytes already read, ahead
-    // of any look-ahead; completion() tells when it is done. Otherwise as get.
+    // of any look-ahead, and handed over when done (see handOff; completion()
+    // tells the same). Otherwise as get.
     std::shared_ptr<const DecodedPhoto> getFirst(const DecodeRequest& r);
     enum class Completion { Pending, Done, Failed };
     // What became of the whole decode behind a part: Done with the whole
@@ -165,7 +166,8 @@ private:
                                                int maxSize, bool mayExceedBudget, Read* read = nullptr);
     void decodeBitmapPreview(DecodedPhoto& photo, const QImage& bitmap, const QString& path);
     Completion completionLocked(const DecodedPhoto& part, std::shared_ptr<const DecodedPhoto>* photo, QString* error);
-    // Runs an owed decode started in m_queues, m_mutex held around it.
+    // Runs an owed decode started in m_queues and hands it over; `lock`
+    // (on m_mutex) is held on entry and on return, not while decoding.
     void runOwedHere(std::unique_lock<std::mutex>& lock, const OwedDecode& owed);
     // What the decode brought, also kept in m_wholes; empty when it went stale.
     std::optional<WholeResult> runOwed(const OwedDecode& owed);
