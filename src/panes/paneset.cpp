@@ -130,27 +130,28 @@ std::shared_ptr<const PhotoFacts> PaneSet::factsOf(const DecodedPhoto& photo, co
     return facts;
 }
 
-std::vector<PaneSet::PartOutcome> PaneSet::finishParts()
+std::vector<PaneSet::PartOutcome> PaneSet::takeWhole(const WholeResult& result)
 {
-    std::vector<PartOutcome> outcomes;
+    std::vector<int> showing;
     for (int n = 1; n <= 4; ++n) {
+        const PaneState& p = pane(n);
+        if (p.isPart() && p.photo->identity == result.key.identity
+            && p.photo->denom == DecoderScale(result.key.scaleCode))
+            showing.push_back(n);
+    }
+    // Taken only for a pane that shows it: otherwise it stays held until
+    // the walk drops it, as a part of the file may come back before then.
+    if (showing.empty() || !m_pipeline.take(result))
+        return {};
+    std::vector<PartOutcome> outcomes;
+    for (const int n : showing) {
         PaneState& p = pane(n);
-        if (!p.isPart())
-            continue;
-        std::shared_ptr<const DecodedPhoto> whole;
-        QString error;
-        switch (m_pipeline.completion(*p.photo, &whole, &error)) {
-        case DecodePipeline::Completion::Done:
-            p.photo = std::move(whole);
+        outcomes.push_back({n, p.PanePath, result.error});
+        if (result.ok()) {
+            p.photo = result.photo;
             m_before[size_t(n - 1)].reset();
-            outcomes.push_back({n, p.PanePath, QString()});
-            break;
-        case DecodePipeline::Completion::Failed:
-            outcomes.push_back({n, p.PanePath, error});
+        } else {
             putBack(n);
-            break;
-        case DecodePipeline::Completion::Pending:
-            break;
         }
     }
     return outcomes;

@@ -86,21 +86,24 @@ public:
     // changed in place is read again whatever the cache holds.
     // visibleOf: what of the picture (given its size) the pane shows at
     // first; when set, a large photo may come as that part alone (isPart()),
-    // its whole following on a worker (see finishParts).
+    // its whole following on a worker (see takeWhole).
     bool load(int n, const QString& path, int scaleCode, int maxSize, const MarkStore& marks, bool fromDisk = false,
               std::function<QRect(QSize)> visibleOf = nullptr, const CompanionRule& companions = {});
     // Exif listings read so far (each reads a file's Exif block).
     int metadataReads() const { return m_metadataReads; }
-    // Puts the whole photos decoded since into the panes that show parts of
-    // them. A whole decode that failed puts the pane back as it was before
-    // the load, as a failed load would have left it. One outcome per pane
-    // changed: its number and the error, empty when the whole photo came.
+    // Puts a whole photo handed over by the pipeline (see
+    // DecodePipeline::handOff) into the panes that show a part of it, and
+    // only those. A whole decode that failed puts them back as they were
+    // before the load, as a failed load would have left them. A result that
+    // is no longer current (taken already, or dropped by a change since)
+    // changes nothing. One outcome per pane changed: its number and the
+    // error, empty when the whole photo came.
     struct PartOutcome {
         int pane;
         QString path;    // the file whose whole came or failed
         QString error;
     };
-    std::vector<PartOutcome> finishParts();
+    std::vector<PartOutcome> takeWhole(const WholeResult& result);
     // The whole photo for a pane showing a part, waited for. On UserError
     // the pane is put back as before the load, and the error rethrown.
     void makeWhole(int n);

@@ -139,9 +139,7 @@ DecodePipeline::~DecodePipeline()
     {
         std::lock_guard lock(m_mutex);
         m_stop = true;
-        m_ahead.clear();
-        m_urgent.clear();
-        m_owed.clear();
+        m_queues.clear();
     }
     m_wake.notify_all();
     for (std::thread& t : m_workers)
@@ -288,7 +286,8 @@ void DecodePipeline::decodeBitmapPreview(DecodedPhoto& photo, const QImage& bitm
 }
 
 void DecodePipeline::finishJob(const JobKey& key, const std::shared_ptr<Job>& job,
-                               std::shared_ptr<const DecodedPhoto> photo, std::exception_ptr error)
+                               std::shared_ptr<const DecodedPhoto> photo, std::exception_ptr error,
+                               const WholeKey* owedFor)
 {
     const QString errorText = error ? MessageOf(error, key.identity.path) : QString();
     {
@@ -299,6 +298,9 @@ void DecodePipeline::finishJob(const JobKey& key, const std::shared_ptr<Job>& jo
         job->failed = error != nullptr;
         job->errorText = errorText;
         job->done = true;
+        // A stale whole is not delivered: it may be turned the old way.
+        if (owedFor && job->photo && !job->stale)
+            m_wholes.delivered(*owedFor, job->photo);
         if (auto it = m_running.find(key); it != m_running.end() && it->second == job)
             m_running.erase(it);
     }
@@ -395,7 +397,7 @@ std::shared_ptr<const DecodedPhoto> DecodePipeline::getFirst(const DecodeRequest
     // part: the whole comes about as soon as it would have alone.
     {
         std::lock_guard lock(m_mutex);
-        owe({id, jpeg.data(), scaleCode, read.raw, read.tiffHead});
+        m_queues.owe({{id, scaleCode}, jpeg.data(), read.raw, read.tiffHead});
     }
     m_wake.notify_one();
     auto photo = std::make_shared<DecodedPhoto>();
@@ -415,13 +417,6 @@ std::shared_ptr<const DecodedPhoto> DecodePipeline::getFirst(const DecodeRequest
     return photo;
 }
 
-void DecodePipeline::owe(Owed owed)
-{
-    if (std::find(m_owed.begin(), m_owed.end(), owed) == m_owed.end()
-        && std::find(m_owedRunning.begin(), m_owedRunning.end(), owed) == m_owedRunning.end())
-        m_owed.push_back(std::move(owed));
-}
-
 
 DecodePipeline::Completion DecodePipeline::completion(const DecodedPhoto& part,
                                                       std::shared_ptr<const DecodedPhoto>* photo, QString* error)
@@ -433,23 +428,21 @@ DecodePipeline::Completion DecodePipeline::completion(const DecodedPhoto& part,
 DecodePipeline::Completion DecodePipeline::completionLocked(const DecodedPhoto& part,
                                                             std::shared_ptr<const DecodedPhoto>* photo, QString* error)
 {
-    const int scaleCode = FixedScaleOfDenom(part.denom);
-    if (auto it = m_owedErrors.find({part.identity, scaleCode}); it != m_owedErrors.end()) {
-        *error = it->second;
-        m_owedErrors.erase(it);
-        return Completion::Failed;
-    }
-    if (auto it = m_owedWholes.find({part.identity, scaleCode}); it != m_owedWholes.end()) {
-        *photo = std::move(it->second);
-        m_owedWholes.erase(it);
+    const WholeKey key{part.identity, FixedScaleOfDenom(part.denom)};
+    if (std::optional<WholeResult> held = m_wholes.take(key)) {
+        if (!held->ok()) {
+            *error = std::move(held->error);
+            return Completion::Failed;
+        }
+        *photo = std::move(held->photo);
         return Completion::Done;
     }
     if (auto hit = m_cache.find(part.identity, part.denom)) {
         *photo = hit;
         return Completion::Done;
     }
-    if (auto it = m_running.find({part.identity, scaleCode, 0}); it == m_running.end() || it->second->stale) {
-        owe({part.identity, part.bytes, scaleCode, part.raw, part.tiffHead});
+    if (auto it = m_running.find({key.identity, key.scaleCode, 0}); it == m_running.end() || it->second->stale) {
+        m_queues.owe({key, part.bytes, part.raw, part.tiffHead});
         m_wake.notify_one();
     }
     return Completion::Pending;
@@ -469,113 +462,114 @@ std::shared_ptr<const DecodedPhoto> DecodePipeline::wholeOf(const DecodedPhoto& 
         case Completion::Pending:
             break;
         }
-        const Owed wanted{part.identity, QByteArray(), FixedScaleOfDenom(part.denom), false, QByteArray()};
-        if (auto it = std::find(m_owed.begin(), m_owed.end(), wanted); it != m_owed.end())
-            runOwedHere(lock, it);   // no worker has started on it
+        if (std::optional<OwedDecode> owed = m_queues.startOwed({part.identity, FixedScaleOfDenom(part.denom)}))
+            runOwedHere(lock, *owed);   // no worker has started on it
         else
             m_changed.wait(lock);    // a worker or a load is decoding it
     }
 }
 
-void DecodePipeline::runOwedHere(std::unique_lock<std::mutex>& lock, std::deque<Owed>::iterator it)
+void DecodePipeline::runOwedHere(std::unique_lock<std::mutex>& lock, const OwedDecode& owed)
 {
-    const Owed owed = std::move(*it);
-    m_owed.erase(it);
-    m_owedRunning.push_back(owed);
     lock.unlock();
-    runOwed(owed);
+    const std::optional<WholeResult> result = runOwed(owed);
     lock.lock();
-    m_owedRunning.erase(std::find(m_owedRunning.begin(), m_owedRunning.end(), owed));
+    m_queues.finishOwed(owed.key);
+    // A whole that went stale is owed again from the same bytes: the part
+    // still waits for it, as far as the pipeline knows (keepCompletionsOf
+    // and invalidate drop it when not).
+    if (!result && !m_stop && m_queues.owe(owed))
+        m_wake.notify_one();
     m_changed.notify_all();
-    // Told only now: an answer that finds nothing delivered owes the decode
-    // again, which it cannot while this one still counts as running.
-    if (const std::function<void()> listener = m_listener) {
-        ++m_telling;
-        lock.unlock();
-        listener();
-        lock.lock();
-        --m_telling;
-        m_changed.notify_all();
-    }
+    if (!result)
+        return;
+    // Handed over only now: one who takes it and finds nothing held owes
+    // the decode again, which it cannot while this one still counts as running.
+    ++m_telling;
+    lock.unlock();
+    emit m_handOff.wholeReady(*result);
+    lock.lock();
+    --m_telling;
+    m_changed.notify_all();
 }
 
 void DecodePipeline::keepCompletionsOf(const std::vector<const DecodedPhoto*>& parts)
 {
-    auto kept = [&](const FileIdentity& identity, int scaleCode) {
+    const auto kept = [&](const WholeKey& key) {
         return std::any_of(parts.begin(), parts.end(), [&](const DecodedPhoto* p) {
-            return p->identity == identity && DecoderScale(scaleCode) == p->denom;
+            return p->identity == key.identity && DecoderScale(key.scaleCode) == p->denom;
         });
     };
     std::lock_guard lock(m_mutex);
-    std::erase_if(m_owed, [&](const Owed& owed) { return !kept(owed.identity, owed.scaleCode); });
-    std::erase_if(m_owedErrors, [&](const auto& entry) { return !kept(entry.first.first, entry.first.second); });
-    std::erase_if(m_owedWholes, [&](const auto& entry) { return !kept(entry.first.first, entry.first.second); });
+    m_queues.keepOwed(kept);
+    m_wholes.keepOnly(kept);
 }
 
-void DecodePipeline::setCompletionListener(std::function<void()> listener)
+bool DecodePipeline::take(const WholeResult& result)
 {
     std::lock_guard lock(m_mutex);
-    m_listener = std::move(listener);
+    return m_wholes.takeIf(result);
 }
 
-
-void DecodePipeline::runOwed(const Owed& owed)
+std::optional<WholeResult> DecodePipeline::runOwed(const OwedDecode& owed)
 {
-    const JobKey key{owed.identity, owed.scaleCode, 0};
-    const std::pair<FileIdentity, int> slot{owed.identity, owed.scaleCode};
+    const FileIdentity& id = owed.key.identity;
+    const JobKey key{id, owed.key.scaleCode, 0};
+    // Kept for a pane to take, and handed over; m_mutex held.
+    const auto held = [&](std::shared_ptr<const DecodedPhoto> photo) {
+        m_wholes.delivered(owed.key, photo);
+        return WholeResult{owed.key, std::move(photo), QString()};
+    };
+    const auto failed = [&](const QString& error) {
+        m_wholes.failed(owed.key, error);
+        return WholeResult{owed.key, nullptr, error};
+    };
     for (;;) {
         const auto job = std::make_shared<Job>();
         std::shared_ptr<Job> other;
         {
             std::lock_guard lock(m_mutex);
-            if (auto hit = cachedLocked(owed.identity, owed.scaleCode, 0)) {
-                m_owedWholes[slot] = std::move(hit);
-                return;
-            }
+            if (auto hit = cachedLocked(id, owed.key.scaleCode, 0))
+                return held(std::move(hit));
             if (auto it = m_running.find(key); it != m_running.end() && !it->second->stale)
                 other = it->second;   // a look-ahead or a load is decoding it
             else
                 m_running[key] = job;
         }
         if (m_options.beforeWhole)
-            m_options.beforeWhole(owed.identity.path);
+            m_options.beforeWhole(id.path);
         if (other) {
             // The pane is told when that decode ends, with what it brought.
             std::unique_lock lock(m_mutex);
             m_changed.wait(lock, [&] { return other->done; });
-            if (other->failed) {
-                m_owedErrors[slot] = other->errorText;
-                return;
-            }
-            if (other->photo && !other->stale) {
-                m_owedWholes[slot] = other->photo;
-                return;
-            }
+            if (other->failed)
+                return failed(other->errorText);
+            if (other->photo && !other->stale)
+                return held(other->photo);
             continue;   // it gave up for the budget or went stale: decode here
         }
         std::shared_ptr<const DecodedPhoto> photo;
         std::exception_ptr error;
         try {
             Read read;
-            read.jpeg = TJPEGPicture(owed.bytes, owed.identity.path);
+            read.jpeg = TJPEGPicture(owed.bytes, id.path);
             read.raw = owed.raw;
             read.tiffHead = owed.tiffHead;
-            photo = decode(owed.identity.path, &owed.identity, owed.scaleCode, 0, true, &read);
+            photo = decode(id.path, &id, owed.key.scaleCode, 0, true, &read);
         } catch (...) {
             error = std::current_exception();
         }
+        std::optional<WholeResult> result;
         if (error) {
             // Before the job ends, so that whoever waits on it finds the message.
             std::lock_guard lock(m_mutex);
-            m_owedErrors[slot] = MessageOf(error, owed.identity.path);
+            result = failed(MessageOf(error, id.path));
         }
-        finishJob(key, job, std::move(photo), error);
+        finishJob(key, job, std::move(photo), error, &owed.key);
         std::lock_guard lock(m_mutex);
-        // A stale whole is not delivered: it may be turned the old way, and
-        // completion() owes the decode again.
         if (!error && !job->stale)
-            m_owedWholes[slot] = job->photo;
-        return;
+            result = WholeResult{owed.key, job->photo, QString()};
+        return result;
     }
 }
 
@@ -636,7 +630,7 @@ std::vector<DecodeResult> DecodePipeline::getMany(const std::vector<DecodeReques
         {
             std::lock_guard lock(m_mutex);
             for (size_t i = 1; i < helpers; ++i)
-                m_urgent.push_back(work);
+                m_queues.pushUrgent(work);
         }
         m_wake.notify_all();
     }
@@ -664,7 +658,7 @@ void DecodePipeline::fitBudgetTo(const std::vector<DecodeRequest>& requests)
     }
     {
         std::lock_guard lock(m_mutex);
-        reachable += qint64(m_owed.size() + m_owedRunning.size()) * guess;
+        reachable += qint64(m_queues.owedCount()) * guess;
     }
     const qint64 available = m_options.memAvailable ? m_options.memAvailable() : MemAvailableBytes();
     const qint64 total = std::min(m_options.budgetBytes, WalkBudget(reachable, available));
@@ -682,8 +676,7 @@ void DecodePipeline::lookAhead(const std::vector<DecodeRequest>& requests)
         std::lock_guard lock(m_mutex);
         // Set on a worker, before the first of these: the key does not wait
         // for the files' status or the system's memory.
-        m_budgetDue = true;
-        m_ahead.assign(requests.begin(), requests.end());
+        m_queues.setAhead(requests);
     }
     m_wake.notify_all();
     m_changed.notify_all();   // an emptied queue may end a wait
@@ -698,7 +691,7 @@ void DecodePipeline::setUpright(bool on)
     // is not kept.
     for (auto& [key, job] : m_running)
         job->stale = true;
-    m_owedWholes.clear();
+    m_wholes.dropWholes();
     m_cache.clear();
 }
 
@@ -708,8 +701,8 @@ void DecodePipeline::invalidate(const QString& path)
     for (auto& [key, job] : m_running)
         if (key.identity.path == path)
             job->stale = true;
-    std::erase_if(m_owed, [&](const Owed& owed) { return owed.identity.path == path; });
-    std::erase_if(m_owedWholes, [&](const auto& entry) { return entry.first.first.path == path; });
+    m_queues.keepOwed([&](const WholeKey& key) { return key.identity.path != path; });
+    m_wholes.dropWholesOf(path);
     m_cache.remove(path);
 }
 
@@ -726,10 +719,7 @@ std::shared_ptr<const DecodedPhoto> DecodePipeline::cached(const DecodeRequest& 
 void DecodePipeline::waitForLookAhead()
 {
     std::unique_lock lock(m_mutex);
-    m_changed.wait(lock, [&] {
-        return m_ahead.empty() && !m_budgetDue && m_aheadRunning == 0 && m_owed.empty() && m_owedRunning.empty()
-            && m_telling == 0;
-    });
+    m_changed.wait(lock, [&] { return m_queues.idle() && m_telling == 0; });
 }
 
 void DecodePipeline::runLookAhead(const DecodeRequest& r)
@@ -763,43 +753,40 @@ void DecodePipeline::workerLoop()
 {
     std::unique_lock lock(m_mutex);
     for (;;) {
-        m_wake.wait(lock, [&] {
-            return m_stop || !m_urgent.empty() || !m_owed.empty() || m_budgetDue || !m_ahead.empty();
-        });
+        m_wake.wait(lock, [&] { return m_stop || m_queues.next() != DecodeQueues::Task::None; });
         if (m_stop)
             return;
-        if (!m_urgent.empty()) {
-            const std::function<void()> task = std::move(m_urgent.front());
-            m_urgent.pop_front();
+        switch (m_queues.next()) {
+        case DecodeQueues::Task::None:
+            break;
+        case DecodeQueues::Task::Urgent: {
+            const std::function<void()> task = m_queues.takeUrgent();
             lock.unlock();
             task();
             lock.lock();
-            continue;
+            break;
         }
-        if (!m_owed.empty()) {
-            // The whole photo behind a part on show comes before the files
-            // the next step may need.
-            runOwedHere(lock, m_owed.begin());
-            continue;
-        }
-        if (m_budgetDue) {
-            m_budgetDue = false;
-            const std::vector<DecodeRequest> requests(m_ahead.begin(), m_ahead.end());
-            ++m_aheadRunning;
+        case DecodeQueues::Task::Owed:
+            runOwedHere(lock, m_queues.startOwed());
+            break;
+        case DecodeQueues::Task::Budget: {
+            const std::vector<DecodeRequest> requests = m_queues.startBudget();
             lock.unlock();
             fitBudgetTo(requests);
             lock.lock();
-            --m_aheadRunning;
+            m_queues.finishAhead();
             m_changed.notify_all();
-            continue;
+            break;
         }
-        const DecodeRequest request = std::move(m_ahead.front());
-        m_ahead.pop_front();
-        ++m_aheadRunning;
-        lock.unlock();
-        runLookAhead(request);
-        lock.lock();
-        --m_aheadRunning;
-        m_changed.notify_all();
+        case DecodeQueues::Task::Ahead: {
+            const DecodeRequest request = m_queues.startAhead();
+            lock.unlock();
+            runLookAhead(request);
+            lock.lock();
+            m_queues.finishAhead();
+            m_changed.notify_all();
+            break;
+        }
+        }
     }
 }

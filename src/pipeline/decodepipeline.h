@@ -1,6 +1,9 @@
 #pragma once
 #include "pipeline/bufferpool.h"
 #include "pipeline/decodecache.h"
+#include "pipeline/decodequeues.h"
+#include "pipeline/owedwholes.h"
+#include "pipeline/wholehandoff.h"
 #include "render/jpegpicture.h"
 #include "render/rawprobe.h"
 
@@ -10,7 +13,6 @@
 
 #include <atomic>
 #include <condition_variable>
-#include <deque>
 #include <functional>
 #include <map>
 #include <memory>
@@ -18,25 +20,6 @@
 #include <optional>
 #include <thread>
 #include <vector>
-
-// A photo asked for at a pane's scale code (1..5, as the settings hold
-// them); maxSize is the fit rule's limit.
-struct DecodeRequest {
-    DecodeRequest(QString path = QString(), int scaleCode = 1, int maxSize = 0,
-                  std::function<QRect(QSize)> visibleOf = nullptr)
-        : path(std::move(path)), scaleCode(scaleCode), maxSize(maxSize), visibleOf(std::move(visibleOf))
-    {
-    }
-    QString path;
-    int scaleCode;
-    int maxSize;
-    // The part of the picture (given its size at the scale) that its pane
-    // will show at first; when set, getFirst may decode just that part.
-    std::function<QRect(QSize)> visibleOf;
-    // The file as the caller looked it up for this load: the pipeline takes
-    // it rather than looking the file up again. Unset: looked up here.
-    std::optional<FileIdentity> identity;
-};
 
 // One answer of getMany: the photo, or the error text the user is shown.
 struct DecodeResult {
@@ -96,7 +79,8 @@ public:
     // much less than the whole: a baseline JPEG photo at a fixed scale that
     // is not at hand. Such a part comes back at once (isPart()), and the
     // whole photo is decoded on a worker from the bytes already read, ahead
-    // of any look-ahead; completion() tells when it is done. Otherwise as get.
+    // of any look-ahead, and handed over when done (see handOff; completion()
+    // tells the same). Otherwise as get.
     std::shared_ptr<const DecodedPhoto> getFirst(const DecodeRequest& r);
     enum class Completion { Pending, Done, Failed };
     // What became of the whole decode behind a part: Done with the whole
@@ -111,10 +95,15 @@ public:
     // Drops the queued whole decodes of parts other than these, and the
     // wholes and errors held for them; one running finishes into the cache.
     void keepCompletionsOf(const std::vector<const DecodedPhoto*>& parts);
-    // Called on a worker thread each time a whole decode behind a part ends,
-    // once completion() can tell what became of it: Done or Failed, or
-    // Pending with the decode owed again.
-    void setCompletionListener(std::function<void()> listener);
+    // Each whole decode behind a part that ends with a photo or an error is
+    // handed over through this object's signal, once completion() can tell
+    // the same. The object lives on the thread that made the pipeline.
+    WholeHandOff& handOff() { return m_handOff; }
+    // Takes what the hand-off brought, as completion() would: true when it
+    // is still what the pipeline holds for the part, false for one taken
+    // already (by completion or wholeOf) or dropped since (keepCompletionsOf,
+    // invalidate, setUpright), which is not to be shown as current.
+    bool take(const WholeResult& result);
     // Replaces the look-ahead: the requests not yet started are dropped (a
     // running decode finishes into the cache), then these are decoded in
     // order on the workers. Returns at once. Files that fail are skipped;
@@ -141,7 +130,7 @@ public:
     bool isCached(const QString& path, int scaleCode, int maxSize) { return cached({path, scaleCode, maxSize}) != nullptr; }
     bool isCached(const DecodeRequest& r) { return cached(r) != nullptr; }
     // Waits until no look-ahead or whole decode behind a part is queued,
-    // running or being told to the listener (tests, benchmarks).
+    // running or being handed over (tests, benchmarks).
     void waitForLookAhead();
     void clearCache() { m_cache.clear(); }
     const DecodeCache& cache() const { return m_cache; }
@@ -169,16 +158,6 @@ private:
         }
     };
 
-    // A whole decode owed to a part shown first.
-    struct Owed {
-        FileIdentity identity;
-        QByteArray bytes;
-        int scaleCode;
-        bool raw = false;        // bytes are a RAW file's preview
-        QByteArray tiffHead;     // and this the start of the RAW file
-        bool operator==(const Owed& o) const { return identity == o.identity && scaleCode == o.scaleCode; }
-    };
-
     // known: the file's identity when the caller has it.
     std::shared_ptr<const DecodedPhoto> getOrDecode(const QString& path, int scaleCode, int maxSize, Read* read,
                                                     const FileIdentity* known = nullptr);
@@ -190,12 +169,16 @@ private:
     std::shared_ptr<const DecodedPhoto> decode(const QString& path, const FileIdentity* id, int scaleCode,
                                                int maxSize, bool mayExceedBudget, Read* read = nullptr);
     void decodeBitmapPreview(DecodedPhoto& photo, const QImage& bitmap, const QString& path);
-    void owe(Owed owed);   // m_mutex held
     Completion completionLocked(const DecodedPhoto& part, std::shared_ptr<const DecodedPhoto>* photo, QString* error);
-    void runOwedHere(std::unique_lock<std::mutex>& lock, std::deque<Owed>::iterator it);
-    void runOwed(const Owed& owed);
+    // Runs an owed decode started in m_queues and hands it over; `lock`
+    // (on m_mutex) is held on entry and on return, not while decoding.
+    void runOwedHere(std::unique_lock<std::mutex>& lock, const OwedDecode& owed);
+    // What the decode brought, also kept in m_wholes; empty when it went stale.
+    std::optional<WholeResult> runOwed(const OwedDecode& owed);
+    // owedFor: the whole owed to a part that this decode is, held for it
+    // as the job ends, so that no waiter finds the photo without it.
     void finishJob(const JobKey& key, const std::shared_ptr<Job>& job, std::shared_ptr<const DecodedPhoto> photo,
-                   std::exception_ptr error);
+                   std::exception_ptr error, const WholeKey* owedFor = nullptr);
     void runLookAhead(const DecodeRequest& r);
     void fitBudgetTo(const std::vector<DecodeRequest>& requests);
     void workerLoop();
@@ -216,18 +199,10 @@ private:
     std::condition_variable m_wake;      // workers: work or stop
     std::condition_variable m_changed;   // waiters: a job finished, look-ahead went idle
     std::map<JobKey, std::shared_ptr<Job>> m_running;
-    std::deque<std::function<void()>> m_urgent;   // getMany's share for the workers
-    std::deque<Owed> m_owed;
-    std::vector<Owed> m_owedRunning;
-    // What the owed decodes brought, by identity and scale code, until
-    // completion() takes it.
-    std::map<std::pair<FileIdentity, int>, QString> m_owedErrors;
-    std::map<std::pair<FileIdentity, int>, std::shared_ptr<const DecodedPhoto>> m_owedWholes;
-    int m_telling = 0;   // listeners being called
-    std::function<void()> m_listener;
-    std::deque<DecodeRequest> m_ahead;
-    bool m_budgetDue = false;   // the budget is set anew before the next look-ahead
-    int m_aheadRunning = 0;
+    DecodeQueues m_queues;
+    OwedWholes m_wholes;
+    int m_telling = 0;   // hand-offs being emitted
     bool m_stop = false;
+    WholeHandOff m_handOff;   // outlives the workers, which are joined first
     std::vector<std::thread> m_workers;
 };

@@ -94,15 +94,14 @@ TfrmMain::TfrmMain(const QStringList& arguments, MainHooks hooks, QWidget* paren
 {
     // The whole photos behind parts on show are decoded on workers; the
     // panes take them on the GUI thread.
-    m_paneSet.pipeline().setCompletionListener([this] {
-        QMetaObject::invokeMethod(this, &TfrmMain::FinishPartialPanes, Qt::QueuedConnection);
-    });
+    connect(&m_paneSet.pipeline().handOff(), &WholeHandOff::wholeReady, this, &TfrmMain::FinishPartialPanes,
+            Qt::QueuedConnection);
     FormCreate(arguments);
 }
 
 TfrmMain::~TfrmMain()
 {
-    m_paneSet.pipeline().setCompletionListener(nullptr);
+    disconnect(&m_paneSet.pipeline().handOff(), nullptr, this, nullptr);
     qApp->removeEventFilter(this);
     // The destroy-time save runs only when nothing was saved since the last restore.
     if (m_store.restored() && !m_store.savedSinceRestore())

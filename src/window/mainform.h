@@ -55,8 +55,9 @@ public:
     void SelectPane(int n);
     void SetPaneScale(int n, int code);
     void ToggleExposureOverlay(int n);
-    // Puts the whole photos decoded since into the panes showing parts.
-    void FinishPartialPanes();
+    // Puts a whole photo handed over by the pipeline into the panes showing
+    // a part of it, or reports its error.
+    void FinishPartialPanes(const WholeResult& result);
     // A scale code from the keys or the toolbar: the current pane's, or all
     // four panes' while they are synchronized.
     void ScaleCommand(int code);

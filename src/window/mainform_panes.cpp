@@ -94,9 +94,9 @@ void TfrmMain::showLoadedPane(int n)
     m_panes[n - 1].showLoaded(m_paneSet[n], paneViewOptions(), m_markPictures);
 }
 
-void TfrmMain::FinishPartialPanes()
+void TfrmMain::FinishPartialPanes(const WholeResult& result)
 {
-    for (const PaneSet::PartOutcome& outcome : m_paneSet.finishParts()) {
+    for (const PaneSet::PartOutcome& outcome : m_paneSet.takeWhole(result)) {
         const int n = outcome.pane;
         if (outcome.error.isEmpty()) {
             // The same pixels where the part was: no layout changes.

@@ -11,13 +11,53 @@
 #include <gtest/gtest.h>
 
 #include <condition_variable>
+#include <functional>
+#include <memory>
 #include <mutex>
 #include <string_view>
 #include <thread>
+#include <utility>
 
 #include <sys/stat.h>
 
 namespace {
+
+// What the workers hand over, kept as a queued connection keeps it, and
+// given to the panes on this thread, as the window's slot does.
+class HandedOver {
+public:
+    explicit HandedOver(PaneSet& panes) : m_panes(panes)
+    {
+        m_connection = QObject::connect(&panes.pipeline().handOff(), &WholeHandOff::wholeReady,
+                                        [this](const WholeResult& result) {
+                                            std::lock_guard lock(m_mutex);
+                                            m_results.push_back(result);
+                                        });
+    }
+    ~HandedOver() { QObject::disconnect(m_connection); }
+    // Waits for the workers to be done; what they handed over since.
+    std::vector<WholeResult> collect()
+    {
+        m_panes.pipeline().waitForLookAhead();
+        std::lock_guard lock(m_mutex);
+        return std::exchange(m_results, {});
+    }
+    // Delivers what collect gives in the order handed over.
+    std::vector<PaneSet::PartOutcome> deliver()
+    {
+        std::vector<PaneSet::PartOutcome> outcomes;
+        for (const WholeResult& result : collect())
+            for (const PaneSet::PartOutcome& outcome : m_panes.takeWhole(result))
+                outcomes.push_back(outcome);
+        return outcomes;
+    }
+
+private:
+    PaneSet& m_panes;
+    QMetaObject::Connection m_connection;
+    std::mutex m_mutex;
+    std::vector<WholeResult> m_results;
+};
 
 class PaneSetTest : public ::testing::Test {
 protected:
@@ -39,6 +79,7 @@ protected:
     QTemporaryDir dir;
     MarkStore marks;
     PaneSet panes;
+    HandedOver handed{panes};
 };
 
 TEST_F(PaneSetTest, ALoadChangesThePaneOnlyWhenTheFileDecodes)
@@ -187,8 +228,7 @@ TEST_F(PaneSetTest, ALargePhotoComesAsTheSeenPartFirstThenWhole)
         panes.setUpright(c.upright);
         panes.load(1, c.path, c.scale, 2000, marks, false, box);
         EXPECT_EQ(panes[1].isPart(), c.part) << c.path.toStdString() << " at " << c.scale;
-        panes.pipeline().waitForLookAhead();
-        panes.finishParts();
+        handed.deliver();
         EXPECT_FALSE(panes[1].isPart());
     }
 
@@ -207,8 +247,7 @@ TEST_F(PaneSetTest, ALargePhotoComesAsTheSeenPartFirstThenWhole)
     panes.load(3, big, 1, 2000, marks, false, box);
     EXPECT_EQ(panes.pipeline().partCount(), parts);
     panes.clear(3);
-    panes.pipeline().waitForLookAhead();
-    const auto outcomes = panes.finishParts();
+    const auto outcomes = handed.deliver();
     ASSERT_EQ(outcomes.size(), 1u);
     EXPECT_EQ(outcomes[0].pane, 2);
     EXPECT_TRUE(outcomes[0].error.isEmpty());
@@ -238,16 +277,94 @@ TEST_F(PaneSetTest, ALargePhotoComesAsTheSeenPartFirstThenWhole)
                 EXPECT_EQ(e.what(), loadError);
             }
         } else {
-            panes.pipeline().waitForLookAhead();
-            const auto failed = panes.finishParts();
+            const auto failed = handed.deliver();
             ASSERT_EQ(failed.size(), 1u);
             EXPECT_EQ(failed[0].path, broken);
             EXPECT_EQ(failed[0].error.toStdString(), loadError);
         }
         EXPECT_EQ(panes[2].PanePath, big) << waitHere;
         EXPECT_FALSE(panes[2].isPart());
-        EXPECT_TRUE(panes.finishParts().empty());
+        EXPECT_TRUE(handed.deliver().empty());
     }
+}
+
+// A whole handed over changes the panes that show a part of that file at
+// that scale and no other, once, and only while it is current; a pane
+// walked away from meanwhile keeps what it shows now.
+TEST_F(PaneSetTest, AWholeChangesOnlyThePanesShowingItsPart)
+{
+    const QString a = Put(QStringLiteral("a.jpg"), Jpeg(1200, 800));
+    const QString b = Put(QStringLiteral("b.jpg"), Jpeg(1200, 800));
+    const QString c = Put(QStringLiteral("c.jpg"), Jpeg());
+    const auto box = [](QSize picture) { return VisiblePart(picture, QSize(300, 200), QPoint(0, 0)); };
+    // The wholes wait until all four panes show their parts: pane 4 is to
+    // take pane 1's part, not a whole already decoded.
+    std::mutex mutex;
+    std::condition_variable cv;
+    bool loaded = false;
+    DecodePipeline::Options options;
+    options.beforeWhole = [&](const QString&) {
+        std::unique_lock lock(mutex);
+        cv.wait(lock, [&] { return loaded; });
+    };
+    PaneSet set(options);
+    HandedOver handedToSet(set);
+    const auto release = [&] {
+        std::lock_guard lock(mutex);
+        loaded = true;
+        cv.notify_all();
+    };
+    // Released however the test ends, before the workers are joined.
+    const std::unique_ptr<bool, std::function<void(bool*)>> releaseAtEnd(&loaded, [&](bool*) { release(); });
+    const struct {
+        QString path;
+        int scale;
+    } shown[] = {{a, 1}, {b, 1}, {a, 2}, {a, 1}};
+    for (int n = 1; n <= 4; ++n) {
+        set.load(n, shown[n - 1].path, shown[n - 1].scale, 2000, marks, false, box);
+        ASSERT_TRUE(set[n].isPart()) << n;
+    }
+    release();
+    std::array<QImage, 5> seen;
+    std::array<QRect, 5> where;
+    for (int n = 1; n <= 4; ++n) {
+        seen[size_t(n)] = set[n].image();
+        where[size_t(n)] = set[n].photo->part;
+    }
+    std::vector<WholeResult> results = handedToSet.collect();
+    ASSERT_EQ(results.size(), 3u);   // pane 4 took pane 1's part: one whole for both
+    const auto resultOf = [&](const QString& path, int scale) {
+        for (const WholeResult& r : results)
+            if (r.key.identity.path == path && r.key.scaleCode == scale)
+                return r;
+        ADD_FAILURE() << "no whole handed over for " << path.toStdString() << " at " << scale;
+        return WholeResult();
+    };
+    // Before the wholes come, pane 1 walks on and b is to be read again
+    // (as R does first): b's whole is no longer current.
+    set.load(1, c, 1, 2000, marks);
+    set.pipeline().invalidate(b);
+    const struct {
+        QString path;
+        int scale;
+        std::vector<int> changed;
+    } steps[] = {{a, 1, {4}}, {a, 1, {}}, {b, 1, {}}, {a, 2, {3}}};
+    for (const auto& step : steps) {
+        std::vector<int> changed;
+        for (const PaneSet::PartOutcome& outcome : set.takeWhole(resultOf(step.path, step.scale))) {
+            changed.push_back(outcome.pane);
+            EXPECT_TRUE(outcome.error.isEmpty());
+            EXPECT_EQ(outcome.path, step.path);
+        }
+        EXPECT_EQ(changed, step.changed) << step.path.toStdString() << " at " << step.scale;
+    }
+    EXPECT_EQ(set[1].PanePath, c);
+    EXPECT_TRUE(set[2].isPart());
+    for (int n = 3; n <= 4; ++n) {
+        ASSERT_FALSE(set[n].isPart()) << n;
+        EXPECT_EQ(set[n].image().copy(where[size_t(n)]), seen[size_t(n)]) << n;   // the same pixels in place
+    }
+    EXPECT_EQ(set[3].image().size(), QSize(600, 400));
 }
 
 // The look-ahead of a file damaged at its end is decoding when the file
@@ -286,11 +403,7 @@ TEST_F(PaneSetTest, AWholeThatFailedInTheLookAheadPutsThePaneBack)
         cv.notify_all();
     };
     PaneSet set(options);
-    std::vector<PaneSet::PartOutcome> outcomes;
-    set.pipeline().setCompletionListener([&] {
-        for (auto& outcome : set.finishParts())
-            outcomes.push_back(outcome);
-    });
+    HandedOver handedToSet(set);
     set.load(2, before, 1, 2000, marks);
     set.pipeline().lookAhead({{broken, 1, 0}});
     {
@@ -305,7 +418,7 @@ TEST_F(PaneSetTest, AWholeThatFailedInTheLookAheadPutsThePaneBack)
         loaded = true;
         cv.notify_all();
     }
-    set.pipeline().waitForLookAhead();
+    const auto outcomes = handedToSet.deliver();
     ASSERT_EQ(outcomes.size(), 1u);
     EXPECT_EQ(outcomes[0].pane, 2);
     EXPECT_EQ(outcomes[0].path, broken);

@@ -305,7 +305,7 @@ TEST(DecodePipeline, ThePaneIsToldOfAWholePhotoOnlyWhenItIsThere)
     };
     DecodePipeline pipeline(options);
     std::atomic<int> told{0}, toldEarly{0};
-    pipeline.setCompletionListener([&] {
+    QObject::connect(&pipeline.handOff(), &WholeHandOff::wholeReady, [&](const WholeResult&) {
         ++told;
         if (!pipeline.isCached(path, 1, 0))
             ++toldEarly;
@@ -328,9 +328,9 @@ TEST(DecodePipeline, ThePaneIsToldOfAWholePhotoOnlyWhenItIsThere)
 
 namespace {
 
-// Answers each telling of the listener at once, on the thread that tells:
-// the earliest a window can ask what became of the whole photo behind its
-// part. It stops asking once it has the whole or the error, as a pane does.
+// Takes each hand-off at once, on the thread that hands over: the earliest
+// a window could take the whole photo behind its part. It takes nothing
+// more once it has the whole or the error, as a pane does.
 struct EarlyAnswers {
     DecodePipeline* pipeline = nullptr;
     std::function<void()> beforeAnswer;
@@ -352,7 +352,7 @@ struct EarlyAnswers {
         cv.wait(lock, [&] { return part != nullptr; });
         return part;
     }
-    void answer()
+    void answer(const WholeResult& result)
     {
         const auto p = shown();
         {
@@ -363,19 +363,11 @@ struct EarlyAnswers {
         }
         if (beforeAnswer)
             beforeAnswer();
-        std::shared_ptr<const DecodedPhoto> whole;
-        QString error;
-        std::string outcome;
-        switch (pipeline->completion(*p, &whole, &error)) {
-        case DecodePipeline::Completion::Done:
-            outcome = "whole " + std::to_string(whole->image.width()) + "x" + std::to_string(whole->image.height());
-            break;
-        case DecodePipeline::Completion::Failed:
-            outcome = error.toStdString();
-            break;
-        case DecodePipeline::Completion::Pending:
+        if (!(result.key.identity == p->identity && result.key.scaleCode == 1) || !pipeline->take(result))
             return;
-        }
+        const std::string outcome = result.ok() ? "whole " + std::to_string(result.photo->image.width()) + "x"
+                + std::to_string(result.photo->image.height())
+                                                : result.error.toStdString();
         std::lock_guard lock(mutex);
         outcomes.push_back(outcome);
     }
@@ -440,10 +432,16 @@ TEST_P(WholeBehindPart, ReachesThePaneOnceWhateverTheOrder)
     answers.pipeline = pipeline.get();
     if (r.lateEvicted)
         answers.beforeAnswer = [&] { pipeline->get(other, 1, 0); };
-    std::atomic<int> tellings{0};
-    pipeline->setCompletionListener([&] {
-        if (!(r.lateEvicted && tellings++ == 0))
-            answers.answer();
+    std::mutex lateMutex;
+    std::optional<WholeResult> late;   // the first hand-off, taken once the worker is done
+    QObject::connect(&pipeline->handOff(), &WholeHandOff::wholeReady, [&](const WholeResult& result) {
+        std::unique_lock lock(lateMutex);
+        if (r.lateEvicted && !late) {
+            late = result;
+            return;
+        }
+        lock.unlock();
+        answers.answer(result);
     });
 
     if (r.aheadFirst) {
@@ -455,7 +453,8 @@ TEST_P(WholeBehindPart, ReachesThePaneOnceWhateverTheOrder)
     answers.show(part);
     pipeline->waitForLookAhead();
     if (r.lateEvicted) {
-        answers.answer();   // as a queued call would, once the worker is done
+        ASSERT_TRUE(late.has_value());
+        answers.answer(*late);   // as a queued call would, once the worker is done
         pipeline->waitForLookAhead();
     }
 
@@ -522,7 +521,7 @@ TEST_P(KeyOvertakesLookAhead, ThePartComesAtOnceAndTheWholeFromTheRunningDecode)
     };
     DecodePipeline pipeline(options);
     std::atomic<int> told{0};
-    pipeline.setCompletionListener([&] { ++told; });
+    QObject::connect(&pipeline.handOff(), &WholeHandOff::wholeReady, [&](const WholeResult&) { ++told; });
     pipeline.lookAhead({{path, 1, 0}});
     ahead.waitFor(1);
     auto key = std::async(std::launch::async, [&] {
