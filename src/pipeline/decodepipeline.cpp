@@ -696,19 +696,15 @@ void DecodePipeline::keeperLoop()
     };
     std::unique_lock lock(m_keeperMutex);
     for (;;) {
-        // The system's memory is read now and then only while there is
-        // something to give back: more kept than the walk can reach.
-        const bool keepsMore = m_budgetSet && m_cache.usedBytes() + m_pool.keptBytes() > m_reachable;
-        if (keepsMore)
-            m_keeperWake.wait_for(lock, m_options.memoryCheck, due);
-        else
-            m_keeperWake.wait(lock, due);
+        const bool woken = m_keeperWake.wait_for(lock, m_options.memoryCheck, due);
         if (m_keeperStop)
             return;
         const bool spare = std::exchange(m_spareDue, false);
         m_memoryDue = false;
         lock.unlock();
-        if (m_budgetSet) {
+        // Now and then, the system's memory is read only while there is
+        // something to give back: more kept than the walk can reach.
+        if (m_budgetSet && (woken || m_cache.usedBytes() + m_pool.keptBytes() > m_reachable)) {
             std::lock_guard budgetLock(m_budgetMutex);
             applyBudgetLocked();
         }
