@@ -1,10 +1,10 @@
 #include "pipeline/bufferpool.h"
 
+#include <algorithm>
 #include <cstring>
 #include <list>
 #include <memory>
 #include <mutex>
-#include <thread>
 
 #include <sys/mman.h>
 
@@ -44,7 +44,7 @@ struct BufferPool::State {
     qint64 keptBytes = 0;
     qint64 fresh = 0;
     bool closed = false;          // the pool is gone: returned buffers are freed
-    bool spareUnderway = false;   // a buffer is being mapped in the background
+    size_t spareBytes = 0;        // the size spares are prepared for; 0: none wanted
     std::list<Buffer> kept;       // oldest first
 
     int fitting(size_t bytes) const   // under the mutex
@@ -79,39 +79,11 @@ struct BufferPool::State {
         return MapBuffer(bytes);
     }
 
-    // Keeps two buffers of this size ready: mapped and written once on a
-    // thread of its own, so that a decode that finds no buffer to reuse
-    // (one the user waits for) does not pay the page faults.
-    static constexpr int kSpares = 2;
-    static void prepareSpare(const std::shared_ptr<State>& self, size_t bytes)
+    // Whether spares of the size last asked for are wanted (under the mutex).
+    bool spareWanted() const
     {
-        bytes = (bytes + kHugePage - 1) / kHugePage * kHugePage;
-        {
-            std::lock_guard lock(self->mutex);
-            if (self->closed || self->spareUnderway || qint64(bytes) * kSpares > self->keepBytes
-                || self->fitting(bytes) >= kSpares)
-                return;
-            self->spareUnderway = true;
-        }
-        std::thread([self, bytes] {
-            for (;;) {
-                {
-                    std::lock_guard lock(self->mutex);
-                    if (self->closed || self->fitting(bytes) >= kSpares) {
-                        self->spareUnderway = false;
-                        return;
-                    }
-                }
-                const Buffer b = MapBuffer(bytes);
-                if (!b.data) {
-                    std::lock_guard lock(self->mutex);
-                    self->spareUnderway = false;
-                    return;
-                }
-                std::memset(b.data, 0, b.capacity);
-                self->give(b);
-            }
-        }).detach();
+        return !closed && spareBytes > 0 && qint64(spareBytes) * kSpares <= keepBytes
+            && fitting(spareBytes) < kSpares;
     }
 
     void give(const Buffer& b)
@@ -183,13 +155,52 @@ QImage BufferPool::allocate(QSize size, QImage::Format format)
     const Buffer b = m_state->take(size_t(bytes));
     if (!b.data)
         return QImage();
-    if (m_spares)
-        State::prepareSpare(m_state, size_t(bytes));
+    if (m_spareListener) {
+        bool wanted;
+        {
+            std::lock_guard lock(m_state->mutex);
+            m_state->spareBytes = size_t(capacityFor(bytes));
+            wanted = m_state->spareWanted();
+        }
+        if (wanted)
+            m_spareListener();
+    }
     auto* loan = new Loan{m_state, b};
     QImage image(static_cast<uchar*>(b.data), size.width(), size.height(), bytesPerLine, format, ReturnBuffer, loan);
     if (image.isNull())
         ReturnBuffer(loan);
     return image;
+}
+
+qint64 BufferPool::capacityFor(qint64 bytes)
+{
+    return (std::max<qint64>(0, bytes) + qint64(kHugePage) - 1) / qint64(kHugePage) * qint64(kHugePage);
+}
+
+void BufferPool::setSpareListener(std::function<void()> listener)
+{
+    m_spareListener = std::move(listener);
+}
+
+void BufferPool::prepareSpares(const std::function<bool()>& stop)
+{
+    for (;;) {
+        size_t bytes;
+        {
+            std::lock_guard lock(m_state->mutex);
+            if (!m_state->spareWanted())
+                return;
+            bytes = m_state->spareBytes;
+        }
+        if (stop && stop())
+            return;
+        // Written once, so that its pages are mapped before a decode needs them.
+        const Buffer b = MapBuffer(bytes);
+        if (!b.data)
+            return;
+        std::memset(b.data, 0, b.capacity);
+        m_state->give(b);
+    }
 }
 
 void BufferPool::setKeepBytes(qint64 keepBytes)

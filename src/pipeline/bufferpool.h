@@ -2,6 +2,7 @@
 #include <QImage>
 #include <QSize>
 
+#include <functional>
 #include <memory>
 
 // Picture buffers that outlive the pictures in them. A 24-megapixel photo
@@ -29,14 +30,27 @@ public:
     qint64 keptBytes() const;     // in freed buffers waiting for reuse
     int keptCount() const;
     qint64 freshAllocations() const;   // buffers taken from the system so far
-    // Keeps a spare buffer of the last size asked for mapped and ready,
-    // prepared on a thread of its own (off by default: tests count buffers).
-    void setSpares(bool on) { m_spares = on; }
+    // The bytes a buffer for a picture of this many bytes takes: what must
+    // be free under the keep bound for it to be kept.
+    static qint64 capacityFor(qint64 bytes);
+
+    // Spare buffers: with a listener set, a picture that took a buffer asks
+    // for buffers of its size to be mapped and written ahead, so that a
+    // decode that finds none to reuse (one the user waits for) does not pay
+    // the page faults. The listener is called on the allocating thread and
+    // must only wake the thread that then calls prepareSpares (off by
+    // default: tests count buffers).
+    void setSpareListener(std::function<void()> listener);
+    // Maps spares of the size last asked for until kSpares fit or there is
+    // no room for them under the keep bound; stops early once `stop` says
+    // so (checked before each buffer). Returns at once when none is wanted.
+    static constexpr int kSpares = 2;
+    void prepareSpares(const std::function<bool()>& stop);
 
     struct State;
 
 private:
     std::shared_ptr<State> m_state;
     qint64 m_minBytes;
-    bool m_spares = false;
+    std::function<void()> m_spareListener;
 };

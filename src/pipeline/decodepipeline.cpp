@@ -16,6 +16,7 @@
 #include <QImageReader>
 
 #include <algorithm>
+#include <utility>
 
 struct DecodePipeline::Read {
     TJPEGPicture jpeg{QByteArray()};
@@ -126,12 +127,14 @@ DecodePipeline::DecodePipeline(Options options)
       m_cache(m_options.budgetBytes - std::min(m_options.poolBytes, m_options.budgetBytes / 2)),
       m_rawProbe(m_options.rawProbe)
 {
-    m_pool.setSpares(m_options.spareBuffers);
+    if (m_options.spareBuffers)
+        m_pool.setSpareListener([this] { wakeKeeper(true); });
     int threads = m_options.threads;
     if (threads <= 0)
         threads = std::max(1, int(std::thread::hardware_concurrency()) - 1);
     for (int i = 0; i < threads; ++i)
         m_workers.emplace_back([this] { workerLoop(); });
+    m_keeper = std::thread([this] { keeperLoop(); });
 }
 
 DecodePipeline::~DecodePipeline()
@@ -142,8 +145,14 @@ DecodePipeline::~DecodePipeline()
         m_queues.clear();
     }
     m_wake.notify_all();
+    {
+        std::lock_guard lock(m_keeperMutex);
+        m_keeperStop = true;
+    }
+    m_keeperWake.notify_all();
     for (std::thread& t : m_workers)
         t.join();
+    m_keeper.join();
 }
 
 std::shared_ptr<const DecodedPhoto> DecodePipeline::cachedLocked(const FileIdentity& id, int scaleCode, int maxSize)
@@ -225,6 +234,7 @@ std::shared_ptr<const DecodedPhoto> DecodePipeline::decode(const QString& path, 
         }
         jpeg.setImageAllocator([this](QSize size, QImage::Format format) { return m_pool.allocate(size, format); });
         photo->image = jpeg.image();
+        wakeKeeper(false);   // the system's memory may have run short
         photo->bytes = head;
         photo->fullSize = full;
         if (m_upright) {
@@ -660,14 +670,63 @@ void DecodePipeline::fitBudgetTo(const std::vector<DecodeRequest>& requests)
         std::lock_guard lock(m_mutex);
         reachable += qint64(m_queues.owedCount()) * guess;
     }
+    std::lock_guard lock(m_budgetMutex);
+    m_reachable = reachable;
+    m_photoGuess = guess;
+    m_budgetSet = true;
+    applyBudgetLocked();
+}
+
+void DecodePipeline::applyBudgetLocked()
+{
     const qint64 available = m_options.memAvailable ? m_options.memAvailable() : MemAvailableBytes();
-    const qint64 total = std::min(m_options.budgetBytes, WalkBudget(reachable, available));
     // Buffers are kept for reuse only from what the budget has beyond the
     // photos themselves.
-    const qint64 kept = std::clamp(total - reachable, qint64(0), std::min(m_options.poolBytes, total / 2));
-    m_reachable = reachable;
-    m_pool.setKeepBytes(kept);
-    m_cache.setBudget(total - kept);
+    const WalkShares shares = SplitWalkBudget(m_reachable, available, BufferPool::capacityFor(m_photoGuess),
+                                              m_options.budgetBytes, m_options.poolBytes);
+    m_pool.setKeepBytes(shares.pool);
+    m_cache.setBudget(shares.cache);
+}
+
+void DecodePipeline::wakeKeeper(bool spare)
+{
+    {
+        std::lock_guard lock(m_keeperMutex);
+        if (spare)
+            m_spareDue = true;
+        else
+            m_memoryDue = true;
+    }
+    m_keeperWake.notify_one();
+}
+
+void DecodePipeline::keeperLoop()
+{
+    const auto due = [this] { return m_keeperStop || m_spareDue || m_memoryDue; };
+    const auto stopped = [this] {
+        if (m_options.beforeSpare)
+            m_options.beforeSpare();
+        std::lock_guard lock(m_keeperMutex);
+        return m_keeperStop;
+    };
+    std::unique_lock lock(m_keeperMutex);
+    for (;;) {
+        const bool woken = m_keeperWake.wait_for(lock, m_options.memoryCheck, due);
+        if (m_keeperStop)
+            return;
+        const bool spare = std::exchange(m_spareDue, false);
+        m_memoryDue = false;
+        lock.unlock();
+        // Now and then, the system's memory is read only while there is
+        // something to give back: more kept than the walk can reach.
+        if (m_budgetSet && (woken || m_cache.usedBytes() + m_pool.keptBytes() > m_reachable)) {
+            std::lock_guard budgetLock(m_budgetMutex);
+            applyBudgetLocked();
+        }
+        if (spare)
+            m_pool.prepareSpares(stopped);
+        lock.lock();
+    }
 }
 
 void DecodePipeline::lookAhead(const std::vector<DecodeRequest>& requests)

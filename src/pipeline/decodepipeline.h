@@ -12,6 +12,7 @@
 #include <QStringList>
 
 #include <atomic>
+#include <chrono>
 #include <condition_variable>
 #include <functional>
 #include <map>
@@ -44,15 +45,23 @@ public:
         qint64 budgetBytes = DecodeCache::DefaultBudget();
         qint64 poolBytes = BufferPool::kDefaultKeepBytes;    // of the budget, kept for reuse
         int threads = 0;   // worker threads; 0: one fewer than the cores, at least one
-        bool spareBuffers = false;   // keep a picture buffer mapped ahead (see BufferPool::setSpares)
+        bool spareBuffers = false;   // keep picture buffers mapped ahead (see BufferPool::setSpareListener)
+        // How often the system's memory is read while the cache and the pool
+        // keep more than the walk can reach, so that it is given back when the
+        // system runs short while the user looks at a photo. It is read after
+        // each decode and each look-ahead too.
+        std::chrono::milliseconds memoryCheck{2000};
         // Test seam: called on the decoding thread before a file is read.
         std::function<void(const QString& path)> beforeDecode;
         // Test seam: called on the thread that owes a part its whole photo
         // once it holds the file's decode: its own is about to start, or
         // another one is running and will be waited for.
         std::function<void(const QString& path)> beforeWhole;
-        // The system's available memory in bytes (MemAvailableBytes when unset).
+        // The system's available memory in bytes (MemAvailableBytes when unset);
+        // called on the pipeline's own threads.
         std::function<qint64()> memAvailable;
+        // Test seam: called on the spare-buffer thread before it maps a spare.
+        std::function<void()> beforeSpare;
         // The program that parses RAW files' headers; empty: the one beside
         // the running program (see RawProbe).
         QString rawProbe;
@@ -60,7 +69,9 @@ public:
 
     DecodePipeline();
     explicit DecodePipeline(Options options);
-    ~DecodePipeline();   // drops queued look-ahead, waits for running decodes
+    // Drops queued look-ahead, waits for running decodes and for a spare
+    // buffer being prepared.
+    ~DecodePipeline();
     DecodePipeline(const DecodePipeline&) = delete;
     DecodePipeline& operator=(const DecodePipeline&) = delete;
 
@@ -181,6 +192,12 @@ private:
                    std::exception_ptr error, const WholeKey* owedFor = nullptr);
     void runLookAhead(const DecodeRequest& r);
     void fitBudgetTo(const std::vector<DecodeRequest>& requests);
+    void applyBudgetLocked();   // m_budgetMutex held
+    // The keeper thread: prepares spare buffers, and reads the system's
+    // memory after decodes and now and then, giving back what the walk cannot
+    // reach when it runs short.
+    void wakeKeeper(bool spare);
+    void keeperLoop();
     void workerLoop();
 
     Options m_options;
@@ -189,6 +206,9 @@ private:
     std::atomic<int> m_decodes{0};
     std::atomic<int> m_parts{0};
     std::atomic<qint64> m_reachable{0};
+    std::atomic<qint64> m_photoGuess{0};    // the bytes a photo of the walk is taken to need
+    std::atomic<bool> m_budgetSet{false};   // by a look-ahead: until then the budget is Options'
+    std::mutex m_budgetMutex;
     std::atomic<qint64> m_recentCost{0};   // of the last photo decoded or shown in part
     std::atomic<bool> m_upright{false};
     mutable std::mutex m_kindMutex;
@@ -205,4 +225,11 @@ private:
     bool m_stop = false;
     WholeHandOff m_handOff;   // outlives the workers, which are joined first
     std::vector<std::thread> m_workers;
+
+    std::mutex m_keeperMutex;
+    std::condition_variable m_keeperWake;
+    bool m_keeperStop = false;
+    bool m_spareDue = false;
+    bool m_memoryDue = false;
+    std::thread m_keeper;
 };

@@ -7,11 +7,22 @@
 #include <algorithm>
 #include <limits>
 
-qint64 WalkBudget(qint64 reachable, qint64 memAvailable)
+qint64 WalkBudget(qint64 reachable, qint64 memAvailable, qint64 photoBytes)
 {
     reachable = std::max<qint64>(0, reachable);
     const qint64 spare = memAvailable < kShortOfMemoryBytes ? 0 : (memAvailable - kShortOfMemoryBytes) / 8;
-    return std::max(kMinWalkBudgetBytes, reachable + std::min(reachable / 3, spare));
+    const qint64 extra = std::max(reachable / 3, std::max<qint64>(0, photoBytes));
+    return std::max(kMinWalkBudgetBytes, reachable + std::min(extra, spare));
+}
+
+WalkShares SplitWalkBudget(qint64 reachable, qint64 memAvailable, qint64 photoBytes, qint64 budgetCap,
+                           qint64 poolCap)
+{
+    reachable = std::max<qint64>(0, reachable);
+    const qint64 total = std::max<qint64>(0, std::min(budgetCap, WalkBudget(reachable, memAvailable, photoBytes)));
+    const qint64 poolBound = std::max<qint64>(0, std::min(poolCap, std::max(total / 2, photoBytes)));
+    const qint64 pool = std::clamp(total - reachable, qint64(0), poolBound);
+    return {total - pool, pool};
 }
 
 qint64 ParseMemAvailable(const QByteArray& meminfo)

@@ -29,6 +29,52 @@ TEST(WalkBudget, KeepsWhatTheWalkReachesAndMoreOnlyWhileMemoryIsSpare)
         EXPECT_EQ(WalkBudget(r.reachable, r.available), r.budget) << r.reachable << " " << r.available;
 }
 
+// With a photo's buffer of 74 MiB: the extra is that buffer or a third of
+// what the walk reaches, whichever is more, still within an eighth of the
+// spare memory.
+TEST(WalkBudget, AllowsOnePhotoBufferBeyondAFewPhotosOnShow)
+{
+    const struct {
+        qint64 reachable, available, photo, budget;
+    } rows[] = {
+        {72 * MiB, 9 * GiB, 74 * MiB, 146 * MiB},           // one photo on show: its buffer, not a third
+        {600 * MiB, 9 * GiB, 74 * MiB, 800 * MiB},          // a third is more than one buffer
+        {72 * MiB, GiB + 400 * MiB, 74 * MiB, 122 * MiB},   // 400 MiB spare: an eighth of it
+        {72 * MiB, GiB, 74 * MiB, 72 * MiB},                // short: nothing more
+        {72 * MiB, -1, 74 * MiB, 72 * MiB},                 // unknown: as short
+        {0, 9 * GiB, 74 * MiB, 74 * MiB},                   // nothing on show: one buffer
+        {0, 9 * GiB, 4 * MiB, 16 * MiB},                    // small photos: the floor
+        {600 * MiB, 9 * GiB, -5, 800 * MiB},
+    };
+    for (const auto& r : rows)
+        EXPECT_EQ(WalkBudget(r.reachable, r.available, r.photo), r.budget)
+            << r.reachable << " " << r.available << " " << r.photo;
+}
+
+// The pool gets what the budget has beyond the walk, within its cap and half
+// the budget (unless one buffer needs more); the cache the rest.
+TEST(SplitWalkBudget, GivesThePoolOnlyWhatTheWalkDoesNotReach)
+{
+    const struct {
+        qint64 reachable, available, photo, budgetCap, poolCap;
+        WalkShares shares;
+    } rows[] = {
+        {72 * MiB, 9 * GiB, 74 * MiB, 4 * GiB, 256 * MiB, {72 * MiB, 74 * MiB}},   // one buffer beyond half
+        {600 * MiB, 9 * GiB, 74 * MiB, 4 * GiB, 256 * MiB, {600 * MiB, 200 * MiB}},
+        {600 * MiB, 9 * GiB, 74 * MiB, 4 * GiB, 128 * MiB, {672 * MiB, 128 * MiB}},   // the pool's cap
+        {600 * MiB, 9 * GiB, 74 * MiB, 700 * MiB, 256 * MiB, {600 * MiB, 100 * MiB}}, // the budget's cap
+        {600 * MiB, 9 * GiB, 74 * MiB, 500 * MiB, 256 * MiB, {500 * MiB, 0}},         // cap below the walk
+        {600 * MiB, GiB, 74 * MiB, 4 * GiB, 256 * MiB, {600 * MiB, 0}},               // short: nothing kept
+        {72 * MiB, 9 * GiB, 74 * MiB, 4 * GiB, 0, {146 * MiB, 0}},                    // no pool: all to the cache
+        {0, 9 * GiB, 0, 4 * GiB, 256 * MiB, {8 * MiB, 8 * MiB}},                      // the floor, halved
+    };
+    for (const auto& r : rows) {
+        const WalkShares got = SplitWalkBudget(r.reachable, r.available, r.photo, r.budgetCap, r.poolCap);
+        EXPECT_EQ(got.cache, r.shares.cache) << r.reachable << " " << r.available << " " << r.budgetCap;
+        EXPECT_EQ(got.pool, r.shares.pool) << r.reachable << " " << r.available << " " << r.budgetCap;
+    }
+}
+
 TEST(ParseMemAvailable, ReadsTheLineOrSaysUnknown)
 {
     const struct {
