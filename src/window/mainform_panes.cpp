@@ -24,7 +24,7 @@
 #include <optional>
 
 
-void TfrmMain::LoadPane(int n, const QString& path)
+void TfrmMain::LoadPane(int n, const QString& path, bool fromDisk)
 {
     if (path.isEmpty() || !IsRegularFile(path))
         return;
@@ -33,25 +33,20 @@ void TfrmMain::LoadPane(int n, const QString& path)
     // Decoded before anything of the pane changes, so that a file that fails
     // leaves the previous picture, path and caption in place.
     try {
-        const bool current = inCurrentFolder(path);
-        const MarkStore ownFolder = current ? MarkStore() : MarksOfOwnFolder(path);
-        m_paneSet.load(n, path, scale, m_app.MaxSize, current ? m_app.Marks : ownFolder, m_reportEveryFailure,
-                       visibleOf(n));
+        m_paneSet.load(n, path, scale, m_session.maxSize(), m_session.marksFor(path), fromDisk, visibleOf(n));
     } catch (const UserError& e) {
-        reportLoadFailure(path, QString::fromUtf8(e.what()));
+        reportLoadFailure(path, e.message(), fromDisk);
         return;
     }
-    m_failedLoads.remove(path);
+    m_session.loaded(path);
     showLoadedPane(n);
 }
 
-void TfrmMain::reportLoadFailure(const QString& path, const QString& message)
+void TfrmMain::reportLoadFailure(const QString& path, const QString& message, bool always)
 {
     // Walking past a damaged file shows its message once per visit of the
     // folder, not once for every pane it passes through.
-    const bool seen = m_failedLoads.contains(path);
-    m_failedLoads.insert(path);
-    if (!seen || m_reportEveryFailure)
+    if (m_session.failureToReport(path, always))
         reportError(message);
 }
 
@@ -62,7 +57,7 @@ std::function<QRect(QSize)> TfrmMain::visibleOf(int n) const
     const ScrollBoxWidget* box = m_panes[n - 1].box;
     const double ratio = box->devicePixelRatioF();
     const QSize size = DevicePixels(box->size(), ratio);
-    if (m_syncOn && m_paneSet[n].hasPicture()) {
+    if (m_session.syncOn() && m_paneSet[n].hasPicture()) {
         // A synchronized walk puts the pane's point of its photo back in
         // the middle (placeAt): the next photo is seen around that point.
         const QPointF centre = viewCentre(n);
@@ -121,12 +116,10 @@ void TfrmMain::ReloadPane(int n)
 {
     // A synchronized pane keeps its place with the others.
     std::optional<QPointF> centre;
-    if (m_syncOn && m_paneSet[n].hasPicture())
+    if (m_session.syncOn() && m_paneSet[n].hasPicture())
         centre = viewCentre(n);
     // R asks for the file again: a failure is shown even when it was before.
-    m_reportEveryFailure = true;
-    LoadPane(n, m_paneSet[n].PanePath);
-    m_reportEveryFailure = false;
+    LoadPane(n, m_paneSet[n].PanePath, true);
     SetPaneScale(n, m_paneSet[n].PaneScale);
     if (centre && m_paneSet[n].hasPicture())
         placeAt(n, *centre);
@@ -149,7 +142,7 @@ void TfrmMain::ClearPane(int n)
 
 void TfrmMain::SelectPane(int n)
 {
-    m_currentPane = n;
+    m_session.selectPane(n);
     ToolButton5->setChecked(m_panes[n - 1].quarter->childSize(m_panes[n - 1].metaPanel) > 1);
     for (auto& slot : m_panes)
         slot.box->setCurrent(false);
@@ -183,7 +176,7 @@ void TfrmMain::SetPaneScale(int n, int code)
 
 void TfrmMain::ToggleDifference()
 {
-    setDifference(m_currentPane, !m_paneSet[m_currentPane].DifferenceOn);
+    setDifference(m_session.currentPane(), !m_paneSet[m_session.currentPane()].DifferenceOn);
 }
 
 void TfrmMain::setDifference(int n, bool on)
@@ -213,12 +206,12 @@ void TfrmMain::setDifference(int n, bool on)
     const QString path = m_paneSet[n].PanePath;
     const bool part = m_paneSet[n].isPart();
     try {
-        m_paneSet.startDifference(n, reference, m_app.MaxSize);
+        m_paneSet.startDifference(n, reference, m_session.maxSize());
     } catch (const UserError& e) {
         if (part && m_paneSet[n].PanePath != path)
-            wholeFailed(n, path, QString::fromUtf8(e.what()));   // the rest of a photo shown in part
+            wholeFailed(n, path, e.message());   // the rest of a photo shown in part
         else
-            reportError(QString::fromUtf8(e.what()));
+            reportError(e.message());
         return;
     }
     layoutPicture(n, m_paneSet[n].PaneScale);   // the whole photo where a part was
@@ -265,8 +258,8 @@ void TfrmMain::refreshDifference(int n)
 
 void TfrmMain::ScaleCommand(int code)
 {
-    if (!m_syncOn) {
-        SetPaneScale(m_currentPane, code);
+    if (!m_session.syncOn()) {
+        SetPaneScale(m_session.currentPane(), code);
         return;
     }
     // Each pane keeps the point of its photo it showed in the middle.
@@ -281,8 +274,8 @@ void TfrmMain::ScaleCommand(int code)
 
 void TfrmMain::ToggleSync()
 {
-    m_syncOn = !m_syncOn;
-    ToolButton8->setChecked(m_syncOn);
+    m_session.toggleSync();
+    ToolButton8->setChecked(m_session.syncOn());
 }
 
 QPointF TfrmMain::viewCentre(int n) const
@@ -309,12 +302,12 @@ void TfrmMain::layoutPicture(int n, int code)
         try {
             m_paneSet.makeWhole(n);   // a fitted picture is drawn whole
         } catch (const UserError& e) {
-            wholeFailed(n, path, QString::fromUtf8(e.what()));
+            wholeFailed(n, path, e.message());
             return;
         }
     }
     if (state.isJpeg()) {
-        m_paneSet.rescale(n, code, m_app.MaxSize);
+        m_paneSet.rescale(n, code, m_session.maxSize());
         m_store.set(Stored::ImageScale, n, code);
         slot.picture->setStretch(code == ScaleFit);
     }
@@ -375,7 +368,7 @@ void TfrmMain::ShowFileInPane(int n, const QString& path)
     FillMetadata(n, path);
     const std::string caption = ExpandCaption(m_store.get(Stored::Pattern).toStdString(), m_paneSet[n].basic);
     slot.caption->setText(QString::fromLocal8Bit(caption));
-    slot.caption->setVisible(!caption.empty() && m_captionsOn);
+    slot.caption->setVisible(!caption.empty() && m_session.captionsOn());
     slot.quarter->relayout();
     ShowMark(n, m_paneSet[n].mark);
 }
@@ -427,13 +420,13 @@ void TfrmMain::ToggleExposureOverlay(int n)
                                     m_store.get(Stored::OverExpMode), under.value, over.value))
             return;
     } catch (const UserError& e) {
-        wholeFailed(n, path, QString::fromUtf8(e.what()));   // the rest of a photo shown in part
+        wholeFailed(n, path, e.message());   // the rest of a photo shown in part
         return;
     }
     slot.indicator->setColours(over.toQColor(), under.toQColor());
     slot.indicator->show();
     std::optional<QPointF> centre;
-    if (m_syncOn)
+    if (m_session.syncOn())
         centre = viewCentre(n);
     slot.picture->setImage(m_paneSet[n].image());
     if (centre)
@@ -442,24 +435,24 @@ void TfrmMain::ToggleExposureOverlay(int n)
 
 void TfrmMain::ImageMouseDown(int tag, QPoint pos)
 {
-    m_dragPane = m_currentPane;
-    m_panes[m_currentPane - 1].dragStart = pos;
+    m_dragPane = m_session.currentPane();
+    m_panes[m_session.currentPane() - 1].dragStart = pos;
     m_dragAlone = m_panes[tag - 1].picture->pressModifiers() & Qt::ShiftModifier;
 }
 
 void TfrmMain::ImageMouseMove(int tag, QPoint pos)
 {
-    if (tag != m_currentPane) {
+    if (tag != m_session.currentPane()) {
         m_dragPane = 0;
         return;
     }
-    if (m_dragPane == m_currentPane) {
-        PaneSlot& slot = m_panes[m_currentPane - 1];
+    if (m_dragPane == m_session.currentPane()) {
+        PaneSlot& slot = m_panes[m_session.currentPane() - 1];
         slot.box->moveArea(pos - slot.dragStart);
-        if (m_syncOn && !m_dragAlone) {
-            const QPointF centre = viewCentre(m_currentPane);
+        if (m_session.syncOn() && !m_dragAlone) {
+            const QPointF centre = viewCentre(m_session.currentPane());
             for (int n = 1; n <= 4; ++n)
-                if (n != m_currentPane && m_paneSet[n].hasPicture())
+                if (n != m_session.currentPane() && m_paneSet[n].hasPicture())
                     placeAt(n, centre);
         }
     }
@@ -472,14 +465,14 @@ void TfrmMain::ImageMouseUp(int)
 
 void TfrmMain::ImageClick(int tag)
 {
-    m_currentPane = tag;
+    m_session.selectPane(tag);
     m_panes[tag - 1].box->setFocus();
-    SelectPane(m_currentPane);
+    SelectPane(m_session.currentPane());
 }
 
 void TfrmMain::ScrollClick(int tag)
 {
-    m_currentPane = tag;
+    m_session.selectPane(tag);
     m_panes[tag - 1].box->setFocus();
-    SelectPane(m_currentPane);
+    SelectPane(m_session.currentPane());
 }

@@ -48,10 +48,10 @@ TEST_F(CaptionsTest, HiddenAfterStartAndZShowsAndHidesAllFour)
     // The settings file says the strips were visible; the loads hide them.
     Start({Folder(QStringLiteral("photos"), 4)});
     EXPECT_EQ(Visible(), none);
-    EXPECT_FALSE(win->CaptionsOn());
+    EXPECT_FALSE(win->session().captionsOn());
 
     Key(Qt::Key_Z);
-    EXPECT_TRUE(win->CaptionsOn());
+    EXPECT_TRUE(win->session().captionsOn());
     EXPECT_EQ(Visible(), all);   // empty ones too, until their next load
     EXPECT_TRUE(Caption(1)->text().isEmpty());
     // The strip takes its 17 pixels from the bottom of the pane.

@@ -84,7 +84,7 @@ TEST_F(NavigationTest, PageModeJumpsFourFilesAndNeverShowsAShortLastPageOfTen)
     Start({Folder(QStringLiteral("ten"), 10)});
     const QImage shown = win->paneWidgets(1).picture->image();
     Key(Qt::Key_J);
-    EXPECT_TRUE(win->PageMode());
+    EXPECT_TRUE(win->session().pageMode());
     // The frame of page mode: a line and two 3-pixel bevels round the panes.
     EXPECT_EQ(Control(QStringLiteral("PanelTop"))->pos(), QPoint(7, 7));
     EXPECT_EQ(win->paneWidgets(1).picture->image(), shown);   // nothing reloaded
@@ -99,7 +99,7 @@ TEST_F(NavigationTest, PageModeJumpsFourFilesAndNeverShowsAShortLastPageOfTen)
     EXPECT_EQ(Selected(), 3);
     // J again: back to shift mode, nothing reloaded.
     Key(Qt::Key_J);
-    EXPECT_FALSE(win->PageMode());
+    EXPECT_FALSE(win->session().pageMode());
     EXPECT_EQ(Control(QStringLiteral("PanelTop"))->pos(), QPoint(0, 0));
     Key(Qt::Key_Space);
     EXPECT_EQ(Names(), Entries({1, 2, 3, 4}));
@@ -210,7 +210,7 @@ TEST_F(NavigationTest, WhileTheListHasTheFocusTheWindowsKeysDoNothing)
     for (Qt::Key key : {Qt::Key_Space, Qt::Key_Backspace, Qt::Key_X, Qt::Key_J, Qt::Key_L, Qt::Key_8, Qt::Key_Q})
         Key(key);
     EXPECT_EQ(Names(), Entries({5, 1, 2, 3}));
-    EXPECT_FALSE(win->PageMode());
+    EXPECT_FALSE(win->session().pageMode());
     EXPECT_EQ(win->pane(1).PaneScale, 1);
     EXPECT_TRUE(win->isVisible());
     EXPECT_EQ(Control(QStringLiteral("LeftPanel"))->width(), 175);
@@ -218,7 +218,7 @@ TEST_F(NavigationTest, WhileTheListHasTheFocusTheWindowsKeysDoNothing)
     // The list's own arrows load each newly selected entry into the current pane.
     Key(Qt::Key_Down);
     EXPECT_EQ(Names(), Entries({6, 1, 2, 3}));
-    EXPECT_EQ(win->CurrentPane(), 1);
+    EXPECT_EQ(win->session().currentPane(), 1);
 
     // A click on a pane gives the keys back.
     ClickBox(2);
@@ -263,8 +263,8 @@ TEST_F(NavigationTest, TypedFolderRunsNoCommandsAndIsAppliedOnEnter)
     EXPECT_TRUE(win->isVisible());
     EXPECT_EQ(Names(), Entries({0, 1, 2, 3}));
     EXPECT_FALSE(win->pane(1).OverlayOn);
-    EXPECT_FALSE(win->CaptionsOn());
-    EXPECT_FALSE(win->PageMode());
+    EXPECT_FALSE(win->session().captionsOn());
+    EXPECT_FALSE(win->session().pageMode());
     EXPECT_EQ(Control(QStringLiteral("LeftPanel"))->width(), 175);
     EXPECT_TRUE(errors.isEmpty()) << "a partial path was listed: " << errors.join('\n').toStdString();
     EXPECT_EQ(win->app().CurrentFolder, ten);

@@ -1,0 +1,22 @@
+#pragma once
+
+// The keys the window's commands answer, by the codes the command map has
+// always used (the PC virtual-key codes): letters are 'A'..'Z' and the digit
+// row '0'..'9', as their characters.
+enum KeyCode : int {
+    KeyNone = 0,
+    KeyBackspace = 8,
+    KeyReturn = 13,
+    KeySpace = 32,
+    KeyEnd = 35,
+    KeyHome = 36,
+    KeyLeft = 37,
+    KeyUp = 38,
+    KeyRight = 39,
+    KeyDown = 40,
+    KeyDigit0 = '0',
+    KeyDigit9 = '9',
+    KeyLetterA = 'A',
+    KeyPadPlus = 107,
+    KeyPadMinus = 109,
+};
