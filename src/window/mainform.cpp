@@ -71,22 +71,6 @@ MainHooks withDefaults(MainHooks hooks)
     return hooks;
 }
 
-bool parseBool(const QString& text, bool& out)
-{
-    if (text.compare(QLatin1String("True"), Qt::CaseInsensitive) == 0)
-        out = true;
-    else if (text.compare(QLatin1String("False"), Qt::CaseInsensitive) == 0)
-        out = false;
-    else
-        return false;
-    return true;
-}
-
-QString boolText(bool b)
-{
-    return b ? QStringLiteral("True") : QStringLiteral("False");
-}
-
 } // namespace
 
 TfrmMain::TfrmMain(const QStringList& arguments, MainHooks hooks, QWidget* parent)
@@ -566,24 +550,13 @@ void TfrmMain::buildPane(int n, AlignWidget* quarter)
 void TfrmMain::bindStoredProperties()
 {
     auto sizeProp = [this](const QString& name, AlignWidget* host, QWidget* child) {
-        m_store.addProperty({name, [host, child] { return QString::number(host->childSize(child)); },
-                             [host, child](const QString& text) {
-                                 bool ok = false;
-                                 const int v = text.toInt(&ok);
-                                 if (ok)
-                                     host->setChildSize(child, v);
-                                 return ok;
-                             }});
+        m_store.addProperty(TFormStorage::intProperty(name, [host, child] { return host->childSize(child); },
+                                                      [host, child](int v) { host->setChildSize(child, v); }));
     };
     // A panel that fills the rest takes its height from the layout; its
     // stored height is kept for the file but has no effect.
     auto clientHeightProp = [this](const QString& name, QWidget* w) {
-        m_store.addProperty({name, [w] { return QString::number(w->height()); },
-                             [](const QString& text) {
-                                 bool ok = false;
-                                 text.toInt(&ok);
-                                 return ok;
-                             }});
+        m_store.addProperty(TFormStorage::intProperty(name, [w] { return w->height(); }, [](int) {}));
     };
     auto colourProp = [this](const QString& component) {
         m_store.addProperty({component + QStringLiteral(".Color"),
@@ -598,16 +571,11 @@ void TfrmMain::bindStoredProperties()
                              }});
     };
     auto visibleProp = [this](const QString& name, QWidget* w) {
-        m_store.addProperty({name, [w] { return boolText(!w->isHidden()); },
-                             [this, w](const QString& text) {
-                                 bool b = false;
-                                 if (!parseBool(text, b))
-                                     return false;
-                                 w->setVisible(b);
-                                 if (auto* host = qobject_cast<AlignWidget*>(w->parentWidget()))
-                                     host->relayout();
-                                 return true;
-                             }});
+        m_store.addProperty(TFormStorage::boolProperty(name, [w] { return !w->isHidden(); }, [w](bool on) {
+            w->setVisible(on);
+            if (auto* host = qobject_cast<AlignWidget*>(w->parentWidget()))
+                host->relayout();
+        }));
     };
 
     sizeProp(QStringLiteral("LeftPanel.Width"), Panel2, LeftPanel);
@@ -623,14 +591,9 @@ void TfrmMain::bindStoredProperties()
         sizeProp(QStringLiteral("ExPan%1.Width").arg(n), m_panes[n - 1].quarter, m_panes[n - 1].metaPanel);
     colourProp(QStringLiteral("DirAndExitPanel"));
     visibleProp(QStringLiteral("TopPanel.Visible"), TopPanel);
-    m_store.addProperty({QStringLiteral("showflist.Down"), [this] { return boolText(showflist->isChecked()); },
-                         [this](const QString& text) {
-                             bool b = false;
-                             if (!parseBool(text, b))
-                                 return false;
-                             showflist->setChecked(b);
-                             return true;
-                         }});
+    m_store.addProperty(TFormStorage::boolProperty(QStringLiteral("showflist.Down"),
+                                                   [this] { return showflist->isChecked(); },
+                                                   [this](bool on) { showflist->setChecked(on); }));
     for (int n = 1; n <= 4; ++n)
         visibleProp(QStringLiteral("comment%1.Visible").arg(n), m_panes[n - 1].caption);
 
