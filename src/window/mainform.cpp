@@ -421,6 +421,8 @@ void TfrmMain::buildFileList()
     lp.setColor(QPalette::Base, QApplication::palette().color(QPalette::Button));
     FilesList->setPalette(lp);
     connect(FilesList->selectionModel(), &QItemSelectionModel::currentRowChanged, this, [this](const QModelIndex& row) {
+        if (row.row() == m_session.selection())
+            return;   // the session's own selection, shown
         if (m_session.comparing()) {
             // A name of the comparison: every pane goes there.
             guarded([&] { applyWalk(m_session.showStep(row.row())); });

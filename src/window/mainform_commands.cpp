@@ -65,7 +65,8 @@ void TfrmMain::showList()
 
 void TfrmMain::showSelection()
 {
-    const QSignalBlocker quiet(FilesList->selectionModel());   // the panes show it already
+    // Not blocked: the view repaints the rows whose highlight changes. The
+    // list's handler finds the session there already and does nothing.
     const QModelIndex row = m_listModel->index(m_session.selection());
     FilesList->selectionModel()->setCurrentIndex(row, QItemSelectionModel::ClearAndSelect);
     if (row.isValid())

@@ -47,6 +47,42 @@ TEST_F(NavigationTest, AFileNamedOnTheCommandLineIsShownFirst)
     }
 }
 
+// The list draws one highlighted row, the selection, as the walk moves it:
+// rows the walk left must be drawn plain again.
+TEST_F(NavigationTest, TheListDrawsOnlyTheSelectedRowHighlighted)
+{
+    const QString photos = Folder(QStringLiteral("ten"), 10);
+    Start({photos});
+    QListView* list = List();
+    const QColor highlight = list->palette().color(QPalette::Active, QPalette::Highlight);
+    const auto drawnHighlighted = [&] {
+        // What the window's pixels show, not the list painted anew: a row
+        // the view was not told about keeps its old look there.
+        QApplication::processEvents();
+        const QImage drawn = win->screen()->grabWindow(win->winId()).toImage();
+        const qreal ratio = drawn.devicePixelRatio();
+        QList<int> rows;
+        for (int row = 0; row < 10; ++row) {
+            const QRect r = list->visualRect(list->model()->index(row, 0));
+            // The row's right end: past the name, where only its background shows.
+            const QPoint inWindow = list->viewport()->mapTo(win.get(), QPoint(r.right() - 2, r.center().y()));
+            const QPoint at(inWindow.x() * ratio, inWindow.y() * ratio);
+            if (drawn.pixelColor(at) == highlight)
+                rows << row;
+        }
+        return rows;
+    };
+    const struct { Qt::Key key; int selected; } steps[] = {
+        {Qt::Key_Space, 4}, {Qt::Key_Space, 5}, {Qt::Key_End, 9}, {Qt::Key_Backspace, 8}, {Qt::Key_Home, 3},
+    };
+    EXPECT_EQ(drawnHighlighted(), QList<int>{3});
+    for (const auto& step : steps) {
+        Key(step.key);
+        ASSERT_EQ(Selected(), step.selected);
+        EXPECT_EQ(drawnHighlighted(), QList<int>{step.selected}) << "after key " << step.key;
+    }
+}
+
 TEST_F(NavigationTest, ShiftModeSlidesThePanesOneFileAtATime)
 {
     const QString photos = Folder(QStringLiteral("ten"), 10);
