@@ -89,7 +89,6 @@ public:
     // negative system colour).
     int controlColour(const QString& objectName) const;
 
-    static int KeyCodeOf(int qtKey, Qt::KeyboardModifiers modifiers);
     // Asks the X server to send a key's release only when it really goes up;
     // false where there is no X server or it cannot.
     static bool RequestDetectableAutoRepeat();

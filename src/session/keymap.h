@@ -1,4 +1,5 @@
 #pragma once
+#include <Qt>
 
 // The keys the window's commands answer, by the codes the command map has
 // always used (the PC virtual-key codes): letters are 'A'..'Z' and the digit
@@ -20,3 +21,8 @@ enum KeyCode : int {
     KeyPadPlus = 107,
     KeyPadMinus = 109,
 };
+
+// The code of a key as it goes up: the keypad's digits have none (they are
+// not the digit row), its + and - have their own, the plain + and - none;
+// the keypad's arrows (NumLock off) are arrows too.
+int KeyCodeOf(int qtKey, Qt::KeyboardModifiers modifiers);
