@@ -47,10 +47,10 @@ public:
     {
         const QString folder = tmp.filePath(name);
         EXPECT_TRUE(QDir().mkpath(folder));
-        JpegSpec spec;
-        spec.width = 16;
-        spec.height = 12;
-        const QByteArray photo = MakeJpeg(spec);
+        JpegSpec desc;
+        desc.width = 16;
+        desc.height = 12;
+        const QByteArray photo = MakeJpeg(desc);
         for (const QString& file : files) {
             QFile out(folder + QLatin1Char('/') + file);
             EXPECT_TRUE(out.open(QIODevice::WriteOnly));
