@@ -4,6 +4,8 @@
 // the decoder meets (baseline, progressive, greyscale, CMYK, YCCK, odd sizes).
 // For the RAW preview extraction ("raw"): small DNG files of both byte
 // orders and both ways of storing the preview, and one with a bitmap only.
+// Both get a small RAF and CR3, whose Exif the reader finds in their
+// containers.
 #include <QDir>
 #include <cstdio>
 #include <string>
@@ -90,6 +92,27 @@ std::vector<QByteArray> Photos()
     return out;
 }
 
+// A RAF and a CR3 (32- and 64-bit box sizes) with small previews.
+template <typename Write>
+void WriteContainers(Write& write)
+{
+    JpegSpec small;
+    small.width = 64;
+    small.height = 48;
+    raw::RafSpec raf;
+    raf.jpeg = raw::RafJpeg(MakeJpeg(small), raf.model, 6);
+    raf.mosaic = QSize(16, 12);
+    write(raw::MakeRaf(raf));
+    for (bool large : {false, true}) {
+        raw::Cr3Spec cr3;
+        cr3.preview = MakeJpeg(small);
+        cr3.previewSize = QSize(64, 48);
+        cr3.orientation = 8;
+        cr3.largeSizes = large;
+        write(raw::MakeCr3(cr3));
+    }
+}
+
 } // namespace
 
 int main(int argc, char** argv)
@@ -126,8 +149,10 @@ int main(int argc, char** argv)
                 write(raw::MakeDng(dng));
             }
         write(raw::MakeDngWithoutJpeg());
+        WriteContainers(write);
         return 0;
     }
+    WriteContainers(write);
 
     write(File(Full(ExifOrder::Intel)));
     write(File(Full(ExifOrder::Motorola)));

@@ -2,7 +2,8 @@
 // located as the RAW probe does (in this process, so that the sanitizers
 // watch it; a crash inside LibRaw itself is what the viewer survives by
 // running the probe as a child) and extracted as a pane load does, its header read and, when small
-// enough, decoded at 1/8; the file's own Exif is read from its TIFF head. A
+// enough, decoded at 1/8; the file's own Exif is read from the bytes the
+// preview keeps of it, and from the whole file as --dump-exif reads it. A
 // failure must be the one error type the window shows, and what comes out
 // must lie within what went in.
 #include <cstdint>
@@ -33,6 +34,7 @@ void Check(bool condition)
 extern "C" int LLVMFuzzerTestOneInput(const std::uint8_t* data, std::size_t size)
 {
     const QByteArray file(reinterpret_cast<const char*>(data), static_cast<qsizetype>(size));
+    (void)TImageMetadata::FromBytes(std::string_view(reinterpret_cast<const char*>(data), size));
     try {
         static const int fd = memfd_create("raw_fuzz", 0);
         Check(fd >= 0 && ftruncate(fd, 0) == 0);
@@ -44,7 +46,7 @@ extern "C" int LLVMFuzzerTestOneInput(const std::uint8_t* data, std::size_t size
         Check(preview.jpeg.size() <= file.size());
         Check(preview.tiffHead.size() <= file.size());
         if (!preview.tiffHead.isEmpty())
-            (void)TImageMetadata::FromTiff(std::string_view(preview.tiffHead.constData(), size_t(preview.tiffHead.size())));
+            (void)TImageMetadata::FromRawHead(std::string_view(preview.tiffHead.constData(), size_t(preview.tiffHead.size())));
         if (preview.isJpeg()) {
             TJPEGPicture picture(preview.jpeg, QStringLiteral("fuzz.dng"));
             picture.setScaleDenom(8);

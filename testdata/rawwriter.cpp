@@ -1,5 +1,7 @@
 #include "rawwriter.h"
 
+#include "jpegwriter.h"
+
 #include <algorithm>
 
 namespace raw {
@@ -192,17 +194,20 @@ int AddMosaic(TiffWriter& tiff, const DngSpec& dng)
     return dir;
 }
 
+const std::vector<ExifEntry>& CameraEntries()
+{
+    static const std::vector<ExifEntry> entries = {
+        Rational(0x829A, {{1, 250}}), Rational(0x829D, {{28, 10}}), Short(0x8827, {400}),
+        AsciiBytes(0x9000, "0230"), Ascii(0x9003, "2026:05:17 10:21:33"), SRational(0x9204, {{-1, 3}}),
+        Rational(0x920A, {{50, 1}}), Ascii(0xA434, "Tetra 50mm F1.8")};
+    return entries;
+}
+
 int AddExif(TiffWriter& tiff)
 {
     const int dir = tiff.addDirectory();
-    tiff.add(dir, Rational(0x829A, {{1, 250}}));
-    tiff.add(dir, Rational(0x829D, {{28, 10}}));
-    tiff.add(dir, Short(0x8827, {400}));
-    tiff.add(dir, AsciiBytes(0x9000, "0230"));
-    tiff.add(dir, Ascii(0x9003, "2026:05:17 10:21:33"));
-    tiff.add(dir, SRational(0x9204, {{-1, 3}}));
-    tiff.add(dir, Rational(0x920A, {{50, 1}}));
-    tiff.add(dir, Ascii(0xA434, "Tetra 50mm F1.8"));
+    for (const ExifEntry& entry : CameraEntries())
+        tiff.add(dir, entry);
     return dir;
 }
 
@@ -280,6 +285,148 @@ DngLayout FindDngPreview(const QByteArray& dng)
             return found;
     }
     return layout;
+}
+
+namespace {
+
+void PutBig(QByteArray& out, int size, std::uint64_t bits)
+{
+    Put(out, ExifOrder::Motorola, size, bits);
+}
+
+// A text in a field of fixed width, padded with zero bytes.
+QByteArray Field(const char* text, int width)
+{
+    return QByteArray(text).leftJustified(width, '\0', true);
+}
+
+QByteArray WithBig32(QByteArray bytes, int at, std::uint32_t value)
+{
+    for (int i = 0; i < 4; ++i)
+        bytes[at + i] = char(value >> (24 - 8 * i));
+    return bytes;
+}
+
+} // namespace
+
+QByteArray CameraExifPayload(const char* make, const char* model, int orientation)
+{
+    ExifBuilder b;
+    b.Add(ExifDir::Ifd0, Ascii(0x10F, make))
+        .Add(ExifDir::Ifd0, Ascii(0x110, model))
+        .Add(ExifDir::Ifd0, Short(0x112, {std::uint16_t(orientation)}))
+        .Add(ExifDir::Ifd0, Ascii(0x132, "2026:05:17 10:21:33"));
+    for (const ExifEntry& entry : CameraEntries())
+        b.Add(ExifDir::Exif, entry);
+    return b.Payload();
+}
+
+QByteArray RafJpeg(const QByteArray& jpeg, const char* model, int orientation)
+{
+    // The Exif segment goes right after the SOI, where cameras put it.
+    return jpeg.left(2) + Segment(0xE1, CameraExifPayload("FUJIFILM", model, orientation)) + jpeg.mid(2);
+}
+
+QByteArray MakeRaf(const RafSpec& raf)
+{
+    constexpr int kHeader = 148;
+    QByteArray cfaHeader;
+    PutBig(cfaHeader, 4, 2);   // records
+    for (std::uint16_t tag : {0x100, 0x121}) {
+        PutBig(cfaHeader, 2, tag);
+        PutBig(cfaHeader, 2, 4);
+        PutBig(cfaHeader, 2, std::uint64_t(raf.mosaic.height()));
+        PutBig(cfaHeader, 2, std::uint64_t(raf.mosaic.width()));
+    }
+    const QByteArray mosaic = MosaicPixels(raf.mosaic, ExifOrder::Motorola);
+    const std::uint32_t jpegAt = kHeader;
+    const std::uint32_t cfaHeaderAt = jpegAt + std::uint32_t(raf.jpeg.size());
+    const std::uint32_t cfaAt = cfaHeaderAt + std::uint32_t(cfaHeader.size());
+
+    QByteArray out = "FUJIFILMCCD-RAW ";
+    out += "0201";
+    out += Field("FF129502", 8);
+    out += Field(raf.model, 32);
+    out += "0100";
+    out += QByteArray(20, '\0');
+    for (std::uint32_t field : {jpegAt, std::uint32_t(raf.jpeg.size()), cfaHeaderAt, std::uint32_t(cfaHeader.size()),
+                                cfaAt, std::uint32_t(mosaic.size())})
+        PutBig(out, 4, field);
+    out = out.leftJustified(kHeader, '\0');
+    return out + raf.jpeg + cfaHeader + mosaic;
+}
+
+QByteArray Box(const char* type, const QByteArray& content, bool large)
+{
+    QByteArray out;
+    if (large) {
+        PutBig(out, 4, 1);
+        out += QByteArray(type, 4);
+        PutBig(out, 8, std::uint64_t(content.size()) + 16);
+    } else {
+        PutBig(out, 4, std::uint64_t(content.size()) + 8);
+        out += QByteArray(type, 4);
+    }
+    return out + content;
+}
+
+QByteArray MakeCr3(const Cr3Spec& cr3)
+{
+    static const QByteArray canonUuid = QByteArray::fromHex("85c0b687820f11e08111f4ce462b6a48");
+    static const QByteArray previewUuid = QByteArray::fromHex("eaf42b5e1c984b88b9fbb7dc406e4d16");
+
+    QByteArray ftyp = "crx ";
+    PutBig(ftyp, 4, 1);
+    ftyp += "crx isom";
+
+    // CMT1: IFD0 as a whole TIFF structure; CMT2: the Exif directory as one.
+    TiffWriter ifd0;
+    const int dir0 = ifd0.addDirectory();
+    ifd0.add(dir0, Ascii(0x10F, "Canon"));
+    ifd0.add(dir0, Ascii(0x110, cr3.model));
+    ifd0.add(dir0, Short(0x112, {std::uint16_t(cr3.orientation)}));
+    ifd0.add(dir0, Ascii(0x132, "2026:05:17 10:21:33"));
+    TiffWriter exifDir;
+    const int dir1 = exifDir.addDirectory();
+    for (const ExifEntry& entry : CameraEntries())
+        exifDir.add(dir1, entry);
+
+    JpegSpec small;
+    small.width = 160;
+    small.height = 120;
+    const QByteArray thumbJpeg = MakeJpeg(small);
+    QByteArray thmb;
+    PutBig(thmb, 4, 0);   // version and flags
+    PutBig(thmb, 2, 160);
+    PutBig(thmb, 2, 120);
+    PutBig(thmb, 4, std::uint64_t(thumbJpeg.size()));
+    PutBig(thmb, 4, 0x00010000);
+    thmb += thumbJpeg;
+
+    QByteArray canon = canonUuid;
+    canon += Box("CNCV", "CanonCR3_001/00.09.00/00.00.00");
+    canon += Box("CMT1", ifd0.build());
+    canon += Box("CMT2", exifDir.build());
+    canon += Box("THMB", thmb);
+
+    QByteArray mvhd(100, '\0');
+    mvhd = WithBig32(mvhd, 12, 1000);   // time scale
+    QByteArray moov = Box("uuid", canon, cr3.largeSizes) + Box("mvhd", mvhd);
+
+    QByteArray prvw;
+    PutBig(prvw, 4, 0);
+    PutBig(prvw, 2, 1);
+    PutBig(prvw, 2, std::uint64_t(cr3.previewSize.width()));
+    PutBig(prvw, 2, std::uint64_t(cr3.previewSize.height()));
+    PutBig(prvw, 2, 1);
+    PutBig(prvw, 4, std::uint64_t(cr3.preview.size()));
+    prvw += cr3.preview;
+    QByteArray previewBox = previewUuid;
+    PutBig(previewBox, 8, 1);
+    previewBox += Box("PRVW", prvw);
+
+    return Box("ftyp", ftyp) + Box("moov", moov, cr3.largeSizes) + Box("uuid", previewBox, cr3.largeSizes)
+        + Box("mdat", QByteArray());
 }
 
 } // namespace raw

@@ -72,4 +72,40 @@ struct DngLayout {
 };
 DngLayout FindDngPreview(const QByteArray& dng);
 
+// The APP1 payload a camera puts into its JPEG: IFD0 with make, model and
+// orientation, an Exif directory with the usual camera entries.
+QByteArray CameraExifPayload(const char* make, const char* model, int orientation);
+
+// A Fujifilm RAF: the 148-byte header ("FUJIFILMCCD-RAW ", version, camera
+// id and name, then big-endian offsets and lengths of the JPEG preview,
+// the CFA header and the CFA), the JPEG preview, which carries the Exif,
+// the CFA header (a count of records: tag, size, value; 0x100 and 0x121
+// give the mosaic's height and width) and a 16-bit mosaic.
+struct RafSpec {
+    QByteArray jpeg;                 // the preview, a JPEG file with its Exif
+    QSize mosaic{64, 48};
+    const char* model = "Tetra F1";
+};
+QByteArray MakeRaf(const RafSpec& raf);
+// The places of the header's big-endian JPEG offset and length.
+inline constexpr int RafJpegOffsetField = 84;
+inline constexpr int RafJpegLengthField = 88;
+// A RAF's preview: the JPEG with the camera's Exif segment after its SOI.
+QByteArray RafJpeg(const QByteArray& jpeg, const char* model, int orientation);
+
+// A Canon CR3 as an ISO media file: ftyp of brand "crx ", moov holding
+// Canon's uuid box (CNCV, CMT1 with IFD0, CMT2 with the Exif directory,
+// THMB with a small JPEG) and mvhd, then the uuid box of the preview
+// (PRVW with the JPEG), then an empty mdat.
+struct Cr3Spec {
+    QByteArray preview;              // a JPEG file
+    QSize previewSize{1620, 1080};   // as PRVW states it
+    int orientation = 1;
+    const char* model = "Tetra C1";
+    bool largeSizes = false;         // moov and the uuid boxes with 64-bit sizes
+};
+QByteArray MakeCr3(const Cr3Spec& cr3);
+// One ISO media box: its 32-bit size, type and content (64-bit size when large).
+QByteArray Box(const char* type, const QByteArray& content, bool large = false);
+
 } // namespace raw

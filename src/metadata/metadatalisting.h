@@ -1,5 +1,5 @@
 #pragma once
-#include "render/caption.h"
+#include "metadata/basicexif.h"
 #include <string>
 #include <vector>
 

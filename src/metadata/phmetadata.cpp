@@ -304,19 +304,28 @@ void AppendUtf8(std::string& out, std::uint32_t cp)
     }
 }
 
+// What the walks of one file may still read: a CR3's two TIFF structures
+// share the bounds of one block.
+struct WalkBudget {
+    int entriesRead = 0;
+    bool entriesCut = false;
+    std::uint32_t elementsLeft = MaxElementsInAll;
+};
+
 // Walks the directories of one TIFF block into the item list.
 class DirectoryWalker {
 public:
-    DirectoryWalker(const Block& block, std::vector<TTagItem>& items) : b(block), out(items) {}
+    DirectoryWalker(const Block& block, std::vector<TTagItem>& items, WalkBudget& budget)
+        : b(block), out(items), entriesRead(budget.entriesRead), entriesCut(budget.entriesCut),
+          elementsLeft(budget.elementsLeft)
+    {
+    }
 
     void WalkChain(std::uint32_t offset)
     {
         while (offset != 0)
             offset = ReadIFD(offset);
     }
-
-    // Whether entries were left unread because of MaxEntriesRead.
-    bool EntriesCut() const { return entriesCut; }
 
 private:
     // Returns the next-directory offset, 0 when there is none or when the
@@ -467,9 +476,114 @@ private:
     std::vector<TTagItem>& out;
     std::unordered_set<std::uint32_t> visited;
     int depth = 0;
-    int entriesRead = 0;
-    bool entriesCut = false;
-    std::uint32_t elementsLeft = MaxElementsInAll;
+    int& entriesRead;
+    bool& entriesCut;
+    std::uint32_t& elementsLeft;
+};
+
+std::uint32_t BigEndian32(const unsigned char* b)
+{
+    return std::uint32_t(b[0]) << 24 | std::uint32_t(b[1]) << 16 | std::uint32_t(b[2]) << 8 | b[3];
+}
+
+// The boxes that follow one another in [pos, end) of an ISO media file:
+// a 32-bit big-endian size and a four-letter type; size 1 puts a 64-bit
+// size after the type, size 0 runs the box to the end of its container.
+// A box that claims more than there is keeps what there is and ends the
+// walk; one whose size is shorter than its own header ends it at once.
+// Every box is at least its header long, so the walk always moves on.
+class BoxWalk {
+public:
+    BoxWalk(const unsigned char* data, std::uint64_t begin, std::uint64_t stop) : d(data), pos(begin), end(stop) {}
+
+    struct Box {
+        const unsigned char* type;
+        std::uint64_t at, end;   // its content
+    };
+
+    bool Next(Box& box)
+    {
+        if (pos > end || end - pos < 8)
+            return false;
+        std::uint64_t size = BigEndian32(d + pos);
+        std::uint64_t header = 8;
+        if (size == 1) {
+            if (end - pos < 16)
+                return false;
+            size = std::uint64_t(BigEndian32(d + pos + 8)) << 32 | BigEndian32(d + pos + 12);
+            header = 16;
+        } else if (size == 0) {
+            size = end - pos;
+        }
+        if (size < header)
+            return false;
+        box.type = d + pos + 4;
+        box.at = pos + header;
+        box.end = size > end - pos ? end : pos + size;
+        pos = box.end;
+        return true;
+    }
+
+    // The next box of this type, skipping the others.
+    bool Find(const char* type, Box& box)
+    {
+        while (Next(box))
+            if (std::memcmp(box.type, type, 4) == 0)
+                return true;
+        return false;
+    }
+
+private:
+    const unsigned char* d;
+    std::uint64_t pos, end;
+};
+
+// Canon's box in moov that holds the Exif of a CR3.
+constexpr unsigned char CanonMetadataUuid[16] = {0x85, 0xC0, 0xB6, 0x87, 0x82, 0x0F, 0x11, 0xE0,
+                                                 0x81, 0x11, 0xF4, 0xCE, 0x46, 0x2B, 0x6A, 0x48};
+
+// Canon's uuid box in moov, the first moov of the file.
+bool FindCanonBox(const unsigned char* data, std::size_t size, BoxWalk::Box& uuid)
+{
+    BoxWalk top(data, 0, size);
+    BoxWalk::Box moov{};
+    if (!top.Find("moov", moov))
+        return false;
+    BoxWalk inMoov(data, moov.at, moov.end);
+    while (inMoov.Find("uuid", uuid))
+        if (uuid.end - uuid.at >= 16 && std::memcmp(data + uuid.at, CanonMetadataUuid, 16) == 0)
+            return true;
+    return false;
+}
+
+// The limited reading of a RAF's embedded JPEG: its bytes and no more.
+class LimitedSource final : public TImageMetadata::Source {
+public:
+    LimitedSource(TImageMetadata::Source& source, std::uint64_t limit) : inner(source), left(limit) {}
+
+    bool ReadBytes(char* buffer, std::size_t n) override
+    {
+        if (n > left)
+            return false;
+        left -= n;
+        return inner.ReadBytes(buffer, n);
+    }
+    std::size_t ReadSome(char* buffer, std::size_t n) override
+    {
+        const std::size_t got = inner.ReadSome(buffer, std::min<std::uint64_t>(n, left));
+        left -= got;
+        return got;
+    }
+    void Skip(std::size_t n) override
+    {
+        n = std::min<std::uint64_t>(n, left);
+        left -= n;
+        inner.Skip(n);
+    }
+
+private:
+    TImageMetadata::Source& inner;
+    std::uint64_t left;
 };
 
 } // namespace
@@ -518,6 +632,26 @@ void TImageMetadata::SetError(std::int32_t code)
 
 void TImageMetadata::Read(Source& source)
 {
+    unsigned char start[2];
+    if (!source.ReadBytes(reinterpret_cast<char*>(start), 2)) {
+        SetError(ExifStatus::ReadFailed);
+        return;
+    }
+    StartSeen = true;
+    const std::uint16_t first = static_cast<std::uint16_t>(start[0] << 8 | start[1]);
+    if (first == 0xFFD8) {
+        ReadMarkers(source, true);
+    } else if (first == 0x4949 || first == 0x4D4D) {   // "II", "MM": a RAW file built on TIFF
+        ReadTiffFile(source, first);
+    } else if (first == 0x4655) {   // "FU": Fujifilm's RAF, whose JPEG preview holds the Exif
+        ReadRafFile(source);
+    } else {
+        ReadIsoMediaFile(source, start);
+    }
+}
+
+void TImageMetadata::ReadMarkers(Source& source, bool soiRead)
+{
     auto readWord = [&](std::uint16_t& word) {
         unsigned char bytes[2];
         if (!source.ReadBytes(reinterpret_cast<char*>(bytes), 2)) {
@@ -537,18 +671,10 @@ void TImageMetadata::Read(Source& source)
         std::uint16_t marker;
         if (!readWord(marker))
             return;
-        if (!StartSeen) {
-            StartSeen = true;
+        if (!soiRead) {
+            soiRead = true;
             if (marker == 0xFFD8)
                 continue;
-            if (marker == 0x4949 || marker == 0x4D4D) {   // "II", "MM": a RAW file built on TIFF
-                ReadTiffFile(source, marker);
-                return;
-            }
-            if (marker == 0x4655 && SkipToRafPreview(source)) {   // "FU": Fujifilm's RAF
-                StartSeen = false;
-                continue;
-            }
             SetError(ExifStatus::NotJpeg);
             continue;
         }
@@ -596,9 +722,10 @@ void TImageMetadata::ReadTiff(const unsigned char* tiff, std::size_t size)
         return;
     }
     Block block{tiff, static_cast<std::uint32_t>(std::min<std::size_t>(size, std::numeric_limits<std::uint32_t>::max())), tiff[0] == 'I'};
-    DirectoryWalker walker(block, Tags);
+    WalkBudget budget;
+    DirectoryWalker walker(block, Tags, budget);
     walker.WalkChain(block.U32(4));
-    TagsCut = walker.EntriesCut();
+    TagsCut = budget.entriesCut;
     SetError(ExifStatus::Ok);
 }
 
@@ -612,18 +739,95 @@ void TImageMetadata::ReadTiffFile(Source& source, std::uint16_t order)
     ReadTiff(head.data(), got + 2);
 }
 
-bool TImageMetadata::SkipToRafPreview(Source& source)
+void TImageMetadata::ReadRafFile(Source& source)
 {
-    // "FUJIFILMCCD-RAW ", and at 84 the offset of the JPEG preview, big-endian.
-    unsigned char header[90];
-    if (!source.ReadBytes(reinterpret_cast<char*>(header), sizeof header) || std::memcmp(header, "JIFILM", 6) != 0)
+    unsigned char header[RafHeaderBytes] = {'F', 'U'};
+    std::uint32_t offset = 0, length = 0;
+    if (!source.ReadBytes(reinterpret_cast<char*>(header) + 2, sizeof header - 2)
+        || !RafJpegPlace(std::string_view(reinterpret_cast<const char*>(header), sizeof header), offset, length)) {
+        SetError(ExifStatus::NotJpeg);
+        return;
+    }
+    source.Skip(offset - RafHeaderBytes);
+    // The marker scan stays within the JPEG: past it lie the sensor's data.
+    LimitedSource jpeg(source, length);
+    ReadMarkers(jpeg, false);
+}
+
+void TImageMetadata::ReadIsoMediaFile(Source& source, const unsigned char* start)
+{
+    // A CR3 keeps its Exif in moov, which follows ftyp at the start of the
+    // file; anything else is no file the reader knows.
+    std::vector<unsigned char> head(12);
+    head[0] = start[0];
+    head[1] = start[1];
+    if (!source.ReadBytes(reinterpret_cast<char*>(head.data()) + 2, 10)
+        || !StartsLikeCr3(std::string_view(reinterpret_cast<const char*>(head.data()), head.size()))) {
+        SetError(ExifStatus::NotJpeg);
+        return;
+    }
+    head.resize(RawTiffHeadBytes);
+    const std::size_t got = source.ReadSome(reinterpret_cast<char*>(head.data()) + 12, head.size() - 12) + 12;
+    ReadCr3(head.data(), got);
+}
+
+void TImageMetadata::ReadCr3(const unsigned char* data, std::size_t size)
+{
+    // ftyp, then moov; in moov Canon's uuid box, and in that CMT1 (IFD0)
+    // and CMT2 (the Exif directory), each a whole TIFF structure. The path
+    // is fixed, so no nesting deeper than it is ever followed.
+    BoxWalk::Box uuid{}, box{};
+    if (!FindCanonBox(data, size, uuid)) {
+        SetError(ExifStatus::NotExif);
+        return;
+    }
+    WalkBudget budget;
+    bool read = false, bad = false;
+    BoxWalk inUuid(data, uuid.at + 16, uuid.end);
+    while (inUuid.Next(box)) {
+        if (std::memcmp(box.type, "CMT1", 4) != 0 && std::memcmp(box.type, "CMT2", 4) != 0)
+            continue;
+        const std::uint64_t length = box.end - box.at;
+        if (length < 8 || !StartsLikeTiff(std::string_view(reinterpret_cast<const char*>(data + box.at), 4))) {
+            bad = true;
+            continue;
+        }
+        Block block{data + box.at, static_cast<std::uint32_t>(std::min<std::uint64_t>(length, std::numeric_limits<std::uint32_t>::max())),
+                    data[box.at] == 'I'};
+        DirectoryWalker walker(block, Tags, budget);
+        walker.WalkChain(block.U32(4));
+        read = true;
+    }
+    TagsCut = budget.entriesCut;
+    SetError(read ? ExifStatus::Ok : bad ? ExifStatus::BadByteOrder : ExifStatus::NotExif);
+}
+
+TImageMetadata TImageMetadata::FromRawHead(std::string_view head)
+{
+    return StartsLikeTiff(head) ? FromTiff(head) : FromBytes(head);
+}
+
+bool StartsLikeCr3(std::string_view bytes)
+{
+    return bytes.size() >= 12 && bytes.substr(4, 8) == "ftypcrx ";
+}
+
+std::size_t Cr3ExifEnd(std::string_view head)
+{
+    BoxWalk::Box uuid{};
+    if (!StartsLikeCr3(head) || !FindCanonBox(reinterpret_cast<const unsigned char*>(head.data()), head.size(), uuid))
+        return 0;
+    return static_cast<std::size_t>(uuid.end);
+}
+
+bool RafJpegPlace(std::string_view header, std::uint32_t& offset, std::uint32_t& length)
+{
+    if (header.size() < RafHeaderBytes || header.substr(0, 16) != "FUJIFILMCCD-RAW ")
         return false;
-    const std::uint32_t offset = std::uint32_t(header[82]) << 24 | std::uint32_t(header[83]) << 16
-        | std::uint32_t(header[84]) << 8 | header[85];
-    if (offset < 92)
-        return false;
-    source.Skip(offset - 92);
-    return true;
+    const auto* b = reinterpret_cast<const unsigned char*>(header.data());
+    offset = BigEndian32(b + 84);
+    length = BigEndian32(b + 88);
+    return offset >= RafHeaderBytes;
 }
 
 TImageMetadata TImageMetadata::FromTiff(std::string_view tiff)

@@ -24,7 +24,9 @@ struct TTagItem {
 // other segment is skipped by seeking, so the cost does not depend on the
 // size of the picture. A camera RAW file is read too: one built on TIFF
 // from the TIFF structure at its start (its first 512 KiB), a Fujifilm RAF
-// from the JPEG preview it holds.
+// from the JPEG preview it holds (only within that JPEG), a Canon CR3 from
+// the two TIFF structures in its moov box (within its first 512 KiB):
+// CMT1's IFD0, then CMT2's Exif directory, in one list.
 class TImageMetadata {
 public:
     explicit TImageMetadata(const std::string& fileName);
@@ -36,6 +38,10 @@ public:
     // or "MM", then the magic number 42 or one of Olympus's or Panasonic's.
     // Status 101 when it starts otherwise.
     static TImageMetadata FromTiff(std::string_view tiff);
+    // The bytes a RAW file's preview keeps of its metadata: a TIFF
+    // structure as FromTiff reads it, or the start of a CR3 or RAF file or
+    // of a JPEG, as FromBytes reads them.
+    static TImageMetadata FromRawHead(std::string_view head);
 
     bool Failed = false;
     bool StartSeen = false;
@@ -58,8 +64,11 @@ private:
     void Read(Source& source);
     void ReadTiff(const unsigned char* tiff, std::size_t size);
     void ReadTiffFile(Source& source, std::uint16_t order);
-    bool SkipToRafPreview(Source& source);
-    void ReadMarkers(Source& source);
+    void ReadRafFile(Source& source);
+    void ReadIsoMediaFile(Source& source, const unsigned char* start);
+    void ReadCr3(const unsigned char* data, std::size_t size);
+    // The marker scan of a JPEG, its SOI already read or still to come.
+    void ReadMarkers(Source& source, bool soiRead);
     void SetError(std::int32_t code);
 };
 
@@ -67,7 +76,21 @@ private:
 // magic number 42, or Olympus's "RO" / "RS", or Panasonic's 0x55.
 bool StartsLikeTiff(std::string_view bytes);
 
-// How much of the start of a RAW file built on TIFF is read for its Exif.
+// Whether the bytes start like a Canon CR3: an ftyp box of brand "crx ".
+bool StartsLikeCr3(std::string_view bytes);
+// Where the box that holds a CR3's Exif ends within the start of the file
+// given; 0 when the start holds no such box.
+std::size_t Cr3ExifEnd(std::string_view head);
+
+// A Fujifilm RAF starts "FUJIFILMCCD-RAW "; at 84 and 88 of its header lie
+// the offset and length of its JPEG preview, big-endian. False when the
+// header is no RAF's or the offset points into the header itself; the
+// numbers are the file's, unchecked against its size.
+inline constexpr std::size_t RafHeaderBytes = 92;
+bool RafJpegPlace(std::string_view header, std::uint32_t& offset, std::uint32_t& length);
+
+// How much of the start of a RAW file built on TIFF, or of a CR3, is read
+// for its Exif.
 inline constexpr std::size_t RawTiffHeadBytes = std::size_t(512) << 10;
 
 // The reader's status codes.

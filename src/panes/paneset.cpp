@@ -1,8 +1,13 @@
 #include "panes/paneset.h"
 
+#include "common/paths.h"
+#include "common/usererror.h"
+#include "files/companions.h"
+#include "files/fileops.h"
+#include "metadata/metadatalisting.h"
+#include "metadata/phmetadata.h"
 #include "render/exposure.h"
 #include "render/scaling.h"
-#include "common/usererror.h"
 
 #include <algorithm>
 
@@ -14,6 +19,10 @@ DecodePipeline::Options WithSpares(DecodePipeline::Options options)
     options.spareBuffers = true;
     return options;
 }
+
+// The facts of files loaded lately, besides the panes' own: enough for a
+// Backspace after a Space to find them all.
+constexpr size_t kRecentFacts = 16;
 
 } // namespace
 
@@ -27,26 +36,42 @@ std::array<QString, 4> PaneSet::paths() const
     return result;
 }
 
-void PaneSet::load(int n, const QString& path, int scaleCode, int maxSize, const MarkStore& marks, bool fromDisk,
-                   std::function<QRect(QSize)> visibleOf)
+const TBasicExif& PaneState::basic() const
 {
+    static const TBasicExif none;
+    return facts ? facts->basic : none;
+}
+
+bool PaneSet::load(int n, const QString& path, int scaleCode, int maxSize, const MarkStore& marks, bool fromDisk,
+                   std::function<QRect(QSize)> visibleOf, const CompanionRule& companions)
+{
+    // The one look at the file for this load: the pipeline, the prepared
+    // photos, the facts and the read-only mark all go by it.
+    FileIdentity id;
+    if (!StatFileIdentity(path, &id))
+        return false;
     std::shared_ptr<const DecodedPhoto> photo;
     if (fromDisk) {
         m_pipeline.invalidate(path);
     } else {
-        // The answer prepare had ready, decoded for this pane's scale.
+        // The answer prepare had ready, decoded for this pane's scale from
+        // the file as it is now.
         auto it = std::find_if(m_prepared.begin(), m_prepared.end(), [&](const auto& entry) {
-            return entry.first.path == path && entry.first.scaleCode == scaleCode && entry.first.maxSize == maxSize;
+            return entry.first.path == path && entry.first.scaleCode == scaleCode && entry.first.maxSize == maxSize
+                && entry.second->identity == id;
         });
         if (it != m_prepared.end()) {
             photo = std::move(it->second);
             m_prepared.erase(it);
         }
     }
+    DecodeRequest request{path, scaleCode, maxSize, std::move(visibleOf)};
+    request.identity = id;
     if (!photo && !fromDisk)
-        photo = shownPart({path, scaleCode, maxSize, visibleOf});
+        photo = shownPart(request);
     if (!photo)
-        photo = m_pipeline.getFirst({path, scaleCode, maxSize, std::move(visibleOf)});
+        photo = m_pipeline.getFirst(request);
+    std::shared_ptr<const PhotoFacts> facts = factsOf(*photo, id, fromDisk);
     PaneState& p = pane(n);
     // A part shown over a part keeps what the pane showed before the first:
     // a part is not yet a load that succeeded.
@@ -62,6 +87,47 @@ void PaneSet::load(int n, const QString& path, int scaleCode, int maxSize, const
     p.reference.reset();
     p.photo = std::move(photo);
     p.mark = marks.GetMark(path);
+    p.facts = std::move(facts);
+    p.readOnly = id.readOnly;
+    p.rawCompanions = HasRawCompanions(path, companions.extensions, companions.anyRaw, companions.prefix,
+                                       companions.suffix);
+    return true;
+}
+
+std::shared_ptr<const PhotoFacts> PaneSet::factsOf(const DecodedPhoto& photo, const FileIdentity& identity,
+                                                   bool fromDisk)
+{
+    if (fromDisk) {
+        std::erase_if(m_recentFacts, [&](const auto& facts) { return facts->identity.path == identity.path; });
+    } else {
+        for (const PaneState& p : m_panes)
+            if (p.facts && p.facts->identity == identity)
+                return p.facts;
+    }
+    for (auto it = m_recentFacts.begin(); it != m_recentFacts.end(); ++it)
+        if ((*it)->identity == identity) {
+            std::rotate(m_recentFacts.begin(), it, it + 1);
+            return m_recentFacts.front();
+        }
+    ++m_metadataReads;
+    // A JPEG's bytes (a RAW file's head) are in memory already: the Exif
+    // block is read from them rather than from the file a second time.
+    const MetadataListing listing = photo.jpeg || photo.raw ? ListMetadata(ExifOf(photo))
+                                                            : ListMetadata(EncodeFileName(identity.path).toStdString());
+    auto facts = std::make_shared<PhotoFacts>();
+    facts->identity = identity;
+    if (listing.status == 0) {
+        QStringList lines;
+        lines.reserve(qsizetype(listing.lines.size()));
+        for (const std::string& line : listing.lines)
+            lines << QString::fromLocal8Bit(line);
+        facts->metadataText = lines.join(QLatin1Char('\n'));
+        facts->basic = listing.basic;
+    }
+    m_recentFacts.insert(m_recentFacts.begin(), facts);
+    if (m_recentFacts.size() > kRecentFacts)
+        m_recentFacts.pop_back();
+    return facts;
 }
 
 std::vector<PaneSet::PartOutcome> PaneSet::finishParts()
@@ -179,6 +245,13 @@ bool PaneSet::setUpright(bool on)
     return true;
 }
 
+bool PaneSet::checkReadOnly(int n)
+{
+    PaneState& p = pane(n);
+    p.readOnly = IsReadOnlyFile(p.PanePath);
+    return p.readOnly;
+}
+
 void PaneSet::clear(int n)
 {
     const int scale = pane(n).PaneScale;
@@ -223,11 +296,14 @@ void PaneSet::prepare(const std::vector<DecodeRequest>& requests)
     if (requests.size() < 2)
         return;
     std::vector<DecodeRequest> toDecode;
-    for (const DecodeRequest& r : requests) {
+    for (DecodeRequest r : requests) {
+        // Each file looked up once for the part on show and the decode.
+        if (FileIdentity id; !r.identity && StatFileIdentity(r.path, &id))
+            r.identity = id;
         if (auto part = shownPart(r))
             m_prepared.emplace_back(r, std::move(part));
         else
-            toDecode.push_back(r);
+            toDecode.push_back(std::move(r));
     }
     const std::vector<DecodeResult> results = m_pipeline.getMany(toDecode);
     for (size_t i = 0; i < results.size(); ++i)
@@ -241,8 +317,15 @@ std::shared_ptr<const DecodedPhoto> PaneSet::shownPart(const DecodeRequest& r)
     // the panes twice: a part on show that holds what the pane will show
     // serves again while its whole decodes.
     FileIdentity now;
-    if (!r.visibleOf || r.scaleCode == ScaleFit || !StatFileIdentity(r.path, &now)
-        || m_pipeline.isCached(r.path, r.scaleCode, r.maxSize))
+    if (!r.visibleOf || r.scaleCode == ScaleFit)
+        return nullptr;
+    if (r.identity && r.identity->path == r.path)
+        now = *r.identity;
+    else if (!StatFileIdentity(r.path, &now))
+        return nullptr;
+    DecodeRequest known = r;
+    known.identity = now;
+    if (m_pipeline.isCached(known))
         return nullptr;
     for (const PaneState& p : m_panes) {
         if (!p.isPart() || !(p.photo->identity == now) || p.photo->denom != DecoderScale(r.scaleCode))

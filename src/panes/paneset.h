@@ -2,17 +2,34 @@
 #include "files/folderlist.h"
 #include "panes/walking.h"
 #include "pipeline/decodepipeline.h"
-#include "render/caption.h"
+#include "metadata/basicexif.h"
 #include "render/difference.h"
 #include "render/marks.h"
 
 #include <QImage>
 #include <QString>
+#include <QStringList>
 
 #include <array>
 #include <memory>
 #include <optional>
 #include <vector>
+
+// What a pane shows of a file beside its picture, read once per file
+// identity: the metadata panel's text and the caption's fields (both
+// empty when the file holds no Exif the reader takes).
+struct PhotoFacts {
+    FileIdentity identity;
+    QString metadataText;   // the panel's lines, one a line
+    TBasicExif basic;
+};
+
+// How a load finds the RAW companions of a JPEG for the pane's mark.
+struct CompanionRule {
+    QStringList extensions;
+    bool anyRaw = false;   // one companion is enough, rather than all of them
+    QString prefix, suffix;
+};
 
 // What one pane shows and how: everything about it but its widgets.
 struct PaneState {
@@ -22,7 +39,9 @@ struct PaneState {
     std::shared_ptr<const DecodedPhoto> photo;   // as decoded, shared with the cache
     QImage overlay;        // the exposure overlay's painted copy, while OverlayOn
     MarkCode mark = NoMark;
-    TBasicExif basic;      // the caption's Exif fields
+    bool rawCompanions = false;   // a JPEG whose RAW files lie beside it
+    bool readOnly = false;        // as the load found the file
+    std::shared_ptr<const PhotoFacts> facts;   // null for an empty pane
     // The difference view: this pane's photo against the reference pane's
     // file, decoded at the same DCT scale as this pane's photo.
     bool DifferenceOn = false;
@@ -38,6 +57,12 @@ struct PaneState {
     // The size of the picture laid out, whole or not.
     QSize pictureSize() const { return OverlayOn ? overlay.size() : photo->size(); }
     QSize fullSize() const { return isJpeg() ? photo->fullSize : QSize(); }
+    // Where the pixels of a part lie in the picture.
+    QRect part() const { return isPart() ? photo->part : QRect(); }
+    // The size of a preview too small to judge by, for the pane's label.
+    QSize meagrePreview() const { return photo ? photo->meagrePreview : QSize(); }
+    const TBasicExif& basic() const;
+    QString metadataText() const { return facts ? facts->metadataText : QString(); }
 };
 
 // The four panes of the grid, numbered 1..4, and the decoding behind them.
@@ -51,14 +76,21 @@ public:
     PaneState& pane(int n) { return m_panes[size_t(n - 1)]; }
     std::array<QString, 4> paths() const;
 
-    // Decodes the file at the scale code and only then makes it the pane's:
-    // a file that fails (UserError) leaves the pane as it was. R asks for
-    // fromDisk, so a file changed in place is read again whatever the cache holds.
+    // Decodes the file at the scale code and only then makes it the pane's,
+    // with everything the pane shows of it: its mark in `marks`, its Exif
+    // listing and caption fields, whether it is read-only and whether RAW
+    // companions lie beside it. A file that fails (UserError) leaves the
+    // pane as it was; a name that is no regular file changes nothing and
+    // gives false. The file is looked up once; its Exif is read once while
+    // a pane or the recent loads hold it. R asks for fromDisk, so a file
+    // changed in place is read again whatever the cache holds.
     // visibleOf: what of the picture (given its size) the pane shows at
     // first; when set, a large photo may come as that part alone (isPart()),
     // its whole following on a worker (see finishParts).
-    void load(int n, const QString& path, int scaleCode, int maxSize, const MarkStore& marks, bool fromDisk = false,
-              std::function<QRect(QSize)> visibleOf = nullptr);
+    bool load(int n, const QString& path, int scaleCode, int maxSize, const MarkStore& marks, bool fromDisk = false,
+              std::function<QRect(QSize)> visibleOf = nullptr, const CompanionRule& companions = {});
+    // Exif listings read so far (each reads a file's Exif block).
+    int metadataReads() const { return m_metadataReads; }
     // Puts the whole photos decoded since into the panes that show parts of
     // them. A whole decode that failed puts the pane back as it was before
     // the load, as a failed load would have left it. One outcome per pane
@@ -75,6 +107,10 @@ public:
     // The pane's photo at another scale; UserError leaves the pane as it
     // was, or for a pane showing a part whose whole fails, as before its load.
     void rescale(int n, int scaleCode, int maxSize);
+    // The pane's file looked at again after its permissions changed: its
+    // read-only mark as the file is now (a file that cannot be looked at
+    // counts as read-only).
+    bool checkReadOnly(int n);
     // Empties the pane; its scale code stays for the next load.
     void clear(int n);
     // Paints the overlay on a copy of the pane's JPEG photo; false for a
@@ -128,10 +164,15 @@ private:
     void putBack(int n);   // as before the load of a part whose whole failed
     // A part shown in a pane that holds what r's pane will show, or null.
     std::shared_ptr<const DecodedPhoto> shownPart(const DecodeRequest& r);
+    // The facts of the photo's file: a pane's or a recent load's, else read
+    // (always when fromDisk).
+    std::shared_ptr<const PhotoFacts> factsOf(const DecodedPhoto& photo, const FileIdentity& identity, bool fromDisk);
     std::array<PaneState, 4> m_panes;
     // What a pane showing a part showed before its load, for a whole decode that fails.
     std::array<std::optional<PaneState>, 4> m_before;
     std::vector<std::pair<DecodeRequest, std::shared_ptr<const DecodedPhoto>>> m_prepared;
     DecodePipeline m_pipeline;
+    std::vector<std::shared_ptr<const PhotoFacts>> m_recentFacts;   // most recent first
+    int m_metadataReads = 0;
     int m_pinned = 0;
 };

@@ -14,6 +14,7 @@ bool StatFileIdentity(const QString& path, FileIdentity* identity)
     identity->size = st.st_size;
     identity->mtimeNs = qint64(st.st_mtim.tv_sec) * 1000000000 + st.st_mtim.tv_nsec;
     identity->inode = st.st_ino;
+    identity->readOnly = !(st.st_mode & S_IWUSR);
     return true;
 }
 
@@ -21,5 +22,5 @@ TImageMetadata ExifOf(const DecodedPhoto& photo)
 {
     const QByteArray& bytes = photo.tiffHead.isEmpty() ? photo.bytes : photo.tiffHead;
     const std::string_view view(bytes.constData(), size_t(bytes.size()));
-    return photo.tiffHead.isEmpty() ? TImageMetadata::FromBytes(view) : TImageMetadata::FromTiff(view);
+    return photo.tiffHead.isEmpty() ? TImageMetadata::FromBytes(view) : TImageMetadata::FromRawHead(view);
 }

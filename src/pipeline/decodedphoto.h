@@ -15,6 +15,9 @@ struct FileIdentity {
     qint64 size = -1;
     qint64 mtimeNs = 0;   // modification time in nanoseconds since the epoch
     quint64 inode = 0;
+    // The owner may not write the file. Not part of the identity: a change
+    // of permissions leaves the photo as it was.
+    bool readOnly = false;
 
     auto tied() const { return std::tie(path, size, mtimeNs, inode); }
     bool operator==(const FileIdentity& o) const { return tied() == o.tied(); }
@@ -42,8 +45,8 @@ struct DecodedPhoto {
     QRect part;
     QSize whole;
     // A RAW file is shown through the preview it holds: `bytes` are the
-    // preview's. tiffHead: the start of a RAW file built on TIFF, where its
-    // own Exif is (empty for other containers, whose preview carries it).
+    // preview's. tiffHead: the bytes of the RAW file that hold its own Exif
+    // (RawPreview::tiffHead; empty when the preview carries it).
     bool raw = false;
     QByteArray tiffHead;
     // A preview too small to judge by (under 1,000 pixels wide) or a

@@ -21,14 +21,14 @@ struct DecodePipeline::Read {
     TJPEGPicture jpeg{QByteArray()};
     QImage bitmap;          // a RAW file's preview that is no JPEG
     bool raw = false;
-    QByteArray tiffHead;    // the start of a RAW file built on TIFF: its Exif
+    QByteArray tiffHead;    // the bytes of a RAW file that hold its Exif
 
     // The Exif orientation of the file: a RAW file's own, else the JPEG's.
     int orientation() const
     {
         if (tiffHead.isEmpty())
             return ReadOrientation(jpeg.data());
-        return OrientationOf(TImageMetadata::FromTiff(std::string_view(tiffHead.constData(), size_t(tiffHead.size()))));
+        return OrientationOf(TImageMetadata::FromRawHead(std::string_view(tiffHead.constData(), size_t(tiffHead.size()))));
     }
 };
 
@@ -43,6 +43,16 @@ QString Extension(const QString& path)
     const QString name = PathFileName(path);
     const qsizetype dot = name.lastIndexOf(QLatin1Char('.'));
     return dot < 0 ? QString() : name.mid(dot + 1);
+}
+
+// The request's file identity: the one its caller looked up, or looked up now.
+bool IdentityOf(const DecodeRequest& r, FileIdentity* id)
+{
+    if (r.identity && r.identity->path == r.path) {
+        *id = *r.identity;
+        return true;
+    }
+    return StatFileIdentity(r.path, id);
 }
 
 } // namespace
@@ -300,14 +310,22 @@ std::shared_ptr<const DecodedPhoto> DecodePipeline::get(const QString& path, int
     return getOrDecode(path, scaleCode, maxSize, nullptr);
 }
 
+std::shared_ptr<const DecodedPhoto> DecodePipeline::get(const DecodeRequest& r)
+{
+    return getOrDecode(r.path, r.scaleCode, r.maxSize, nullptr,
+                       r.identity && r.identity->path == r.path ? &*r.identity : nullptr);
+}
+
 std::shared_ptr<const DecodedPhoto> DecodePipeline::getOrDecode(const QString& path, int scaleCode, int maxSize,
-                                                                Read* read)
+                                                                Read* read, const FileIdentity* known)
 {
     scaleCode = NormaliseScaleCode(scaleCode);
     if (scaleCode != ScaleFit)
         maxSize = 0;
     FileIdentity id;
-    if (!StatFileIdentity(path, &id))
+    if (known)
+        id = *known;
+    else if (!StatFileIdentity(path, &id))
         return decode(path, nullptr, scaleCode, maxSize, true, read);   // fails as a load would; never cached
     const JobKey key{id, scaleCode, maxSize};
     std::unique_lock lock(m_mutex);
@@ -348,7 +366,7 @@ std::shared_ptr<const DecodedPhoto> DecodePipeline::getFirst(const DecodeRequest
     FileIdentity id;
     const Kind kind = kindOf(r.path);
     if (!r.visibleOf || scaleCode == ScaleFit || (kind != Kind::Jpeg && kind != Kind::Raw)
-        || !StatFileIdentity(r.path, &id))
+        || !IdentityOf(r, &id))
         return get(r);
     {
         std::lock_guard lock(m_mutex);
@@ -359,7 +377,7 @@ std::shared_ptr<const DecodedPhoto> DecodePipeline::getFirst(const DecodeRequest
         m_options.beforeDecode(r.path);
     Read read = readFile(r.path, kind);
     if (!read.bitmap.isNull())
-        return getOrDecode(r.path, scaleCode, 0, &read);
+        return getOrDecode(r.path, scaleCode, 0, &read, &id);
     TJPEGPicture& jpeg = read.jpeg;
     const int denom = DecoderScale(scaleCode);
     jpeg.setScaleDenom(denom);
@@ -369,7 +387,7 @@ std::shared_ptr<const DecodedPhoto> DecodePipeline::getFirst(const DecodeRequest
     // rest the whole decode is as quick to show. A photo to be turned
     // upright is laid out turned: its part would not be the one seen.
     if (!jpeg.canDecodePart() || (m_upright && read.orientation() > 1) || 4 * qint64(visible.width()) * visible.height() > qint64(size.width()) * size.height())
-        return getOrDecode(r.path, scaleCode, 0, &read);
+        return getOrDecode(r.path, scaleCode, 0, &read, &id);
     ++m_parts;
     m_recentCost = (qint64(size.width()) * (jpeg.isGreyscale() ? 1 : 3) + 3) / 4 * 4 * size.height() + jpeg.data().size()
         + read.tiffHead.size();
@@ -393,7 +411,7 @@ std::shared_ptr<const DecodedPhoto> DecodePipeline::getFirst(const DecodeRequest
     if (read.raw && photo->fullSize.width() < RawPreview::kMeagreWidth)
         photo->meagrePreview = photo->fullSize;
     if (photo->image.isNull())
-        return getOrDecode(r.path, scaleCode, 0, &read);   // nothing of it is seen: the whole, here or from the worker
+        return getOrDecode(r.path, scaleCode, 0, &read, &id);   // nothing of it is seen: the whole, here or from the worker
     return photo;
 }
 
@@ -577,7 +595,10 @@ std::vector<DecodeResult> DecodePipeline::getMany(const std::vector<DecodeReques
     batch->requests = requests;
     batch->results.resize(requests.size());
     for (size_t i = 0; i < requests.size(); ++i) {
-        batch->results[i].photo = cached(requests[i]);
+        // Looked up once here: the cache and the decode take the same identity.
+        if (FileIdentity id; !batch->requests[i].identity && StatFileIdentity(requests[i].path, &id))
+            batch->requests[i].identity = id;
+        batch->results[i].photo = cached(batch->requests[i]);
         if (!batch->results[i].ok())
             batch->todo.push_back(i);
     }
@@ -696,7 +717,7 @@ std::shared_ptr<const DecodedPhoto> DecodePipeline::cached(const DecodeRequest& 
 {
     const int scaleCode = NormaliseScaleCode(r.scaleCode);
     FileIdentity id;
-    if (!StatFileIdentity(r.path, &id))
+    if (!IdentityOf(r, &id))
         return nullptr;
     std::lock_guard lock(m_mutex);
     return cachedLocked(id, scaleCode, r.maxSize);

@@ -15,6 +15,7 @@
 #include <map>
 #include <memory>
 #include <mutex>
+#include <optional>
 #include <thread>
 #include <vector>
 
@@ -32,6 +33,9 @@ struct DecodeRequest {
     // The part of the picture (given its size at the scale) that its pane
     // will show at first; when set, getFirst may decode just that part.
     std::function<QRect(QSize)> visibleOf;
+    // The file as the caller looked it up for this load: the pipeline takes
+    // it rather than looking the file up again. Unset: looked up here.
+    std::optional<FileIdentity> identity;
 };
 
 // One answer of getMany: the photo, or the error text the user is shown.
@@ -82,7 +86,7 @@ public:
     // running for it, or decoded now. Throws UserError with the text a pane
     // load shows: the file cannot be read, an unknown extension, a JPEG error.
     std::shared_ptr<const DecodedPhoto> get(const QString& path, int scaleCode, int maxSize);
-    std::shared_ptr<const DecodedPhoto> get(const DecodeRequest& r) { return get(r.path, r.scaleCode, r.maxSize); }
+    std::shared_ptr<const DecodedPhoto> get(const DecodeRequest& r);
     // Several at once, decoded in parallel on the workers and the calling
     // thread; one answer per request, in order.
     // Requests with visibleOf set are answered as getFirst answers.
@@ -135,6 +139,7 @@ public:
 
     // Whether get would answer without decoding.
     bool isCached(const QString& path, int scaleCode, int maxSize) { return cached({path, scaleCode, maxSize}) != nullptr; }
+    bool isCached(const DecodeRequest& r) { return cached(r) != nullptr; }
     // Waits until no look-ahead or whole decode behind a part is queued,
     // running or being told to the listener (tests, benchmarks).
     void waitForLookAhead();
@@ -174,7 +179,9 @@ private:
         bool operator==(const Owed& o) const { return identity == o.identity && scaleCode == o.scaleCode; }
     };
 
-    std::shared_ptr<const DecodedPhoto> getOrDecode(const QString& path, int scaleCode, int maxSize, Read* read);
+    // known: the file's identity when the caller has it.
+    std::shared_ptr<const DecodedPhoto> getOrDecode(const QString& path, int scaleCode, int maxSize, Read* read,
+                                                    const FileIdentity* known = nullptr);
     std::shared_ptr<const DecodedPhoto> cached(const DecodeRequest& r);
     std::shared_ptr<const DecodedPhoto> cachedLocked(const FileIdentity& id, int scaleCode, int maxSize);
     // Decodes the file; null when `mayExceedBudget` is false and the photo

@@ -1,11 +1,7 @@
 #pragma once
-#include <string>
+#include "metadata/basicexif.h"
 
-// The nine caption fields of a pane, in placeholder order.
-struct TBasicExif {
-    std::string Model, DateTime, ISO, ShutterSpeed, Aperture, ExposureBias,
-        FocalLength, UserComment, ColorSpace;
-};
+#include <string>
 
 // %m %d %i %s %a %b %f %c %p in this order, then %% -> %.
 std::string ExpandCaption(const std::string& templ, const TBasicExif& exif);

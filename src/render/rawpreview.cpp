@@ -25,6 +25,10 @@ namespace {
 // file may be.
 constexpr qint64 kMaxPreviewBytes = qint64(512) << 20;
 
+// A JPEG's Exif segment is at most 64 KiB and follows its first marker or
+// two: this much of the start of a RAF's JPEG holds it.
+constexpr qint64 kRafExifBytes = qint64(128) << 10;
+
 [[noreturn]] void Fail(const QString& path, const QString& cause)
 {
     throw UserError(QCoreApplication::translate("RawPreview", "Не удаётся показать RAW-файл \"%1\": %2").arg(DisplayName(path), cause));
@@ -85,6 +89,40 @@ QString Cause(const QList<QByteArray>& words)
     return QCoreApplication::translate("RawPreview", "он повреждён или обрезан");
 }
 
+// Up to n bytes at `at`, as many as the file has there.
+QByteArray ReadUpTo(int fd, qint64 fileSize, qint64 at, qint64 n)
+{
+    QByteArray bytes(qsizetype(std::clamp<qint64>(fileSize - at, 0, n)), Qt::Uninitialized);
+    const qint64 got = ReadAt(fd, at, bytes.data(), bytes.size());
+    bytes.truncate(qsizetype(std::max<qint64>(0, got)));
+    return bytes;
+}
+
+// The bytes of the file that hold its Exif, when its preview does not:
+// the start of a file built on TIFF or of a CR3 (its moov box), or the
+// start of a RAF's own JPEG when the preview shown is another one.
+QByteArray MetadataHead(int fd, qint64 fileSize, qint64 previewOffset)
+{
+    char head[RafHeaderBytes];
+    const qint64 got = ReadAt(fd, 0, head, sizeof head);
+    if (got < 0)
+        return QByteArray();
+    const std::string_view start(head, size_t(got));
+    if (StartsLikeTiff(start))
+        return ReadUpTo(fd, fileSize, 0, qint64(RawTiffHeadBytes));
+    if (StartsLikeCr3(start)) {
+        // Only as far as the box with the Exif: the preview often follows
+        // it within the bytes read.
+        QByteArray head = ReadUpTo(fd, fileSize, 0, qint64(RawTiffHeadBytes));
+        head.truncate(qsizetype(Cr3ExifEnd(std::string_view(head.constData(), size_t(head.size())))));
+        return head;
+    }
+    std::uint32_t offset = 0, length = 0;
+    if (RafJpegPlace(start, offset, length) && offset != previewOffset && offset < fileSize)
+        return ReadUpTo(fd, fileSize, offset, std::min<qint64>(length, kRafExifBytes));
+    return QByteArray();
+}
+
 } // namespace
 
 RawPreview PreviewFromProbeAnswer(const QByteArray& answer, int fd, qint64 fileSize, const QString& path)
@@ -135,12 +173,7 @@ RawPreview PreviewFromProbeAnswer(const QByteArray& answer, int fd, qint64 fileS
             preview.size = preview.bitmap.size();
         }
 
-        char head[4];
-        if (ReadAt(fd, 0, head, 4) == 4 && StartsLikeTiff(std::string_view(head, 4))) {
-            preview.tiffHead.resize(qsizetype(std::min<qint64>(fileSize, RawTiffHeadBytes)));
-            const qint64 got = ReadAt(fd, 0, preview.tiffHead.data(), preview.tiffHead.size());
-            preview.tiffHead.truncate(qsizetype(std::max<qint64>(0, got)));
-        }
+        preview.tiffHead = MetadataHead(fd, fileSize, offset);
     } catch (const std::bad_alloc&) {
         Fail(path, Cause({QByteArray("memory")}));
     }

@@ -11,9 +11,12 @@ struct RawPreview {
     QByteArray jpeg;       // the preview as the JPEG file the camera made
     QImage bitmap;         // or, for a file with no JPEG preview, its bitmap (RGB888)
     QSize size;            // the preview's size as the file states it
-    // Files built on TIFF (DNG, CR2, NEF, ARW, ORF, RW2, PEF ...): the start
-    // of the file, where their Exif directories are. Empty for other
-    // containers, whose JPEG preview carries the Exif block (RAF).
+    // The bytes of the file that hold its Exif, for TImageMetadata::FromRawHead:
+    // for files built on TIFF (DNG, CR2, NEF, ARW, ORF, RW2, PEF ...) the
+    // start of the file, where their Exif directories are; for a CR3 its
+    // start up to the end of the box that holds its Exif;
+    // for a RAF whose JPEG is not the preview shown, that JPEG's start.
+    // Empty when the preview carries the Exif block itself (a RAF's JPEG).
     QByteArray tiffHead;
 
     bool isJpeg() const { return !jpeg.isEmpty(); }

@@ -28,7 +28,6 @@
 #include <QListView>
 #include "window/filelistmodel.h"
 #include <QMessageBox>
-#include <QPlainTextEdit>
 #include <QScreen>
 #include <QShowEvent>
 #include <QToolBar>
@@ -498,43 +497,8 @@ void TfrmMain::buildPaneGrid()
 
 void TfrmMain::buildPane(int n, AlignWidget* quarter)
 {
-    static const char* const splitterNames[] = {"Splitter2", "Splitter6", "Splitter7", "Splitter8"};
     PaneSlot& slot = m_panes[n - 1];
-    slot.quarter = quarter;
-
-    slot.caption = new QLabel;
-    slot.caption->setObjectName(QStringLiteral("comment%1").arg(n));
-    slot.caption->setTextFormat(Qt::PlainText);
-    slot.caption->setContentsMargins(3, 0, 3, 0);
-    quarter->addChild(slot.caption, Bottom, 17);
-
-    auto* exPan = new AlignWidget(QStringLiteral("ExPan%1").arg(n));
-    exPan->setMinimumWidth(1);
-    quarter->addChild(exPan, Right, 1);
-    slot.metaPanel = exPan;
-    slot.memo = new QPlainTextEdit;
-    slot.memo->setObjectName(QStringLiteral("exif%1").arg(n));
-    slot.memo->setReadOnly(true);
-    slot.memo->setFrameStyle(QFrame::NoFrame);
-    slot.memo->setHorizontalScrollBarPolicy(Qt::ScrollBarAlwaysOff);
-    slot.memo->setVerticalScrollBarPolicy(Qt::ScrollBarAsNeeded);
-    slot.memo->setLineWrapMode(QPlainTextEdit::WidgetWidth);
-    slot.memo->setFocusPolicy(Qt::NoFocus);
-    QPalette mp = slot.memo->palette();
-    mp.setColor(QPalette::Base, QApplication::palette().color(QPalette::Button));
-    slot.memo->setPalette(mp);
-    exPan->addChild(slot.memo, Client);
-    quarter->addChild(new SplitterWidget(QString::fromLatin1(splitterNames[n - 1]), Qt::Horizontal), Right, 4);
-
-    slot.box = new ScrollBoxWidget(n);
-    quarter->addChild(slot.box, Client);
-    slot.picture = slot.box->area();
-    slot.pathLabel = slot.box->pathLabel();
-    slot.indicator = slot.box->indicator();
-    slot.markImage = slot.box->markImage();
-    slot.rawMark = slot.box->rawMark();
-    slot.readOnlyMark = slot.box->readOnlyMark();
-    slot.pinMark = slot.box->pinMark();
+    slot.build(n, quarter);
 
     connect(slot.box, &ScrollBoxWidget::clicked, this, [this](int tag) { ScrollClick(tag); });
     // A difference is computed for what the pane shows: again as that changes.

@@ -1,6 +1,5 @@
 #pragma once
 #include "settings/appstate.h"
-#include "render/caption.h"
 #include "panes/foldercomparison.h"
 #include "panes/paneset.h"
 #include "session/viewsession.h"
@@ -13,6 +12,7 @@
 #include <QTimer>
 #include <QWidget>
 #include "window/alignwidget.h"
+#include "window/paneview.h"
 #include <array>
 #include <functional>
 #include <memory>
@@ -20,16 +20,11 @@
 
 class QComboBox;
 class QDialog;
-class QLabel;
 class QLineEdit;
 class QListView;
 class FileListModel;
-class QPlainTextEdit;
 class QToolBar;
 class QToolButton;
-class ExposureIndicator;
-class PictureArea;
-class ScrollBoxWidget;
 
 // What the window asks of the user or the desktop. Tests replace these so
 // that no modal box or external program appears.
@@ -41,22 +36,8 @@ struct MainHooks {
     std::function<void(QDialog& dialog)> runDialog;
 };
 
-// One pane's controls; what it shows is its PaneState in the core.
-struct PaneSlot {
-    PictureArea* picture = nullptr;
-    ScrollBoxWidget* box = nullptr;
-    QLabel* pathLabel = nullptr;
-    QPlainTextEdit* memo = nullptr;
-    QLabel* caption = nullptr;
-    QWidget* metaPanel = nullptr;
-    AlignWidget* quarter = nullptr;   // the panel that holds the pane
-    ExposureIndicator* indicator = nullptr;
-    QPoint dragStart;
-    QLabel* markImage = nullptr;
-    QLabel* rawMark = nullptr;
-    QLabel* readOnlyMark = nullptr;
-    QLabel* pinMark = nullptr;
-};
+// The window's name for a pane's controls.
+using PaneSlot = PaneView;
 
 // The main window: four panes in a two by two grid, the file list and the
 // toolbar. Construction restores the settings, works out the start folder
@@ -101,11 +82,7 @@ protected:
 private:
     // Panes
     void ClearPane(int n);
-    static bool IsReadOnlyFile(const QString& path);
     void SetPaneScale(int n, int code);
-    void ShowFileInPane(int n, const QString& path);
-    void FillMetadata(int n, const QString& path);
-    void ShowMark(int n, int code);
     void ToggleExposureOverlay(int n);
     // Puts the whole photos decoded since into the panes showing parts.
     void FinishPartialPanes();
@@ -182,6 +159,10 @@ private:
     // window's screen has another scale than they were made for.
     void followScreenScale();
     void showLoadedPane(int n);   // the pane's picture, caption and marks from its state
+    void ShowFileInPane(int n);   // its label, metadata and caption, the picture laid out
+    void ShowMark(int n, int code) { m_panes[size_t(n - 1)].showMark(code, m_markPictures); }
+    PaneViewOptions paneViewOptions() const;
+    CompanionRule companionRule() const;
     // What of a picture (given its size) pane n shows at first.
     std::function<QRect(QSize)> visibleOf(int n) const;
     void reportLoadFailure(const QString& path, const QString& message, bool always = false);
@@ -240,5 +221,5 @@ private:
     AlignWidget* PanelTopRight = nullptr;
     AlignWidget* PanelBottomLeft = nullptr;
     AlignWidget* PanelBottomRight = nullptr;
-    std::array<QLabel*, 11> m_markPictures{};   // mark0..mark9, markV
+    MarkPictureSet m_markPictures{};   // mark0..mark9, markV
 };

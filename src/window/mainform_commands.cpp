@@ -512,7 +512,7 @@ void TfrmMain::ToggleReadOnly()
     if (!failure.isEmpty())
         reportError(tr("Не удаётся изменить права доступа к файлу \"%1\": %2.").arg(DisplayName(path), failure));
     // The mark shows what the file is now, whether or not the change took.
-    slot.readOnlyMark->setVisible(IsReadOnlyFile(path));
+    slot.readOnlyMark->setVisible(m_paneSet.checkReadOnly(m_session.currentPane()));
 }
 
 void TfrmMain::ToggleTopBar()

@@ -6,10 +6,6 @@
 #include "window/panewidgets.h"
 #include "common/paths.h"
 #include "common/usererror.h"
-#include "files/companions.h"
-#include "files/fileops.h"
-#include "metadata/metadatalisting.h"
-#include "metadata/phmetadata.h"
 #include "panes/panesync.h"
 #include "render/exposure.h"
 #include "render/scaling.h"
@@ -17,7 +13,6 @@
 
 #include <QLabel>
 #include <QtMath>
-#include <QPlainTextEdit>
 #include <QScrollBar>
 #include <QToolButton>
 
@@ -26,14 +21,17 @@
 
 void TfrmMain::LoadPane(int n, const QString& path, bool fromDisk)
 {
-    if (path.isEmpty() || !IsRegularFile(path))
+    if (path.isEmpty())
         return;
     const int scale = NormaliseScaleCode(m_store.get(Stored::ImageScale, n));
 
     // Decoded before anything of the pane changes, so that a file that fails
-    // leaves the previous picture, path and caption in place.
+    // leaves the previous picture, path and caption in place. A name that is
+    // no regular file leaves the pane alone without a word.
     try {
-        m_paneSet.load(n, path, scale, m_session.maxSize(), m_session.marksFor(path), fromDisk, visibleOf(n));
+        if (!m_paneSet.load(n, path, scale, m_session.maxSize(), m_session.marksFor(path), fromDisk, visibleOf(n),
+                            companionRule()))
+            return;
     } catch (const UserError& e) {
         reportLoadFailure(path, e.message(), fromDisk);
         return;
@@ -72,21 +70,24 @@ std::function<QRect(QSize)> TfrmMain::visibleOf(int n) const
     return [size, scroll](QSize picture) { return VisiblePart(picture, size, scroll); };
 }
 
+CompanionRule TfrmMain::companionRule() const
+{
+    return {m_app.RawExtensions, m_store.get(Stored::AnyRaw), m_store.get(Stored::RawPrefix),
+            m_store.get(Stored::RawSuffix)};
+}
+
+PaneViewOptions TfrmMain::paneViewOptions() const
+{
+    return {m_session.captionsOn(), m_store.get(Stored::Pattern)};
+}
+
 void TfrmMain::showLoadedPane(int n)
 {
-    PaneSlot& slot = m_panes[n - 1];
-    const PaneState& state = m_paneSet[n];
-    const QString path = state.PanePath;
-    slot.indicator->hide();
-    ShowMark(n, state.mark);
-    slot.markImage->setVisible(state.mark != NoMark);
-    slot.rawMark->setVisible(HasRawCompanions(path, m_app.RawExtensions,
-                                              m_store.get(Stored::AnyRaw),
-                                              m_store.get(Stored::RawPrefix),
-                                              m_store.get(Stored::RawSuffix)));
-    slot.readOnlyMark->setVisible(IsReadOnlyFile(path));
-    slot.picture->clear();
-    ShowFileInPane(n, path);
+    m_panes[n - 1].picture->clear();
+    SetPaneScale(n, m_paneSet[n].PaneScale);
+    if (m_paneSet[n].PanePath.isEmpty())
+        return;   // the rest of a part failed, and the pane had nothing before
+    m_panes[n - 1].showLoaded(m_paneSet[n], paneViewOptions(), m_markPictures);
 }
 
 void TfrmMain::FinishPartialPanes()
@@ -127,17 +128,8 @@ void TfrmMain::ReloadPane(int n)
 
 void TfrmMain::ClearPane(int n)
 {
-    PaneSlot& slot = m_panes[n - 1];
     m_paneSet.clear(n);
-    slot.picture->clear();
-    slot.caption->clear();
-    slot.caption->hide();
-    slot.quarter->relayout();
-    slot.pathLabel->clear();
-    slot.indicator->hide();
-    slot.markImage->hide();
-    slot.rawMark->hide();
-    slot.readOnlyMark->hide();
+    m_panes[n - 1].clear();
 }
 
 void TfrmMain::SelectPane(int n)
@@ -147,11 +139,6 @@ void TfrmMain::SelectPane(int n)
     for (auto& slot : m_panes)
         slot.box->setCurrent(false);
     m_panes[n - 1].box->setCurrent(true);
-}
-
-bool TfrmMain::IsReadOnlyFile(const QString& path)
-{
-    return ::IsReadOnlyFile(path);
 }
 
 void TfrmMain::SetPaneScale(int n, int code)
@@ -186,7 +173,7 @@ void TfrmMain::setDifference(int n, bool on)
     const QPointF centre = viewCentre(n);   // the view stays where it is
     if (!on) {
         m_paneSet.stopDifference(n);
-        ShowFileInPane(n, m_paneSet[n].PanePath);
+        ShowFileInPane(n);
         placeAt(n, centre);
         return;
     }
@@ -295,7 +282,6 @@ void TfrmMain::layoutPicture(int n, int code)
 {
     PaneSlot& slot = m_panes[n - 1];
     const PaneState& state = m_paneSet[n];
-    const QSize box = slot.box->size();
     // Pixels first: a decoder error leaves the layout as it was.
     if (state.isPart() && code == ScaleFit) {
         const QString path = state.PanePath;
@@ -309,19 +295,8 @@ void TfrmMain::layoutPicture(int n, int code)
     if (state.isJpeg()) {
         m_paneSet.rescale(n, code, m_session.maxSize());
         m_store.set(Stored::ImageScale, n, code);
-        slot.picture->setStretch(code == ScaleFit);
     }
-    // The picture's size and the fit are in device pixels, so that 1:1 is one
-    // photo pixel on one screen pixel; the area is placed in logical ones.
-    const double ratio = slot.box->devicePixelRatioF();
-    const QSize size = state.pictureSize();
-    const QSize area = code == ScaleFit ? FitSize(size, DevicePixels(box, ratio)) : size;
-    if (state.isPart())
-        slot.picture->setPart(state.image(), state.photo->part, size);
-    else
-        slot.picture->setImage(state.image());
-    slot.picture->setPixelSize(area);
-    slot.box->placeArea(PlaceInBox(LogicalSize(area, ratio), box), code != ScaleFit);
+    slot.layOut(state, code);
 }
 
 void TfrmMain::followScreenScale()
@@ -343,11 +318,8 @@ void TfrmMain::followScreenScale()
     for (int code = 0; code <= 10; ++code)
         m_markPictures[code]->setPixmap(MarkPicture(code, ratio));
     for (int n = 1; n <= 4; ++n) {
-        PaneSlot& slot = m_panes[n - 1];
         ShowMark(n, shownMark[n - 1]);
-        slot.rawMark->setPixmap(RawMarkPicture(ratio));
-        slot.readOnlyMark->setPixmap(ReadOnlyMarkPicture(ratio));
-        slot.pinMark->setPixmap(PinMarkPicture(ratio));
+        m_panes[n - 1].drawMarkPictures(ratio);
         // The same point of the photo stays in the middle of the pane.
         if (m_paneSet[n].hasPicture() && m_paneSet[n].PaneScale != 0) {
             const QPointF centre = viewCentre(n);
@@ -357,48 +329,10 @@ void TfrmMain::followScreenScale()
     }
 }
 
-void TfrmMain::ShowFileInPane(int n, const QString& path)
+void TfrmMain::ShowFileInPane(int n)
 {
-    PaneSlot& slot = m_panes[n - 1];
     SetPaneScale(n, m_paneSet[n].PaneScale);
-    QString label = DisplayName(AbsolutePath(path));
-    if (const QSize preview = m_paneSet[n].hasPicture() ? m_paneSet[n].photo->meagrePreview : QSize(); !preview.isEmpty())
-        label += QStringLiteral(" — ") + tr("превью %1 × %2").arg(preview.width()).arg(preview.height());
-    slot.pathLabel->setText(label);
-    FillMetadata(n, path);
-    const std::string caption = ExpandCaption(m_store.get(Stored::Pattern).toStdString(), m_paneSet[n].basic);
-    slot.caption->setText(QString::fromLocal8Bit(caption));
-    slot.caption->setVisible(!caption.empty() && m_session.captionsOn());
-    slot.quarter->relayout();
-    ShowMark(n, m_paneSet[n].mark);
-}
-
-void TfrmMain::FillMetadata(int n, const QString& path)
-{
-    PaneSlot& slot = m_panes[n - 1];
-    PaneState& state = m_paneSet.pane(n);
-    slot.memo->clear();
-    state.basic = TBasicExif{};
-    // A JPEG's bytes (a RAW file's head) are in memory already: the EXIF
-    // block is read from them rather than from the file a second time.
-    const MetadataListing listing = state.isJpeg() || (state.photo && state.photo->raw)
-        ? ListMetadata(ExifOf(*state.photo))
-        : ListMetadata(EncodeFileName(path).toStdString());
-    if (listing.status != 0)
-        return;
-    QStringList lines;
-    lines.reserve(int(listing.lines.size()));
-    for (const std::string& line : listing.lines)
-        lines << QString::fromLocal8Bit(line);
-    slot.memo->setPlainText(lines.join(QLatin1Char('\n')));
-    state.basic = listing.basic;
-}
-
-void TfrmMain::ShowMark(int n, int code)
-{
-    if (code < 0 || code > 10)
-        return;   // an odd code from a hand-edited file keeps the picture
-    m_panes[n - 1].markImage->setPixmap(m_markPictures[code]->pixmap());
+    m_panes[n - 1].showFile(m_paneSet[n], paneViewOptions(), m_markPictures);
 }
 
 void TfrmMain::ToggleExposureOverlay(int n)

@@ -12,7 +12,10 @@
 
 #include <condition_variable>
 #include <mutex>
+#include <string_view>
 #include <thread>
+
+#include <sys/stat.h>
 
 namespace {
 
@@ -358,3 +361,143 @@ TEST_F(PaneSetTest, WalksTheListWithThePinnedFileLeftOut)
 }
 
 } // namespace
+
+namespace {
+
+QByteArray CameraJpeg(const std::string& model, int width = 64)
+{
+    JpegSpec desc;
+    desc.width = width;
+    desc.height = 48;
+    desc.jfif = false;
+    if (!model.empty())
+        desc.markers = {{0xE1, exif::ExifBuilder().Add(exif::ExifDir::Ifd0, exif::Ascii(0x0110, model)).Payload()}};
+    return MakeJpeg(desc);
+}
+
+// Companions are looked up by name in the working directory, the folder
+// the window lists.
+class InFolder {
+public:
+    explicit InFolder(const QString& folder) : m_was(QDir::currentPath()) { QDir::setCurrent(folder); }
+    ~InFolder() { QDir::setCurrent(m_was); }
+
+private:
+    QString m_was;
+};
+
+} // namespace
+
+// One load gives everything the pane shows of its file.
+TEST_F(PaneSetTest, ALoadHoldsTheListingCaptionFieldsAndMarksOfItsFile)
+{
+    const InFolder folder(dir.path());
+    Put(QStringLiteral("IMG_1.jpg"), CameraJpeg("CAM-1"));
+    Put(QStringLiteral("IMG_1.CR2"), "raw");
+    Put(QStringLiteral("IMG_2.jpg"), CameraJpeg(""));
+    Put(QStringLiteral("IMG_3.jpg"), CameraJpeg("CAM-3"));
+    Put(QStringLiteral("IMG_3.crw"), "raw");   // the rule says CRW: found in another case
+    ASSERT_EQ(::chmod(QFile::encodeName(dir.filePath(QStringLiteral("IMG_3.jpg"))).constData(), 0444), 0);
+    marks.SetMark(dir.filePath(QStringLiteral("IMG_2.jpg")), 7);
+    const struct {
+        const char* name;
+        QStringList extensions;
+        std::string model;
+        QString listing;
+        MarkCode mark;
+        bool raw, readOnly;
+    } cases[] = {
+        {"IMG_1.jpg", {"CR2"}, "CAM-1", "Model:\tCAM-1", NoMark, true, false},
+        {"IMG_1.jpg", {"CR2", "XMP"}, "CAM-1", "Model:\tCAM-1", NoMark, false, false},   // all of them, not one
+        {"IMG_2.jpg", {"CR2"}, "", "", 7, false, false},
+        {"IMG_3.jpg", {"CRW"}, "CAM-3", "Model:\tCAM-3", NoMark, true, true},
+    };
+    for (const auto& c : cases) {
+        SCOPED_TRACE(c.name);
+        CompanionRule rule;
+        rule.extensions = c.extensions;
+        ASSERT_TRUE(panes.load(3, dir.filePath(QString::fromLatin1(c.name)), 1, 2000, marks, false, nullptr, rule));
+        EXPECT_EQ(panes[3].basic().Model, c.model);
+        EXPECT_EQ(panes[3].metadataText(), c.listing);
+        EXPECT_EQ(panes[3].mark, c.mark);
+        EXPECT_EQ(panes[3].rawCompanions, c.raw);
+        EXPECT_EQ(panes[3].readOnly, c.readOnly);
+    }
+    // A name that is no regular file changes nothing.
+    EXPECT_FALSE(panes.load(3, dir.path(), 1, 2000, marks));
+    EXPECT_FALSE(panes.load(3, dir.filePath(QStringLiteral("gone.jpg")), 1, 2000, marks));
+    EXPECT_TRUE(panes[3].PanePath.endsWith(QStringLiteral("IMG_3.jpg")));
+    EXPECT_EQ(panes[3].basic().Model, "CAM-3");
+    panes.clear(3);
+    EXPECT_TRUE(panes[3].metadataText().isEmpty());
+    EXPECT_FALSE(panes[3].readOnly);
+}
+
+// The read-only mark is the file's as it is now, also when its photo comes
+// from the cache of a time the file could still be written.
+TEST_F(PaneSetTest, TheReadOnlyMarkFollowsThePermissionsNotTheCache)
+{
+    const QString path = Put(QStringLiteral("a.jpg"), Jpeg());
+    const QByteArray name = QFile::encodeName(path);
+    panes.load(1, path, 1, 2000, marks);
+    const auto photo = panes[1].photo;
+    ASSERT_EQ(::chmod(name.constData(), 0444), 0);
+    panes.load(2, path, 1, 2000, marks);
+    EXPECT_EQ(panes[2].photo, photo) << "from the cache";
+    EXPECT_TRUE(panes[2].readOnly);
+    EXPECT_FALSE(panes[1].readOnly) << "until looked at again";
+    EXPECT_TRUE(panes.checkReadOnly(1));
+    ASSERT_EQ(::chmod(name.constData(), 0644), 0);
+    EXPECT_FALSE(panes.checkReadOnly(2));
+    EXPECT_FALSE(panes[2].readOnly);
+}
+
+// A file's Exif is read once while a pane or the recent loads hold it: a
+// Space in shift mode (one new photo, three panes moved on) reads one block.
+TEST_F(PaneSetTest, AShiftStepReadsTheExifOfTheNewPhotoAlone)
+{
+    QStringList paths;
+    for (int i = 0; i < 6; ++i)
+        paths << Put(QStringLiteral("p%1.jpg").arg(i), CameraJpeg("CAM-" + std::to_string(i)));
+    const auto show = [&](int first, bool fromDisk = false) {
+        for (int n = 1; n <= 4; ++n)
+            panes.load(n, paths[first + n - 1], 1, 2000, marks, fromDisk);
+    };
+    const struct {
+        const char* step;
+        int first;
+        bool fromDisk;
+        int reads;            // in all, since the start
+        std::string model1;   // pane 1's caption field
+    } steps[] = {
+        {"the first fill", 0, false, 4, "CAM-0"},
+        {"Space", 1, false, 5, "CAM-1"},
+        {"Space", 2, false, 6, "CAM-2"},
+        {"Backspace", 1, false, 6, "CAM-1"},
+        {"a file rewritten in place", 1, false, 7, "CAM-X"},
+        {"R on every pane", 1, true, 11, "CAM-X"},
+    };
+    for (const auto& s : steps) {
+        SCOPED_TRACE(s.step);
+        if (std::string_view(s.step) == "a file rewritten in place")
+            Put(QStringLiteral("p1.jpg"), CameraJpeg("CAM-X", 72));
+        show(s.first, s.fromDisk);
+        EXPECT_EQ(panes.metadataReads(), s.reads);
+        EXPECT_EQ(panes[1].basic().Model, s.model1);
+        EXPECT_EQ(panes[4].basic().Model, "CAM-" + std::to_string(s.first + 3));
+    }
+}
+
+// A photo prepared for a step is the file's as it was then: a file
+// rewritten before its pane loads is decoded again.
+TEST_F(PaneSetTest, APreparedPhotoOfAFileChangedSinceIsNotShown)
+{
+    const QString a = Put(QStringLiteral("a.jpg"), Jpeg(64, 48));
+    const QString b = Put(QStringLiteral("b.jpg"), Jpeg(64, 48));
+    panes.prepare({{a, 1, 2000}, {b, 1, 2000}});
+    Put(QStringLiteral("a.jpg"), Jpeg(96, 48));
+    panes.load(1, a, 1, 2000, marks);
+    panes.load(2, b, 1, 2000, marks);
+    EXPECT_EQ(panes[1].image().size(), QSize(96, 48));
+    EXPECT_EQ(panes[2].image().size(), QSize(64, 48));
+}

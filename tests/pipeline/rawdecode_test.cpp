@@ -36,6 +36,19 @@ struct RawFolder {
         EXPECT_TRUE(exif::WriteBytesToFile(path, raw::MakeDng(dng)));
         return path;
     }
+    // A RAF: its JPEG preview holds the Exif.
+    QString raf(const QString& name, int width, int height, int orientation)
+    {
+        JpegSpec js;
+        js.width = width;
+        js.height = height;
+        raw::RafSpec raf;
+        raf.model = "Tetra D1";
+        raf.jpeg = preview = raw::RafJpeg(MakeJpeg(js), raf.model, orientation);
+        const QString path = dir.filePath(name);
+        EXPECT_TRUE(exif::WriteBytesToFile(path, raw::MakeRaf(raf)));
+        return path;
+    }
     QImage previewAt(int denom)
     {
         TJPEGPicture jpeg(preview);
@@ -104,26 +117,30 @@ TEST(RawDecode, VisiblePartFirstThenTheWhole)
 // The RAW file's own Exif, its orientation included, whatever the preview holds.
 TEST(RawDecode, ExifAndOrientationComeFromTheRawFile)
 {
-    RawFolder folder;
-    const QString path = folder.dng("IMG_3.DNG", 1200, 800, 6);
-    DecodePipeline pipeline(OneWorker());
-    const auto photo = pipeline.get(path, Scale1to1, 0);
-    EXPECT_EQ(Listed(*photo, "Model"), "Tetra D1");
-    EXPECT_EQ(Listed(*photo, "Exposure Time (sec)"), "1/250.00");
-    EXPECT_EQ(Listed(*photo, "ISO Speed Ratings"), "400");
-    EXPECT_EQ(photo->image.size(), QSize(1200, 800));
+    for (const bool isRaf : {false, true}) {
+        SCOPED_TRACE(isRaf ? "RAF" : "DNG");
+        RawFolder folder;
+        const QString path = isRaf ? folder.raf("IMG_3.RAF", 1200, 800, 6) : folder.dng("IMG_3.DNG", 1200, 800, 6);
+        DecodePipeline pipeline(OneWorker());
+        const auto photo = pipeline.get(path, Scale1to1, 0);
+        EXPECT_EQ(Listed(*photo, "Model"), "Tetra D1");
+        EXPECT_EQ(Listed(*photo, "Exposure Time (sec)"), "1/250.00");
+        EXPECT_EQ(Listed(*photo, "ISO Speed Ratings"), "400");
+        EXPECT_EQ(photo->image.size(), QSize(1200, 800));
 
-    pipeline.setUpright(true);
-    const auto upright = pipeline.get(path, Scale1to1, 0);
-    EXPECT_EQ(upright->image.size(), QSize(800, 1200));
-    EXPECT_EQ(upright->fullSize, QSize(800, 1200));
-    // 6: a quarter turn clockwise; the stored top-left corner goes top right.
-    const QImage stored = folder.previewAt(1);
-    EXPECT_EQ(upright->image.pixel(799, 0), stored.pixel(0, 0));
+        pipeline.setUpright(true);
+        const auto upright = pipeline.get(path, Scale1to1, 0);
+        EXPECT_EQ(upright->image.size(), QSize(800, 1200));
+        EXPECT_EQ(upright->fullSize, QSize(800, 1200));
+        // 6: a quarter turn clockwise; the stored top-left corner goes top right.
+        const QImage stored = folder.previewAt(1);
+        EXPECT_EQ(upright->image.pixel(799, 0), stored.pixel(0, 0));
 
-    // The same file read for --dump-exif.
-    const TImageMetadata fromFile(path.toStdString());
-    EXPECT_EQ(fromFile.ErrorCode, ExifStatus::Ok);
+        // The same file read for --dump-exif.
+        const TImageMetadata fromFile(path.toStdString());
+        EXPECT_EQ(fromFile.ErrorCode, ExifStatus::Ok);
+        EXPECT_EQ(ListMetadata(fromFile).lines, ListMetadata(ExifOf(*photo)).lines);
+    }
 }
 
 // Small previews and bitmaps are shown as they are and say so; a file with

@@ -2,6 +2,7 @@
 #include "render/rawprobe.h"
 
 #include "common/usererror.h"
+#include "metadata/phmetadata.h"
 #include "jpegwriter.h"
 #include "rawwriter.h"
 
@@ -13,7 +14,9 @@
 
 #include <string>
 
+#include <sys/mman.h>
 #include <sys/stat.h>
+#include <unistd.h>
 
 namespace {
 
@@ -196,5 +199,85 @@ TEST(RawPreview, ReadsRegularFilesOnly)
         } catch (const UserError& e) {
             EXPECT_NE(std::string(e.what()).find(c.cause), std::string::npos) << e.what();
         }
+    }
+}
+
+namespace {
+
+// The preview where the answer says it lies, read from the file's bytes.
+RawPreview FromAnswer(const QByteArray& file, const QByteArray& answer)
+{
+    const int fd = ::memfd_create("rawpreview-test", MFD_CLOEXEC);
+    EXPECT_GE(fd, 0);
+    EXPECT_EQ(::write(fd, file.constData(), size_t(file.size())), file.size());
+    struct Closer {
+        int fd;
+        ~Closer() { ::close(fd); }
+    } closer{fd};
+    return PreviewFromProbeAnswer(answer, fd, file.size(), QStringLiteral("IMG.RAW"));
+}
+
+QByteArray Answer(qsizetype offset, qsizetype length, QSize size)
+{
+    return QStringLiteral("preview %1 %2 %3 %4").arg(offset).arg(length).arg(size.width()).arg(size.height()).toLatin1();
+}
+
+std::string ModelIn(const TImageMetadata& m)
+{
+    for (const TTagItem& item : m.Tags)
+        if (item.tag == 0x110)
+            return item.text;
+    return "<none>";
+}
+
+} // namespace
+
+// A RAF's JPEG is its preview and carries its Exif; a CR3 keeps its Exif
+// in its boxes, so the start of the file goes with the preview. LibRaw
+// takes the RAF the writer makes; it takes no CR3 without a real sensor
+// track, so the CR3's answer is given here as the probe would give it.
+TEST(RawPreview, KeepsTheBytesThatHoldTheExifOfRafAndCr3)
+{
+    raw::RafSpec raf;
+    raf.jpeg = raw::RafJpeg(Preview(), raf.model, 6);
+    const QByteArray rafFile = raw::MakeRaf(raf);
+    const QByteArray other = Preview(300, 200);
+    raw::Cr3Spec cr3;
+    cr3.preview = Preview(1620, 1080);
+    cr3.model = "Tetra C1";
+    const QByteArray cr3File = raw::MakeCr3(cr3);
+    const qsizetype prvw = cr3File.indexOf(cr3.preview);
+    ASSERT_GT(prvw, 0);
+    ASSERT_EQ(cr3File.mid(36, 4), "uuid");
+    const qsizetype canonBox = qsizetype(cr3File.mid(32, 4).toHex().toUInt(nullptr, 16));
+
+    const RawPreview fromLibRaw = ExtractRawPreview(rafFile, Probe());
+    EXPECT_EQ(fromLibRaw.jpeg, raf.jpeg);
+    EXPECT_EQ(fromLibRaw.size, QSize(1200, 900));
+    EXPECT_TRUE(fromLibRaw.tiffHead.isEmpty());
+
+    struct Case {
+        const char* name;
+        QByteArray file;
+        QByteArray answer;
+        QByteArray jpeg, head;
+        std::string model;
+    } cases[] = {
+        {"RAF, its own JPEG", rafFile, Answer(148, raf.jpeg.size(), QSize(1200, 900)), raf.jpeg, {}, "Tetra F1"},
+        {"RAF, another preview", rafFile + other, Answer(rafFile.size(), other.size(), QSize(300, 200)), other,
+         raf.jpeg.left(128 << 10), "Tetra F1"},
+        // ftyp (24 bytes), moov's header, then Canon's box, whose size leads it.
+        {"CR3", cr3File, Answer(prvw, cr3.preview.size(), QSize(1620, 1080)), cr3.preview, cr3File.left(32 + canonBox),
+         "Tetra C1"},
+    };
+    for (const Case& c : cases) {
+        SCOPED_TRACE(c.name);
+        const RawPreview p = FromAnswer(c.file, c.answer);
+        EXPECT_EQ(p.jpeg, c.jpeg);
+        EXPECT_EQ(p.tiffHead, c.head);
+        const QByteArray& exif = p.tiffHead.isEmpty() ? p.jpeg : p.tiffHead;
+        const TImageMetadata m = TImageMetadata::FromRawHead(std::string_view(exif.constData(), size_t(exif.size())));
+        EXPECT_EQ(m.ErrorCode, ExifStatus::Ok);
+        EXPECT_EQ(ModelIn(m), c.model);
     }
 }

@@ -104,8 +104,8 @@ TEST_F(CaptionsTest, MemoListsTheTagsAndStaysAfterTheClear)
                                  .arg(block.DirectoryOffset(ExifDir::Exif));
     EXPECT_EQ(memo->toPlainText(), expected);
     EXPECT_TRUE(Control<QPlainTextEdit>(QStringLiteral("exif2"))->toPlainText().isEmpty());
-    EXPECT_EQ(win->pane(1).basic.Model, "CAM-1");
-    EXPECT_EQ(win->pane(1).basic.ISO, "200");
+    EXPECT_EQ(win->pane(1).basic().Model, "CAM-1");
+    EXPECT_EQ(win->pane(1).basic().ISO, "200");
 
     Key(Qt::Key_X);
     EXPECT_EQ(memo->toPlainText(), expected);
@@ -119,7 +119,7 @@ TEST_F(CaptionsTest, NextFileReplacesTheListing)
     Key(Qt::Key_Space);
     ASSERT_EQ(NameIn(1), QStringLiteral("img_00.jpg"));
     EXPECT_TRUE(Control<QPlainTextEdit>(QStringLiteral("exif1"))->toPlainText().isEmpty());
-    EXPECT_TRUE(win->pane(1).basic.Model.empty());
+    EXPECT_TRUE(win->pane(1).basic().Model.empty());
 }
 
 TEST_F(CaptionsTest, AnEmptyPaneKeepsTheStripAsTheSettingsFileHadIt)
@@ -135,3 +135,32 @@ TEST_F(CaptionsTest, AnEmptyPaneKeepsTheStripAsTheSettingsFileHadIt)
 }
 
 } // namespace
+
+// A Space moves three photos on and brings one: only its Exif is read, and
+// a Backspace brings the photo that left back with its listing and caption
+// without reading it again.
+TEST_F(CaptionsTest, AWalkReadsTheExifOfTheFilesItBringsAlone)
+{
+    Start({FolderWithCameraPhoto(CameraBlock())});
+    win->store().writeValue(QStringLiteral("Pattern"), QStringLiteral("%m"));
+    Key(Qt::Key_R);
+    auto* memo = Control<QPlainTextEdit>(QStringLiteral("exif1"));
+    const QString listing = memo->toPlainText();
+    const QString caption = Caption(1)->text();
+    ASSERT_EQ(caption, QStringLiteral("CAM-1"));
+    const int reads = win->session().panes().metadataReads();
+
+    Key(Qt::Key_Space);
+    ASSERT_EQ(NameIn(1), QStringLiteral("img_00.jpg"));
+    EXPECT_EQ(win->session().panes().metadataReads(), reads + 1);
+    EXPECT_TRUE(memo->toPlainText().isEmpty());
+    Key(Qt::Key_Backspace);
+    ASSERT_EQ(NameIn(1), QStringLiteral("cam.jpg"));
+    EXPECT_EQ(win->session().panes().metadataReads(), reads + 1);
+    EXPECT_EQ(memo->toPlainText(), listing);
+    EXPECT_EQ(Caption(1)->text(), caption);
+    // R reads the file again, its Exif too.
+    Key(Qt::Key_R);
+    EXPECT_EQ(win->session().panes().metadataReads(), reads + 2);
+    EXPECT_EQ(memo->toPlainText(), listing);
+}
