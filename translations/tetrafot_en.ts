@@ -340,22 +340,6 @@ D - delete it</translation>
         <translation>Marked files</translation>
     </message>
     <message>
-        <source>папка не существует</source>
-        <translation>the folder does not exist</translation>
-    </message>
-    <message>
-        <source>это не папка</source>
-        <translation>it is not a folder</translation>
-    </message>
-    <message>
-        <source>нет доступа</source>
-        <translation>permission denied</translation>
-    </message>
-    <message>
-        <source>не удаётся войти в папку</source>
-        <translation>cannot enter the folder</translation>
-    </message>
-    <message>
         <source>Не удаётся прочитать файл &quot;%1&quot;: %2.</source>
         <translation>Cannot read the file &quot;%1&quot;: %2.</translation>
     </message>
@@ -386,10 +370,6 @@ D - delete it</translation>
     <message>
         <source>Сравнить папки...</source>
         <translation>Compare folders...</translation>
-    </message>
-    <message>
-        <source>Не удаётся открыть папку %1.</source>
-        <translation>Cannot open the folder %1.</translation>
     </message>
     <message>
         <source>Панель %1 — образец, с которым сравниваются другие панели. Выберите другую панель или закрепите образец клавишей A.</source>
@@ -565,6 +545,33 @@ the pane:</translation>
     <message>
         <source>All files (*);;EXE files (*.exe);;COM files (*.com);;BAT files (*.bat);;CMD files (*.cmd);;Executable files (*.exe *.com *.bat *.cmd)</source>
         <translation type="unfinished"></translation>
+    </message>
+</context>
+<context>
+    <name>ViewSession</name>
+    <message>
+        <source>папка не существует</source>
+        <translation>the folder does not exist</translation>
+    </message>
+    <message>
+        <source>это не папка</source>
+        <translation>it is not a folder</translation>
+    </message>
+    <message>
+        <source>нет доступа</source>
+        <translation>permission denied</translation>
+    </message>
+    <message>
+        <source>Не удаётся открыть папку &quot;%1&quot;: %2.</source>
+        <translation>Cannot list the folder &quot;%1&quot;: %2.</translation>
+    </message>
+    <message>
+        <source>не удаётся войти в папку</source>
+        <translation>cannot enter the folder</translation>
+    </message>
+    <message>
+        <source>Не удаётся открыть папку %1.</source>
+        <translation>Cannot open the folder %1.</translation>
     </message>
 </context>
 </TS>

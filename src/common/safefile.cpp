@@ -212,7 +212,7 @@ void AtomicFileWriter::fail(int errorNumber)
 void AtomicFileWriter::fail(const QString& reason)
 {
     discard();
-    throw UserError(QStringLiteral("%1 \"%2\": %3").arg(m_failure, DisplayName(m_targetName), reason).toStdString());
+    throw UserError(QStringLiteral("%1 \"%2\": %3").arg(m_failure, DisplayName(m_targetName), reason));
 }
 
 void AtomicFileWriter::write(const char* data, qint64 size)

@@ -196,7 +196,7 @@ void TfrmFiles::showEvent(QShowEvent* event)
         try {
             FormStorage2->restore();
         } catch (const UserError& error) {
-            QMessageBox::critical(this, windowTitle(), QString::fromUtf8(error.what()));
+            QMessageBox::critical(this, windowTitle(), error.message());
         }
         centreOnParent();
         const int index = operationIndex();
@@ -243,7 +243,7 @@ void TfrmFiles::btnOkClick()
         done = carryOut();
     } catch (const UserError& error) {
         // Whatever could be done is done; the box says what could not.
-        showError(QString::fromUtf8(error.what()));
+        showError(error.message());
         done = true;
     }
     if (done)
@@ -301,7 +301,7 @@ void TfrmFiles::done(int result)
     try {
         FormStorage2->save(true);
     } catch (const UserError& error) {
-        QMessageBox::critical(this, windowTitle(), QString::fromUtf8(error.what()));
+        QMessageBox::critical(this, windowTitle(), error.message());
     }
     QDialog::done(result);
 }

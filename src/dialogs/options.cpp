@@ -237,11 +237,9 @@ void TfrmOptions::FormCreate()
     TFormStorage* store = m_app.Store;
     if (!store)
         return;
-    m_app.PToolCommand = store->get(Stored::ToolP);
-    m_app.NToolCommand = store->get(Stored::ToolN);
     ui->txtScribe->setText(store->get(Stored::Pattern));
-    ui->edPTool->setText(m_app.PToolCommand);
-    ui->edNTool->setText(m_app.NToolCommand);
+    ui->edPTool->setText(store->get(Stored::ToolP));
+    ui->edNTool->setText(store->get(Stored::ToolN));
     m_overColour = store->get(Stored::OverExpColour).value;
     m_underColour = store->get(Stored::UnderExpColour).value;
     showColour(ui->pOverExpColor, m_overColour);
@@ -253,7 +251,7 @@ void TfrmOptions::FormCreate()
     ui->ckAnyRAW->setChecked(store->get(Stored::AnyRaw));
     ui->ckExifRotate->setChecked(store->get(Stored::ExifRotate));
     ui->ckSmoothScale->setChecked(store->get(Stored::SmoothScale));
-    ui->edMaxSize->setValue(m_app.MaxSize);
+    ui->edMaxSize->setValue(store->get(Stored::MaxSize));
     // The stored language, Russian when the program has no such language.
     const QString language = store->get(Stored::Language);
     ui->cbLanguage->clear();
@@ -266,13 +264,11 @@ void TfrmOptions::FormCreate()
 
 void TfrmOptions::btnCancelClick()
 {
-    m_app.PToolCommand = ui->edPTool->text();
-    m_app.NToolCommand = ui->edNTool->text();
     // The size as typed: a number still out of range is kept as it stands.
     const int maxSize = ui->edMaxSize->value();
     if (TFormStorage* store = m_app.Store) {
-        store->set(Stored::ToolP, m_app.PToolCommand);
-        store->set(Stored::ToolN, m_app.NToolCommand);
+        store->set(Stored::ToolP, ui->edPTool->text());
+        store->set(Stored::ToolN, ui->edNTool->text());
         store->set(Stored::Pattern, ui->txtScribe->text());
         store->set(Stored::OverExpColour, StoredColour{m_overColour});
         store->set(Stored::UnderExpColour, StoredColour{m_underColour});
@@ -286,7 +282,6 @@ void TfrmOptions::btnCancelClick()
         store->set(Stored::MaxSize, maxSize);
         store->set(Stored::Language, ui->cbLanguage->currentData().toString());
     }
-    m_app.MaxSize = maxSize;
     accept();
 }
 

@@ -52,7 +52,7 @@ QString CopyOne(const QString& source, const QString& target, bool overwrite)
         CopyFileWhole(source, target, overwrite);
         return {};
     } catch (const UserError& e) {
-        return QString::fromUtf8(e.what());
+        return e.message();
     }
 }
 
@@ -77,7 +77,7 @@ QString MoveOne(const QString& source, const QString& target, bool overwrite)
 
 [[noreturn]] void ReportFailures(const QStringList& failures)
 {
-    throw UserError(failures.join(QLatin1Char('\n')).toStdString());
+    throw UserError(failures.join(QLatin1Char('\n')));
 }
 
 // Each companion that exists, under the name it was found by.
@@ -160,7 +160,7 @@ private:
         if (m_fd >= 0)
             ::close(m_fd);   // no destructor runs for a constructor that throws
         m_fd = -1;
-        throw UserError(QCoreApplication::translate("FileOps", "Не удаётся прочитать файл \"%1\": %2").arg(DisplayName(m_path), reason).toStdString());
+        throw UserError(QCoreApplication::translate("FileOps", "Не удаётся прочитать файл \"%1\": %2").arg(DisplayName(m_path), reason));
     }
 
     QString m_path;

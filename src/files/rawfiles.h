@@ -16,4 +16,6 @@ bool IsRawFileName(const QString& name, const QStringList& configured);
 // A filter's ";"-separated masks, where the entry RawMasksEntry stands for
 // "*.EXT" of every RAW extension.
 inline constexpr QLatin1StringView RawMasksEntry{"<raw>"};
+// The JPEG photos' masks: the file list's first filter.
+inline constexpr QLatin1StringView PhotoMasks{"*.jpg;*.jpeg;*.jpe;*.jfif"};
 QStringList FilterMasks(const QString& maskText, const QStringList& configured);

@@ -131,7 +131,7 @@ void PaintIndexed(QImage& image, int underMode, int overMode, int underColour, i
     const QList<QRgb> palette = image.colorTable();
     QImage rgb(image.size(), QImage::Format_RGB888);
     if (rgb.isNull())
-        throw UserError(QCoreApplication::translate("Exposure", "Недостаточно памяти, чтобы показать ошибки экспозиции.").toStdString());
+        throw UserError(QCoreApplication::translate("Exposure", "Недостаточно памяти, чтобы показать ошибки экспозиции."));
     std::array<std::array<unsigned char, 3>, 256> colours{};
     for (int i = 0; i < 256; ++i) {
         const QRgb entry = i < palette.size() ? palette[i] : qRgb(0, 0, 0);

@@ -52,7 +52,7 @@ void NoteFailure(j_common_ptr cinfo, JpegFailure* failure)
     QString message = QStringLiteral("JPEG error #%1 (%2)").arg(failure.code).arg(QString::fromLocal8Bit(failure.text));
     if (!path.isEmpty())
         message.prepend(DisplayName(path) + QStringLiteral(": "));
-    throw UserError(message.toStdString());
+    throw UserError(message);
 }
 
 // What one decode may take: the output picture and, for a progressive or
@@ -239,8 +239,7 @@ void SetGreyPalette(QImage& image)
 [[noreturn]] void ThrowOutOfMemory(const QString& path)
 {
     throw UserError(QCoreApplication::translate("JpegPicture", "Недостаточно памяти, чтобы показать изображение \"%1\".")
-                        .arg(DisplayName(path))
-                        .toStdString());
+                        .arg(DisplayName(path)));
 }
 
 } // namespace
@@ -255,8 +254,7 @@ TJPEGPicture TJPEGPicture::fromFile(const QString& path)
     }
     if (!file.ok())
         throw UserError(QCoreApplication::translate("JpegPicture", "Не удаётся прочитать файл \"%1\": %2")
-                            .arg(DisplayName(path), file.reason)
-                            .toStdString());
+                            .arg(DisplayName(path), file.reason));
     return TJPEGPicture(std::move(file.data), path);
 }
 
@@ -341,8 +339,7 @@ const QImage& TJPEGPicture::image()
                             .arg(m_path.isEmpty() ? QString() : DisplayName(m_path) + QStringLiteral(": "))
                             .arg(m_fullWidth)
                             .arg(m_fullHeight)
-                            .arg(m_denom)
-                            .toStdString());
+                            .arg(m_denom));
     try {
         decode();
     } catch (const std::bad_alloc&) {

@@ -18,7 +18,7 @@ constexpr qint64 kMaxMarksBytes = 64 << 20;
 
 [[noreturn]] void Fail(const QString& what, const QString& fileName, const QString& reason)
 {
-    throw UserError(QStringLiteral("%1 \"%2\": %3").arg(what, DisplayName(fileName), reason).toStdString());
+    throw UserError(QStringLiteral("%1 \"%2\": %3").arg(what, DisplayName(fileName), reason));
 }
 
 bool HasCodeSuffix(const QByteArray& line)
@@ -161,8 +161,7 @@ void MarkStore::SetMark(const QString& path, MarkCode code)
     if (fileName.contains(QLatin1Char('\n')) || fileName.contains(QLatin1Char('\r')))
         throw UserError(QCoreApplication::translate("Marks", "Не удаётся отметить \"%1\": в имени файла есть перевод строки, "
                                                               "а файл отметок не может его хранить")
-                            .arg(DisplayName(path))
-                            .toStdString());
+                            .arg(DisplayName(path)));
     const QByteArray name = EncodeFileName(fileName);
     const auto it = find(name);
     if (it == m_entries.end()) {

@@ -31,12 +31,12 @@ constexpr qint64 kRafExifBytes = qint64(128) << 10;
 
 [[noreturn]] void Fail(const QString& path, const QString& cause)
 {
-    throw UserError(QCoreApplication::translate("RawPreview", "Не удаётся показать RAW-файл \"%1\": %2").arg(DisplayName(path), cause).toStdString());
+    throw UserError(QCoreApplication::translate("RawPreview", "Не удаётся показать RAW-файл \"%1\": %2").arg(DisplayName(path), cause));
 }
 
 [[noreturn]] void FailToRead(const QString& path, const QString& cause)
 {
-    throw UserError(QCoreApplication::translate("RawPreview", "Не удаётся прочитать файл \"%1\": %2").arg(DisplayName(path), cause).toStdString());
+    throw UserError(QCoreApplication::translate("RawPreview", "Не удаётся прочитать файл \"%1\": %2").arg(DisplayName(path), cause));
 }
 
 // Up to n bytes at `at`; fewer only at the end; -1 with errno on failure.

@@ -5,13 +5,11 @@
 #include <QString>
 #include <QStringList>
 
-// The program-wide settings held in memory. The main window owns one and
-// hands it to the dialogs, which read and change it.
+// What the main window shares with its dialogs: the current folder and its
+// marks, the RAW extensions in use and the settings store (stored values are
+// read and written through the store, never copied here).
 struct AppState {
     QString CurrentFolder;
-    int MaxSize = Stored::MaxSize.fallback;
-    QString PToolCommand;
-    QString NToolCommand;
     QStringList RawExtensions;
     MarkStore Marks;
     bool FilesDialogOpen = false;

@@ -264,3 +264,29 @@ void TFormStorage::save(bool destroying)
     IniProfile::WriteSection(m_fileName, m_section, keys);
     m_saved = true;
 }
+
+TFormStorage::Property TFormStorage::intProperty(const QString& name, std::function<int()> get,
+                                                 std::function<void(int)> set)
+{
+    return {name, [get] { return QString::number(get()); },
+            [set](const QString& text) {
+                bool ok = false;
+                const int v = text.toInt(&ok);
+                if (ok)
+                    set(v);
+                return ok;
+            }};
+}
+
+TFormStorage::Property TFormStorage::boolProperty(const QString& name, std::function<bool()> get,
+                                                  std::function<void(bool)> set)
+{
+    return {name, [get] { return get() ? QStringLiteral("True") : QStringLiteral("False"); },
+            [set](const QString& text) {
+                const bool on = text.compare(QLatin1String("True"), Qt::CaseInsensitive) == 0;
+                if (!on && text.compare(QLatin1String("False"), Qt::CaseInsensitive) != 0)
+                    return false;
+                set(on);
+                return true;
+            }};
+}

@@ -20,6 +20,10 @@ public:
         std::function<QString()> get;
         std::function<bool(const QString&)> set;
     };
+    // A property that is a whole number, or True or False in the file
+    // (either in any letter case when read); text that is neither leaves it.
+    static Property intProperty(const QString& name, std::function<int()> get, std::function<void(int)> set);
+    static Property boolProperty(const QString& name, std::function<bool()> get, std::function<void(bool)> set);
 
     // The window placement as the file holds it.
     struct Placement {

@@ -195,7 +195,7 @@ void WriteSection(const QString& fileName, const QString& section, const KeyValu
     const RegularFileRead read = ReadRegularFile(fileName, kMaxSettingsBytes);
     if (!read.ok() && !read.missing)
         throw UserError(QCoreApplication::translate("IniProfile", "Не удаётся прочитать файл настроек \"%1\": %2")
-                            .arg(fileName, read.reason).toStdString());
+                            .arg(fileName, read.reason));
     WriteFileAtomically(fileName, UpdateSectionText(read.data, section, keys),
                         QCoreApplication::translate("IniProfile", "Не удаётся записать файл настроек"));
 }

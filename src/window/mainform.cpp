@@ -70,27 +70,11 @@ MainHooks withDefaults(MainHooks hooks)
     return hooks;
 }
 
-bool parseBool(const QString& text, bool& out)
-{
-    if (text.compare(QLatin1String("True"), Qt::CaseInsensitive) == 0)
-        out = true;
-    else if (text.compare(QLatin1String("False"), Qt::CaseInsensitive) == 0)
-        out = false;
-    else
-        return false;
-    return true;
-}
-
-QString boolText(bool b)
-{
-    return b ? QStringLiteral("True") : QStringLiteral("False");
-}
-
 } // namespace
 
 TfrmMain::TfrmMain(const QStringList& arguments, MainHooks hooks, QWidget* parent)
     : AlignWidget(QStringLiteral("frmMain"), parent), m_hooks(withDefaults(std::move(hooks))),
-      m_store(QStringLiteral("TfrmMain"))
+      m_store(QStringLiteral("TfrmMain")), m_session(m_app, m_store)
 {
     // The whole photos behind parts on show are decoded on workers; the
     // panes take them on the GUI thread.
@@ -111,7 +95,7 @@ TfrmMain::~TfrmMain()
     // folder field losing its focus then must not call back into it.
     for (QObject* child : findChildren<QObject*>())
         child->disconnect(this);
-    m_marksTimer.disconnect(this);
+    m_session.disconnect(this);
 }
 
 void TfrmMain::reportError(const QString& message)
@@ -125,7 +109,7 @@ void TfrmMain::guarded(const std::function<void()>& command)
     try {
         command();
     } catch (const UserError& e) {
-        reportError(QString::fromUtf8(e.what()));
+        reportError(e.message());
     }
 }
 
@@ -143,13 +127,7 @@ void TfrmMain::FormCreate(const QStringList& arguments)
     relayout();
     qApp->installEventFilter(this);
     RequestDetectableAutoRepeat();
-    // Marks reach the disk a second after the last change, so a crash loses
-    // at most that second, while a burst of keys costs one write.
-    m_marksTimer.setSingleShot(true);
-    m_marksTimer.setInterval(1000);
-    connect(&m_marksTimer, &QTimer::timeout, this, [this] {
-        guarded([this] { saveMarksOf(m_app.CurrentFolder); });
-    });
+    connect(&m_session, &ViewSession::marksFailed, this, &TfrmMain::reportError);
 
     // 2. The file list button follows the list's width.
     showflist->setChecked(Panel2->childSize(LeftPanel) > 1);
@@ -181,7 +159,7 @@ void TfrmMain::FormCreate(const QStringList& arguments)
     if (!QFileInfo(start).isDir()) {
         // A stored folder that has gone (an unplugged card) is reported and
         // kept in the settings; the working directory is shown meanwhile.
-        reportError(tr("Не удаётся открыть папку \"%1\": %2.").arg(start, FolderProblem(start)));
+        reportError(tr("Не удаётся открыть папку \"%1\": %2.").arg(start, ViewSession::folderProblem(start)));
         start = QDir::currentPath();
         storedFolderGone = true;
     }
@@ -192,62 +170,37 @@ void TfrmMain::FormCreate(const QStringList& arguments)
     m_paneSet.pipeline().setRawExtensions(m_app.RawExtensions);
 
     // 9. Marks of the start folder; a failure is shown and start-up goes on.
-    try {
-        m_app.Marks.LoadMarks(m_app.CurrentFolder);
-    } catch (const UserError& e) {
-        reportError(QString::fromUtf8(e.what()));
-    }
-    m_marksAsRead = m_app.Marks.entries();
+    if (const QString error = m_session.readMarks(m_app.CurrentFolder); !error.isEmpty())
+        reportError(error);
 
-    // 10. The size limit for fitting, and how pictures are turned and drawn.
-    m_app.MaxSize = m_store.get(Stored::MaxSize);
+    // 10. How pictures are turned and drawn.
     applyViewOptions();
 
-    // 11. The folder field lists the start folder.
-    m_applyingStartFolder = true;
-    // A comparison is not stored: the next plain start opens the folder as before.
-    m_keepStoredFolder = storedFolderGone || !compared.isEmpty();
-    setFolderText(start);
-    m_keepStoredFolder = false;
-    m_applyingStartFolder = false;
-
-    // 12. Tool command lines.
-    m_app.PToolCommand = m_store.get(Stored::ToolP);
-    m_app.NToolCommand = m_store.get(Stored::ToolN);
+    // 11. The folder field lists the start folder. A comparison is not
+    // stored: the next plain start opens the folder as before.
+    if (start != DirEdit->text()) {
+        DirEdit->setText(start);
+        DirEditChange(true, storedFolderGone || !compared.isEmpty());
+    }
 
     if (!compared.isEmpty() && StartComparison(compared))
         return;
-    // 13. The first four files, or a file named on the command line and the
+    // 12. The first four files, or a file named on the command line and the
     // files after it, so that the walk goes on from there.
-    const int named = m_folderList.indexOf(StartFile(hasArgument ? arguments.first() : QString(), hasArgument,
-                                                     QDir::currentPath()));
+    const FolderList& list = m_session.folderList();
+    const int named = list.indexOf(StartFile(hasArgument ? arguments.first() : QString(), hasArgument,
+                                             QDir::currentPath()));
     if (named >= 0)
-        applyWalk(m_paneSet.showFrom(named, m_folderList));
+        applyWalk(m_paneSet.showFrom(named, list));
     else
         FillPanesFromList();
 }
 
 void TfrmMain::FormDestroy()
 {
-    m_marksTimer.stop();
     m_app.RawExtensions.clear();
-    try {
-        saveMarksOf(m_app.CurrentFolder);
-    } catch (const UserError& e) {
-        // Shown while the window goes; the message names the file.
-        reportError(QString::fromUtf8(e.what()));
-    }
-}
-
-void TfrmMain::saveMarksOf(const QString& folder)
-{
-    // An unchanged store need not be written back: this keeps a read-only
-    // folder with a marks file usable.
-    if (m_app.Marks.entries() == m_marksAsRead
-        && (m_marksAsRead.empty() != QFileInfo::exists(MarkStore::MarksFileName(folder))))
-        return;
-    m_app.Marks.SaveMarks(folder);
-    m_marksAsRead = m_app.Marks.entries();
+    // Shown while the window goes; the message names the file.
+    guarded([this] { m_session.saveMarks(); });
 }
 
 void TfrmMain::saveStore(bool destroying)
@@ -255,7 +208,7 @@ void TfrmMain::saveStore(bool destroying)
     try {
         m_store.save(destroying);
     } catch (const UserError& e) {
-        reportError(QString::fromUtf8(e.what()));
+        reportError(e.message());
     }
 }
 
@@ -266,7 +219,7 @@ void TfrmMain::FormStorage1RestorePlacement()
     }
     // The metadata button stands pressed while the current pane's panel is
     // shown, also when the file is what opened the panel.
-    SelectPane(m_currentPane);
+    SelectPane(m_session.currentPane());
 }
 
 void TfrmMain::showEvent(QShowEvent* event)
@@ -281,7 +234,7 @@ void TfrmMain::showEvent(QShowEvent* event)
         // strips of empty panes keep the visibility read from the file.
         for (int n = 1; n <= 4; ++n)
             if (PaneSlot& slot = m_panes[n - 1]; !m_paneSet[n].PanePath.isEmpty()) {
-                slot.caption->setVisible(!slot.caption->text().isEmpty() && m_captionsOn);
+                slot.caption->setVisible(!slot.caption->text().isEmpty() && m_session.captionsOn());
                 slot.quarter->relayout();
             }
     }
@@ -325,6 +278,22 @@ void TfrmMain::buildWindow()
     // Top bar: the toolbar, then the folder field and the exit button.
     TopPanel = new AlignWidget(QStringLiteral("TopPanel"));
     addChild(TopPanel, Top, 29);
+    buildToolBar();
+    buildFolderField();
+    // Below: the file list column, its splitter and the picture area.
+    Panel2 = new AlignWidget(QStringLiteral("Panel2"));
+    addChild(Panel2, Client);
+    buildFileList();
+    auto* splitter1 = new SplitterWidget(QStringLiteral("Splitter1"), Qt::Horizontal);
+    Panel2->addChild(splitter1, Left, 3);
+    MainPanel = new AlignWidget(QStringLiteral("MainPanel"));
+    Panel2->addChild(MainPanel, Client);
+    buildPaneGrid();
+    followScreenScale();   // draws the marks
+}
+
+void TfrmMain::buildToolBar()
+{
     ToolBar1 = new QToolBar(QStringLiteral("ToolBar1"));
     ToolBar1->setObjectName(QStringLiteral("ToolBar1"));
     ToolBar1->setIconSize(QSize(22, 22));
@@ -343,10 +312,10 @@ void TfrmMain::buildWindow()
     };
     const ButtonDef buttons[] = {
         {"showflist", 8, QT_TR_NOOP("Показать/скрыть список файлов"), "(L)", [this] { ToggleFileList(); }, true},
-        {"ToolButton4", 3, QT_TR_NOOP("Масштаб выбранного изображения 1:8"), "(8)", [this] { ScaleCommand(3); }, false},
-        {"ToolButton1", 0, QT_TR_NOOP("Масштаб выбранного изображения 1:4"), "(4)", [this] { ScaleCommand(4); }, false},
-        {"ToolButton2", 1, QT_TR_NOOP("Масштаб выбранного изображения 1:2"), "(2)", [this] { ScaleCommand(2); }, false},
-        {"ToolButton3", 2, QT_TR_NOOP("Масштаб выбранного изображения 1:1"), "(1)", [this] { ScaleCommand(1); }, false},
+        {"ToolButton4", 3, QT_TR_NOOP("Масштаб выбранного изображения 1:8"), "(8)", [this] { ScaleCommand(Scale1to8); }, false},
+        {"ToolButton1", 0, QT_TR_NOOP("Масштаб выбранного изображения 1:4"), "(4)", [this] { ScaleCommand(Scale1to4); }, false},
+        {"ToolButton2", 1, QT_TR_NOOP("Масштаб выбранного изображения 1:2"), "(2)", [this] { ScaleCommand(Scale1to2); }, false},
+        {"ToolButton3", 2, QT_TR_NOOP("Масштаб выбранного изображения 1:1"), "(1)", [this] { ScaleCommand(Scale1to1); }, false},
         {"ToolButton6", 4, QT_TR_NOOP("Выбрать цвет фона..."), "(C)", [this] { ChooseBackgroundColour(); }, false},
         {"ToolButton5", 5, QT_TR_NOOP("Показывать данные EXIF выбранного изображения"), "(E)", [this] { ToggleMetadataPanel(); }, true},
         {"ToolButton7", 7, QT_TR_NOOP("Открыть изображение в ассоциированной программе"), "(Enter)", [this] { OpenInAssociatedProgram(); }, false},
@@ -380,7 +349,10 @@ void TfrmMain::buildWindow()
             ToolButton8 = b;
     }
     TopPanel->addChild(ToolBar1, Left, int(std::size(buttons)) * 35);
+}
 
+void TfrmMain::buildFolderField()
+{
     DirAndExitPanel = new AlignWidget(QStringLiteral("DirAndExitPanel"));
     TopPanel->addChild(DirAndExitPanel, Client);
     SpeedButton1 = new QToolButton;
@@ -416,20 +388,20 @@ void TfrmMain::buildWindow()
         // Enter on a good folder the keys belong to the panes again.
         if (!m_directInput)
             return;
-        if (DirEdit->text() != m_appliedFolder)
+        if (DirEdit->text() != m_session.appliedFolder())
             DirEditChange();
         if (!DirEdit->hasFocus()) {
             DirEditExit();
-        } else if (DirEdit->text() == m_appliedFolder) {
+        } else if (DirEdit->text() == m_session.appliedFolder()) {
             DirEditExit();
-            m_panes[m_currentPane - 1].box->setFocus();
+            m_panes[m_session.currentPane() - 1].box->setFocus();
         }
     });
     dirHolder->addChild(DirEdit, Client);
+}
 
-    // Below: the file list column, its splitter and the picture area.
-    Panel2 = new AlignWidget(QStringLiteral("Panel2"));
-    addChild(Panel2, Client);
+void TfrmMain::buildFileList()
+{
     LeftPanel = new AlignWidget(QStringLiteral("LeftPanel"));
     Panel2->addChild(LeftPanel, Left, 175);
     Panel4 = new AlignWidget(QStringLiteral("Panel4"));
@@ -441,56 +413,55 @@ void TfrmMain::buildWindow()
     FilesList->setFocusPolicy(Qt::ClickFocus);   // skipped by Tab
     FilesList->setUniformItemSizes(true);          // a folder of 100,000 names lays out at once
     FilesList->setEditTriggers(QAbstractItemView::NoEditTriggers);
-    m_listModel = new FileListModel(m_folderList, FilesList);
+    m_listModel = new FileListModel(m_session.folderList(), FilesList);
     FilesList->setModel(m_listModel);
     QPalette lp = FilesList->palette();
     lp.setColor(QPalette::Base, QApplication::palette().color(QPalette::Button));
     FilesList->setPalette(lp);
     connect(FilesList->selectionModel(), &QItemSelectionModel::currentRowChanged, this, [this](const QModelIndex& row) {
-        if (m_selectingByCode)
-            return;
-        if (m_comparison.active()) {
+        if (row.row() == m_session.selection())
+            return;   // the session's own selection, shown
+        if (m_session.comparing()) {
             // A name of the comparison: every pane goes there.
-            guarded([&] { applyWalk(m_comparison.showStep(row.row(), panePaths())); });
+            guarded([&] { applyWalk(m_session.showStep(row.row())); });
             return;
         }
-        m_folderList.select(row.row());
+        m_session.selectEntry(row.row());
         guarded([this] { FilesListChange(); });
     });
     // A click on the entry that is already highlighted loads it too, when
     // the current pane shows another file.
     connect(FilesList, &QListView::clicked, this, [this](const QModelIndex& row) {
-        if (m_comparison.active())
+        if (m_session.comparing())
             return;
-        const QString path = EntryPath(row.row());
-        if (!path.isEmpty() && m_paneSet[m_currentPane].PanePath != path)
-            guarded([&] { LoadPane(m_currentPane, path); });
+        const QString path = m_session.folderList().path(row.row());
+        const int current = m_session.currentPane();
+        if (!path.isEmpty() && m_paneSet[current].PanePath != path)
+            guarded([&] { LoadPane(current, path); });
     });
     Panel1->addChild(FilesList, Client);
     FiltersList = new QComboBox;
     FiltersList->setObjectName(QStringLiteral("FiltersList"));
-    FiltersList->addItem(tr("JPEG files"), QStringLiteral("*.jpg;*.jpeg;*.jpe;*.jfif"));
+    FiltersList->addItem(tr("JPEG files"), QString(PhotoMasks));
     FiltersList->addItem(tr("All files"), QStringLiteral("*"));   // names without a dot too
     FiltersList->addItem(tr("Отмеченные файлы"), QString());   // no mask: the marks choose
     // Added after the entries above, so a chosen entry keeps its place.
     FiltersList->addItem(tr("RAW-файлы"), QString(RawMasksEntry));
-    FiltersList->addItem(tr("JPEG и RAW-файлы"), QStringLiteral("*.jpg;*.jpeg;*.jpe;*.jfif;") + RawMasksEntry);
+    FiltersList->addItem(tr("JPEG и RAW-файлы"), QString(PhotoMasks) + QLatin1Char(';') + RawMasksEntry);
     FiltersList->setFocusPolicy(Qt::NoFocus);
     FiltersList->setPalette(lp);
     connect(FiltersList, &QComboBox::activated, this, [this] {
-        if (m_comparison.active())
+        if (m_session.comparing())
             relistComparison();
-        else if (!m_folderList.folder().isEmpty())
-            ListFolder(m_folderList.folder());
+        else if (!m_session.folderList().folder().isEmpty())
+            ListFolder(m_session.folderList().folder());
     });
     Panel4->setContentsMargins(2, 3, 2, 3);
     Panel4->addChild(FiltersList, Client);
+}
 
-    auto* splitter1 = new SplitterWidget(QStringLiteral("Splitter1"), Qt::Horizontal);
-    Panel2->addChild(splitter1, Left, 3);
-    MainPanel = new AlignWidget(QStringLiteral("MainPanel"));
-    Panel2->addChild(MainPanel, Client);
-
+void TfrmMain::buildPaneGrid()
+{
     PanelTop = new AlignWidget(QStringLiteral("PanelTop"));
     MainPanel->addChild(PanelTop, Top, 193);
     MainPanel->addChild(new SplitterWidget(QStringLiteral("Splitter3"), Qt::Vertical), Top, 3);
@@ -521,7 +492,6 @@ void TfrmMain::buildWindow()
         pic->hide();
         m_markPictures[code] = pic;
     }
-    followScreenScale();   // draws the marks
 }
 
 void TfrmMain::buildPane(int n, AlignWidget* quarter)
@@ -545,24 +515,13 @@ void TfrmMain::buildPane(int n, AlignWidget* quarter)
 void TfrmMain::bindStoredProperties()
 {
     auto sizeProp = [this](const QString& name, AlignWidget* host, QWidget* child) {
-        m_store.addProperty({name, [host, child] { return QString::number(host->childSize(child)); },
-                             [host, child](const QString& text) {
-                                 bool ok = false;
-                                 const int v = text.toInt(&ok);
-                                 if (ok)
-                                     host->setChildSize(child, v);
-                                 return ok;
-                             }});
+        m_store.addProperty(TFormStorage::intProperty(name, [host, child] { return host->childSize(child); },
+                                                      [host, child](int v) { host->setChildSize(child, v); }));
     };
     // A panel that fills the rest takes its height from the layout; its
     // stored height is kept for the file but has no effect.
     auto clientHeightProp = [this](const QString& name, QWidget* w) {
-        m_store.addProperty({name, [w] { return QString::number(w->height()); },
-                             [](const QString& text) {
-                                 bool ok = false;
-                                 text.toInt(&ok);
-                                 return ok;
-                             }});
+        m_store.addProperty(TFormStorage::intProperty(name, [w] { return w->height(); }, [](int) {}));
     };
     auto colourProp = [this](const QString& component) {
         m_store.addProperty({component + QStringLiteral(".Color"),
@@ -577,16 +536,11 @@ void TfrmMain::bindStoredProperties()
                              }});
     };
     auto visibleProp = [this](const QString& name, QWidget* w) {
-        m_store.addProperty({name, [w] { return boolText(!w->isHidden()); },
-                             [this, w](const QString& text) {
-                                 bool b = false;
-                                 if (!parseBool(text, b))
-                                     return false;
-                                 w->setVisible(b);
-                                 if (auto* host = qobject_cast<AlignWidget*>(w->parentWidget()))
-                                     host->relayout();
-                                 return true;
-                             }});
+        m_store.addProperty(TFormStorage::boolProperty(name, [w] { return !w->isHidden(); }, [w](bool on) {
+            w->setVisible(on);
+            if (auto* host = qobject_cast<AlignWidget*>(w->parentWidget()))
+                host->relayout();
+        }));
     };
 
     sizeProp(QStringLiteral("LeftPanel.Width"), Panel2, LeftPanel);
@@ -602,14 +556,9 @@ void TfrmMain::bindStoredProperties()
         sizeProp(QStringLiteral("ExPan%1.Width").arg(n), m_panes[n - 1].quarter, m_panes[n - 1].metaPanel);
     colourProp(QStringLiteral("DirAndExitPanel"));
     visibleProp(QStringLiteral("TopPanel.Visible"), TopPanel);
-    m_store.addProperty({QStringLiteral("showflist.Down"), [this] { return boolText(showflist->isChecked()); },
-                         [this](const QString& text) {
-                             bool b = false;
-                             if (!parseBool(text, b))
-                                 return false;
-                             showflist->setChecked(b);
-                             return true;
-                         }});
+    m_store.addProperty(TFormStorage::boolProperty(QStringLiteral("showflist.Down"),
+                                                   [this] { return showflist->isChecked(); },
+                                                   [this](bool on) { showflist->setChecked(on); }));
     for (int n = 1; n <= 4; ++n)
         visibleProp(QStringLiteral("comment%1.Visible").arg(n), m_panes[n - 1].caption);
 

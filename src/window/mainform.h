@@ -2,6 +2,7 @@
 #include "settings/appstate.h"
 #include "panes/foldercomparison.h"
 #include "panes/paneset.h"
+#include "session/viewsession.h"
 
 #include <QColor>
 #include <QHash>
@@ -48,11 +49,39 @@ public:
     explicit TfrmMain(const QStringList& arguments, MainHooks hooks = {}, QWidget* parent = nullptr);
     ~TfrmMain() override;
 
-    // Panes
-    void LoadPane(int n, const QString& path);
+    // The pane shows the file, or keeps what it shows when the file fails to
+    // load. fromDisk: read again whatever the cache holds (R), and a failure
+    // is shown even when it was before.
+    void LoadPane(int n, const QString& path, bool fromDisk = false);
     void ReloadPane(int n);
-    void ClearPane(int n);
     void SelectPane(int n);
+    // Lists the folder in the file list with the chosen filter; false, with
+    // the reason shown, when it cannot be.
+    bool ListFolder(const QString& folder);
+
+    // State, for tests: the session holds what the window shows.
+    ViewSession& session() { return m_session; }
+    const PaneState& pane(int n) const { return m_paneSet[n]; }
+    const PaneSlot& paneWidgets(int n) const { return m_panes[n - 1]; }
+    int DragPane() const { return m_dragPane; }
+    AppState& app() { return m_app; }
+    TFormStorage& store() { return m_store; }
+    // The Windows-style colour of a recolourable control (0x00BBGGRR, or a
+    // negative system colour).
+    int controlColour(const QString& objectName) const;
+
+    // Asks the X server to send a key's release only when it really goes up;
+    // false where there is no X server or it cannot.
+    static bool RequestDetectableAutoRepeat();
+
+protected:
+    bool eventFilter(QObject* watched, QEvent* event) override;
+    void showEvent(QShowEvent* event) override;
+    void closeEvent(QCloseEvent* event) override;
+
+private:
+    // Panes
+    void ClearPane(int n);
     void SetPaneScale(int n, int code);
     void ToggleExposureOverlay(int n);
     // Puts a whole photo handed over by the pipeline into the panes showing
@@ -72,23 +101,16 @@ public:
     // they hold. False, with the reason shown, when one cannot be listed.
     bool StartComparison(const QStringList& folders, FolderComparison::Options options = {});
     void OpenCompareDialog();
-    bool Comparing() const { return m_comparison.active(); }
-    const FolderComparison& comparison() const { return m_comparison; }
+    void relistComparison();
 
     // Folder and file list
-    void DirEditChange();
+    // Applies the folder in the field (see ViewSession::openFolder).
+    void DirEditChange(bool atStart = false, bool keepStored = false);
     void FilesListChange();
     void FillPanesFromList();
-    void NextFiles();
-    void PreviousFiles();
+    void Walk(PaneSet::Step step);
     void TogglePageMode();
-    void FirstFiles();
-    void LastFiles();
     void DirEditExit();
-    bool ListFolder(const QString& folder);
-    // Why a folder cannot be listed, or "" when it can.
-    static QString FolderProblem(const QString& folder);
-    QString EntryPath(int index) const;
 
     // Commands
     void FormKeyUp(int keyCode, Qt::KeyboardModifiers modifiers);
@@ -105,60 +127,33 @@ public:
     void OpenFilesDialog();
     void OpenOptionsDialog();
     void ZoomStep(bool in);
-
-    // State, for the commands and for tests
-    const PaneState& pane(int n) const { return m_paneSet[n]; }
-    const FolderList& folderList() const { return m_folderList; }
-    const PaneSlot& paneWidgets(int n) const { return m_panes[n - 1]; }
-    PaneSet& panes() { return m_paneSet; }
-    int CurrentPane() const { return m_currentPane; }
-    int DragPane() const { return m_dragPane; }
-    bool PageMode() const { return m_pageMode; }
-    bool SyncOn() const { return m_syncOn; }
-    int PinnedPane() const { return m_paneSet.pinned(); }
-    bool CaptionsOn() const { return m_captionsOn; }
-    AppState& app() { return m_app; }
-    TFormStorage& store() { return m_store; }
-    // The Windows-style colour of a recolourable control (0x00BBGGRR, or a
-    // negative system colour).
-    int controlColour(const QString& objectName) const;
     void setControlColour(QWidget* widget, int colour);
 
-    static int KeyCodeOf(int qtKey, Qt::KeyboardModifiers modifiers);
-    // Asks the X server to send a key's release only when it really goes up;
-    // false where there is no X server or it cannot.
-    static bool RequestDetectableAutoRepeat();
-
-protected:
-    bool eventFilter(QObject* watched, QEvent* event) override;
-    void showEvent(QShowEvent* event) override;
-    void closeEvent(QCloseEvent* event) override;
-
-private:
     void FormCreate(const QStringList& arguments);
     void FormDestroy();
     void FormStorage1RestorePlacement();
     void buildWindow();
+    void buildToolBar();
+    void buildFolderField();
+    void buildFileList();
+    void buildPaneGrid();
     void buildPane(int n, AlignWidget* quarter);
     void bindStoredProperties();
     void applyWalk(const struct WalkResult& walk);
-    void endComparison();
-    void relistComparison();
-    QStringList listedMasks() const;
+    // The file list shows the folder or the comparison, with its selection.
+    void showList();
+    void showSelection();
+    void showPin();
     // The notes of the files missing from their folders in the empty panes.
     void showMissingNotes();
+    QString maskText() const;   // the chosen filter's masks, "" for the marked files
     // The difference of pane n over what it shows now, and its label.
     void refreshDifference(int n);
     QRect shownPixels(int n) const;
-    void setPinned(int n);
     // The picture's point at the middle of pane n's view, as fractions of
     // its size; placeAt brings such a point back to the middle.
     QPointF viewCentre(int n) const;
     void placeAt(int n, QPointF centre);
-    int storedScale(int n) const;   // the scale code pane n loads at
-    void lookAhead();               // decodes what the next Space and Backspace bring
-    std::array<QString, 4> panePaths() const;
-    void selectEntry(int index);
     void setFolderText(const QString& text);
     void layoutPicture(int n, int code);
     // Draws the marks again and lays the pictures out again when the
@@ -171,17 +166,15 @@ private:
     CompanionRule companionRule() const;
     // What of a picture (given its size) pane n shows at first.
     std::function<QRect(QSize)> visibleOf(int n) const;
-    void reportLoadFailure(const QString& path, const QString& message);
+    void reportLoadFailure(const QString& path, const QString& message, bool always = false);
     // The rest of a photo shown in part failed to decode.
     void wholeFailed(int n, const QString& path, const QString& message);
     // Takes the upright and smooth scaling options from the store; loads the
     // panes again when the upright one changed.
     void applyViewOptions();
     void reportError(const QString& message);
-    void saveMarksOf(const QString& folder);
-    void marksChanged();
-    bool inCurrentFolder(const QString& path) const;   // whose marks the store in memory holds
-    void setMark(int n, MarkCode code);   // in the marks of the file's own folder
+    void reportErrors(const QStringList& messages);
+    void showMarkOf(int n);   // pane n's mark picture from its state
     void saveStore(bool destroying = false);
     void guarded(const std::function<void()>& command);
 
@@ -195,29 +188,16 @@ private:
     AppState m_app;
     TFormStorage m_store;
     std::array<PaneSlot, 4> m_panes;
-    PaneSet m_paneSet;
-    int m_currentPane = 1;
+    ViewSession m_session;
+    PaneSet& m_paneSet = m_session.panes();
     int m_dragPane = 0;
-    bool m_pageMode = false;
-    bool m_syncOn = false;
     bool m_dragAlone = false;   // Shift held as the drag began: the other panes stay
-    bool m_captionsOn = false;
-    bool m_applyingStartFolder = false;
-    bool m_keepStoredFolder = false;
-    bool m_returnTakenByField = false;   // until its release, Return belongs to the folder field   // the stored folder has gone: curdir stays until the user chooses
-    bool m_directInput = false;
-    bool m_selectingByCode = false;
+    bool m_returnTakenByField = false;   // until its release, Return belongs to the folder field
+    bool m_directInput = false;   // a folder is being typed into the field
     bool m_shownOnce = false;
-    QString m_appliedFolder;   // the folder text last applied
-    FolderList m_folderList;   // what the file list shows
-    FolderComparison m_comparison;   // folders side by side, when active: the file list shows its names
     FileListModel* m_listModel = nullptr;
-    std::vector<MarkStore::Entry> m_marksAsRead;   // to spare rewriting an unchanged marks file
     QColor m_lastColour = Qt::black;
     QHash<int, Qt::KeyboardModifiers> m_pressModifiers;   // by key, while it is down
-    QTimer m_marksTimer;           // writes the marks a moment after they change
-    QSet<QString> m_failedLoads;   // files of the listed folder already reported as failing
-    bool m_reportEveryFailure = false;   // R asks for the file again: its failure is always shown
     double m_screenRatio = 0;   // device pixels per logical pixel the pictures were made for
 
     // Controls

@@ -5,6 +5,7 @@
 
 #include "window/panewidgets.h"
 #include "window/filelistmodel.h"
+#include "session/keymap.h"
 #include "common/paths.h"
 #include "common/safefile.h"
 #include "common/usererror.h"
@@ -26,74 +27,56 @@
 #include <QLabel>
 #include <QLineEdit>
 #include <QListView>
+#include <QSignalBlocker>
 #include <QToolButton>
 
 #include <optional>
 
 // ---- Folder and file list -------------------------------------------------
 
-QString TfrmMain::FolderProblem(const QString& folder)
+void TfrmMain::reportErrors(const QStringList& messages)
 {
-    const QFileInfo info(folder);
-    if (folder.isEmpty() || !info.exists())
-        return tr("папка не существует");
-    if (!info.isDir())
-        return tr("это не папка");
-    if (!info.isReadable() || !info.isExecutable())
-        return tr("нет доступа");
-    return {};
+    for (const QString& message : messages)
+        reportError(message);
+}
+
+QString TfrmMain::maskText() const
+{
+    return FiltersList->currentData().toString();
 }
 
 bool TfrmMain::ListFolder(const QString& folder)
 {
-    const QFileInfo info(folder);
-    QString reason = FolderProblem(folder);
-    // Pane paths are made from this absolute form, so that a later change of
-    // the working directory never points them at another folder's files.
-    const QString absolute = info.absoluteFilePath();
-    if (reason.isEmpty() && !QDir::setCurrent(folder))
-        reason = tr("не удаётся войти в папку");
-    if (!reason.isEmpty()) {
-        reportError(tr("Не удаётся открыть папку \"%1\": %2.").arg(folder, reason));
+    const QSignalBlocker quiet(FilesList->selectionModel());   // the list empties: no pane loads
+    const QString error = m_session.listFolder(folder, maskText());
+    if (!error.isEmpty()) {
+        reportError(error);
         return false;
     }
-    // "Marked files" lists the files that have a mark now. A mark removed
-    // later leaves its file listed until the list is made again.
-    const QString maskText = FiltersList->currentData().toString();
-    FolderList::Filter filter;
-    filter.markedOnly = maskText.isEmpty();
-    if (!filter.markedOnly)
-        filter.masks = FilterMasks(maskText, m_app.RawExtensions);
-    m_selectingByCode = true;
-    const QString failure = m_folderList.list(absolute, filter, m_app.Marks);
-    if (failure.isEmpty())
-        m_listModel->reset();
-    m_selectingByCode = false;
-    if (!failure.isEmpty()) {
-        reportError(tr("Не удаётся открыть папку \"%1\": %2.").arg(folder, failure));
-        return false;
-    }
+    m_listModel->reset();
     return true;
 }
 
-QString TfrmMain::EntryPath(int index) const
+void TfrmMain::showList()
 {
-    return m_folderList.path(index);
+    const QSignalBlocker quiet(FilesList->selectionModel());
+    m_listModel->showComparison(m_session.comparing() ? &m_session.comparison() : nullptr);
 }
 
-void TfrmMain::selectEntry(int index)
+void TfrmMain::showSelection()
 {
-    if (m_comparison.active())
-        m_comparison.select(index);
-    else
-        m_folderList.select(index);
-    m_selectingByCode = true;
-    const QModelIndex row
-        = m_listModel->index(m_comparison.active() ? m_comparison.selection() : m_folderList.selection());
+    // Not blocked: the view repaints the rows whose highlight changes. The
+    // list's handler finds the session there already and does nothing.
+    const QModelIndex row = m_listModel->index(m_session.selection());
     FilesList->selectionModel()->setCurrentIndex(row, QItemSelectionModel::ClearAndSelect);
     if (row.isValid())
         FilesList->scrollTo(row);
-    m_selectingByCode = false;
+}
+
+void TfrmMain::showPin()
+{
+    for (int k = 1; k <= 4; ++k)
+        m_panes[k - 1].pinMark->setVisible(k == m_paneSet.pinned());
 }
 
 void TfrmMain::setFolderText(const QString& text)
@@ -104,90 +87,52 @@ void TfrmMain::setFolderText(const QString& text)
     DirEditChange();
 }
 
-void TfrmMain::DirEditChange()
+void TfrmMain::DirEditChange(bool atStart, bool keepStored)
 {
-    const QString folder = DirEdit->text();
-    // 1. The marks of the folder being left are written first.
-    m_marksTimer.stop();
-    try {
-        saveMarksOf(m_app.CurrentFolder);
-    } catch (const UserError& e) {
-        reportError(QString::fromUtf8(e.what()));
-        return;   // the marks stay in memory and the folder stays
+    const bool wasComparing = m_session.comparing();
+    const QSignalBlocker quiet(FilesList->selectionModel());
+    const ViewSession::FolderOutcome outcome = m_session.openFolder({DirEdit->text(), maskText(), atStart, keepStored});
+    if (outcome.opened) {
+        m_listModel->reset();
+        if (wasComparing)
+            showList();
+        showPin();
     }
-    // 2. List the new folder.
-    if (!ListFolder(folder))
-        return;
-    m_appliedFolder = folder;
-    endComparison();         // one folder chosen: the usual walk again
-    m_failedLoads.clear();   // a new visit reports its damaged files again
-    setPinned(0);            // the pinned file belongs to the folder left
-    // 3.-4. Remember it; the settings file is written at every folder change.
-    if (!m_keepStoredFolder)
-        m_store.set(Stored::CurDir, folder);
-    saveStore();
-    // 5.-6. The new folder's marks.
-    m_app.CurrentFolder = folder;
-    if (!m_applyingStartFolder) {
-        m_app.Marks.Clear();
-        try {
-            m_app.Marks.LoadMarks(folder);
-        } catch (const UserError& e) {
-            reportError(QString::fromUtf8(e.what()));
-        }
-        m_marksAsRead = m_app.Marks.entries();
-        // The list of marked files was made with the former folder's marks.
-        if (FiltersList->currentData().toString().isEmpty())
-            ListFolder(folder);
-    }
-    // 7. At start-up the panes are filled once the start is known (a file
-    // named, or folders compared).
-    FillPanesFromList();
+    reportErrors(outcome.errors);
+    if (outcome.opened)
+        FillPanesFromList();
 }
 
 void TfrmMain::FilesListChange()
 {
-    const int row = m_folderList.selection();
-    if (row >= 0 && !m_folderList.name(row).isEmpty())
-        LoadPane(m_currentPane, EntryPath(row));
-}
-
-int TfrmMain::storedScale(int n) const
-{
-    return NormaliseScaleCode(m_store.get(Stored::ImageScale, n));
+    const FolderList& list = m_session.folderList();
+    const int row = list.selection();
+    if (row >= 0 && !list.name(row).isEmpty())
+        LoadPane(m_session.currentPane(), list.path(row));
 }
 
 void TfrmMain::FillPanesFromList()
 {
-    const int n = m_folderList.count();
+    const FolderList& list = m_session.folderList();
+    const int n = list.count();
     std::vector<DecodeRequest> wanted;
     for (int k = 1; k <= 4 && k <= n; ++k)
-        wanted.push_back({EntryPath(k - 1), storedScale(k), m_app.MaxSize, visibleOf(k)});
+        wanted.push_back({list.path(k - 1), m_session.storedScale(k), m_session.maxSize(), visibleOf(k)});
     m_paneSet.prepare(wanted);   // decoded side by side, then shown in order
     for (int k = 1; k <= 4 && k <= n; ++k) {
-        LoadPane(k, EntryPath(k - 1));
-        selectEntry(k - 1);
+        LoadPane(k, list.path(k - 1));
+        m_session.selectEntry(k - 1);
+        showSelection();
     }
-    lookAhead();
-}
-
-void TfrmMain::lookAhead()
-{
-    if (m_comparison.active()) {
-        const std::array<QString, 4> shown = panePaths();
-        m_paneSet.lookAhead({m_comparison.step(FolderComparison::Step::Next, shown),
-                             m_comparison.step(FolderComparison::Step::Previous, shown)},
-                            [this](int n) { return storedScale(n); }, m_app.MaxSize);
-        return;
-    }
-    m_paneSet.lookAhead(m_folderList, m_pageMode, [this](int n) { return storedScale(n); }, m_app.MaxSize);
+    m_session.lookAhead();
 }
 
 void TfrmMain::applyWalk(const WalkResult& walk)
 {
     if (!walk.changed)
         return;
-    selectEntry(walk.selection);
+    m_session.selectEntry(walk.selection);
+    showSelection();
     // A pane takes its new path only with its picture: a file that fails to
     // load leaves the pane's picture, label and path as they were, so its
     // commands act on the file it shows. A pane given no file is emptied.
@@ -197,16 +142,16 @@ void TfrmMain::applyWalk(const WalkResult& walk)
     std::vector<DecodeRequest> wanted;
     for (int k = 0; k < 4; ++k)
         if (walk.load[k] && !walk.paths[k].isEmpty())
-            wanted.push_back({walk.paths[k], storedScale(k + 1), m_app.MaxSize, visibleOf(k + 1)});
+            wanted.push_back({walk.paths[k], m_session.storedScale(k + 1), m_session.maxSize(), visibleOf(k + 1)});
     m_paneSet.prepare(wanted);
     // Synchronized panes keep their places in the photos across the walk.
     std::array<std::optional<QPointF>, 4> centres;
     for (int k = 0; k < 4; ++k)
-        if (m_syncOn && m_paneSet[k + 1].hasPicture())
+        if (m_session.syncOn() && m_paneSet[k + 1].hasPicture())
             centres[k] = viewCentre(k + 1);
     // Compared folders show one photo in versions: a pane that was empty
     // (its folder lacked the name) takes the place the others keep.
-    if (m_comparison.active() && m_syncOn) {
+    if (m_session.comparing() && m_session.syncOn()) {
         const auto kept = std::find_if(centres.begin(), centres.end(), [](const auto& c) { return c.has_value(); });
         for (auto& centre : centres)
             if (!centre && kept != centres.end())
@@ -219,111 +164,46 @@ void TfrmMain::applyWalk(const WalkResult& walk)
                 placeAt(k + 1, *centres[k]);
         }
     showMissingNotes();
-    lookAhead();
+    m_session.lookAhead();
 }
 
 void TfrmMain::showMissingNotes()
 {
-    if (!m_comparison.active())
+    if (!m_session.comparing())
         return;
-    const std::array<FolderComparison::Entry, 4> entries = m_comparison.panes(m_comparison.selection());
+    const FolderComparison& comparison = m_session.comparison();
+    const std::array<FolderComparison::Entry, 4> entries = comparison.panes(comparison.selection());
     for (int k = 0; k < 4; ++k)
         if (m_paneSet[k + 1].PanePath.isEmpty())
             m_panes[size_t(k)].pathLabel->setText(entries[size_t(k)].missing);
 }
 
-QStringList TfrmMain::listedMasks() const
-{
-    // "Marked files" names no masks; folders are compared by their photos then.
-    QString maskText = FiltersList->currentData().toString();
-    if (maskText.isEmpty())
-        maskText = FiltersList->itemData(0).toString();
-    return FilterMasks(maskText, m_app.RawExtensions);
-}
-
 bool TfrmMain::StartComparison(const QStringList& folders, FolderComparison::Options options)
 {
-    if (folders.size() < 2 || folders.size() > 4)
+    const QSignalBlocker quiet(FilesList->selectionModel());
+    const ViewSession::FolderOutcome outcome = m_session.startComparison(folders, maskText(), options);
+    reportErrors(outcome.errors);
+    if (!outcome.opened)
         return false;
-    QStringList absolute;
-    for (const QString& folder : folders) {
-        if (const QString reason = FolderProblem(folder); !reason.isEmpty()) {
-            reportError(tr("Не удаётся открыть папку \"%1\": %2.").arg(folder, reason));
-            return false;
-        }
-        absolute << QFileInfo(folder).absoluteFilePath();
-    }
-    FolderComparison next;
-    if (const QString failure = next.list(absolute, listedMasks(), options); !failure.isEmpty()) {
-        reportError(tr("Не удаётся открыть папку %1.").arg(failure));
-        return false;
-    }
-    // Folder 1 is the current folder, whose marks the store in memory holds;
-    // the other folders' files are marked in their own folders' files. It is
-    // not stored as the folder to start in.
-    if (!inCurrentFolder(WithTrailingSeparator(absolute.first()) + QLatin1Char('x'))) {
-        m_marksTimer.stop();
-        saveMarksOf(m_app.CurrentFolder);   // a failure ends the command: nothing has changed yet
-        if (!ListFolder(absolute.first()))
-            return false;
-        m_app.CurrentFolder = absolute.first();
-        m_app.Marks.Clear();
-        try {
-            m_app.Marks.LoadMarks(absolute.first());
-        } catch (const UserError& e) {
-            reportError(QString::fromUtf8(e.what()));
-        }
-        m_marksAsRead = m_app.Marks.entries();
-    }
-    m_failedLoads.clear();
-    setPinned(0);
-    if (m_pageMode)
-        TogglePageMode();   // no pages among compared folders
-    m_comparison = std::move(next);
-    m_listModel->showComparison(&m_comparison);
-    QStringList shown;
-    for (const QString& folder : absolute)
-        shown << DisplayName(folder);
-    // The field names the folders; choosing one folder there ends the comparison.
-    m_appliedFolder = shown.join(QStringLiteral("  |  "));
-    DirEdit->setText(m_appliedFolder);
+    showList();
+    showPin();
+    MainPanel->setBevelFrame(m_session.pageMode());
+    DirEdit->setText(m_session.appliedFolder());
     for (int n = 1; n <= 4; ++n)
         ClearPane(n);
-    if (m_comparison.count() > 0)
-        applyWalk(m_comparison.showStep(0, panePaths()));
+    if (m_session.comparison().count() > 0)
+        applyWalk(m_session.showStep(0));
     else
         showMissingNotes();
     return true;
 }
 
-void TfrmMain::endComparison()
-{
-    if (!m_comparison.active())
-        return;
-    m_comparison.clear();
-    m_listModel->showComparison(nullptr);
-}
-
-void TfrmMain::relistComparison()
-{
-    const int selection = m_comparison.selection();
-    FolderComparison again;
-    if (const QString failure = again.list(m_comparison.folders(), listedMasks(), m_comparison.options());
-        !failure.isEmpty()) {
-        reportError(tr("Не удаётся открыть папку %1.").arg(failure));
-        return;
-    }
-    m_comparison = std::move(again);
-    m_listModel->showComparison(&m_comparison);
-    selectEntry(std::min(selection, m_comparison.count() - 1));
-}
-
 void TfrmMain::OpenCompareDialog()
 {
-    QStringList folders = m_comparison.folders();
+    QStringList folders = m_session.comparison().folders();
     if (folders.isEmpty())
         folders << m_app.CurrentFolder;
-    TfrmCompare dialog(folders, m_comparison.options(), m_hooks.browseFolder, this);
+    TfrmCompare dialog(folders, m_session.comparison().options(), m_hooks.browseFolder, this);
     m_hooks.runDialog(dialog);
     if (dialog.result() != QDialog::Accepted)
         return;
@@ -338,71 +218,33 @@ void TfrmMain::OpenCompareDialog()
     }
 }
 
-std::array<QString, 4> TfrmMain::panePaths() const
+void TfrmMain::relistComparison()
 {
-    std::array<QString, 4> paths;
-    for (int k = 0; k < 4; ++k)
-        paths[k] = m_paneSet[k + 1].PanePath;
-    return paths;
-}
-
-void TfrmMain::NextFiles()
-{
-    if (m_comparison.active()) {
-        applyWalk(m_comparison.step(FolderComparison::Step::Next, panePaths()));
+    if (const QString error = m_session.relistComparison(maskText()); !error.isEmpty()) {
+        reportError(error);
         return;
     }
-    applyWalk(m_paneSet.step(PaneSet::Step::Next, m_folderList, m_pageMode));
+    showList();
+    showSelection();
 }
 
-void TfrmMain::PreviousFiles()
+void TfrmMain::Walk(PaneSet::Step step)
 {
-    if (m_comparison.active()) {
-        applyWalk(m_comparison.step(FolderComparison::Step::Previous, panePaths()));
-        return;
-    }
-    applyWalk(m_paneSet.step(PaneSet::Step::Previous, m_folderList, m_pageMode));
-}
-
-void TfrmMain::FirstFiles()
-{
-    if (m_comparison.active()) {
-        applyWalk(m_comparison.step(FolderComparison::Step::First, panePaths()));
-        return;
-    }
-    applyWalk(m_paneSet.step(PaneSet::Step::First, m_folderList, m_pageMode));
-}
-
-void TfrmMain::LastFiles()
-{
-    if (m_comparison.active()) {
-        applyWalk(m_comparison.step(FolderComparison::Step::Last, panePaths()));
-        return;
-    }
-    applyWalk(m_paneSet.step(PaneSet::Step::Last, m_folderList, m_pageMode));
+    applyWalk(m_session.step(step));
 }
 
 void TfrmMain::TogglePin()
 {
-    setPinned(m_paneSet.pinned() == m_currentPane ? 0 : m_currentPane);
-}
-
-void TfrmMain::setPinned(int n)
-{
-    if (n == m_paneSet.pinned())
-        return;
-    m_paneSet.setPinned(n);
-    for (int k = 1; k <= 4; ++k)
-        m_panes[k - 1].pinMark->setVisible(k == n);
-    lookAhead();   // the pinned pane is no longer brought in
+    if (m_session.togglePin())
+        showPin();
 }
 
 void TfrmMain::TogglePageMode()
 {
-    m_pageMode = !m_pageMode;
+    if (!m_session.togglePageMode())
+        return;   // compared folders walk name by name
     // Page mode frames the four panes: a line, a lowered and a raised bevel.
-    MainPanel->setBevelFrame(m_pageMode);
-    lookAhead();   // the next steps bring other files now
+    MainPanel->setBevelFrame(m_session.pageMode());
 }
 
 void TfrmMain::DirEditExit()
@@ -413,32 +255,6 @@ void TfrmMain::DirEditExit()
 }
 
 // ---- Keys -----------------------------------------------------------------
-
-int TfrmMain::KeyCodeOf(int qtKey, Qt::KeyboardModifiers modifiers)
-{
-    const bool keypad = modifiers & Qt::KeypadModifier;
-    switch (qtKey) {
-    case Qt::Key_Space: return 32;
-    case Qt::Key_Backspace: return 8;
-    case Qt::Key_Return:
-    case Qt::Key_Enter: return 13;
-    // The keypad's arrows (NumLock off) are arrows too.
-    case Qt::Key_Left: return 37;
-    case Qt::Key_Up: return 38;
-    case Qt::Key_Right: return 39;
-    case Qt::Key_Down: return 40;
-    case Qt::Key_Home: return 36;
-    case Qt::Key_End: return 35;
-    case Qt::Key_Plus: return keypad ? 107 : 0;
-    case Qt::Key_Minus: return keypad ? 109 : 0;
-    default: break;
-    }
-    if (qtKey >= Qt::Key_0 && qtKey <= Qt::Key_9)
-        return keypad ? 0 : 48 + (qtKey - Qt::Key_0);
-    if (qtKey >= Qt::Key_A && qtKey <= Qt::Key_Z)
-        return 65 + (qtKey - Qt::Key_A);
-    return 0;
-}
 
 bool TfrmMain::eventFilter(QObject* watched, QEvent* event)
 {
@@ -504,30 +320,30 @@ void TfrmMain::FormKeyUp(int keyCode, Qt::KeyboardModifiers modifiers)
     if (focus == DirEdit && m_directInput)
         return;
 
-    static const int left[] = {2, 1, 4, 3}, up[] = {3, 4, 1, 2};
+    const int current = m_session.currentPane();
     switch (keyCode) {
-    case 32: NextFiles(); return;
-    case 8: PreviousFiles(); return;
-    case 13: OpenInAssociatedProgram(); return;
-    case 37:
-    case 39: SelectPane(left[m_currentPane - 1]); return;
-    case 38:
-    case 40: SelectPane(up[m_currentPane - 1]); return;
-    case 107: ZoomStep(true); return;
-    case 109: ZoomStep(false); return;
-    case 36: FirstFiles(); return;
-    case 35: LastFiles(); return;
+    case KeySpace: Walk(PaneSet::Step::Next); return;
+    case KeyBackspace: Walk(PaneSet::Step::Previous); return;
+    case KeyReturn: OpenInAssociatedProgram(); return;
+    case KeyLeft:
+    case KeyRight: SelectPane(m_session.neighbour(ViewSession::Arrow::Across)); return;
+    case KeyUp:
+    case KeyDown: SelectPane(m_session.neighbour(ViewSession::Arrow::Down)); return;
+    case KeyPadPlus: ZoomStep(true); return;
+    case KeyPadMinus: ZoomStep(false); return;
+    case KeyHome: Walk(PaneSet::Step::First); return;
+    case KeyEnd: Walk(PaneSet::Step::Last); return;
     default: break;
     }
-    if ((modifiers & Qt::ControlModifier) && keyCode >= 48 && keyCode <= 57) {
-        SetDigitMark(keyCode - 48);
+    if ((modifiers & Qt::ControlModifier) && keyCode >= KeyDigit0 && keyCode <= KeyDigit9) {
+        SetDigitMark(keyCode - KeyDigit0);
         return;
     }
     switch (keyCode) {
-    case '1': ScaleCommand(1); break;
-    case '2': ScaleCommand(2); break;
-    case '4': ScaleCommand(4); break;
-    case '8': ScaleCommand(3); break;
+    case '1': ScaleCommand(Scale1to1); break;
+    case '2': ScaleCommand(Scale1to2); break;
+    case '4': ScaleCommand(Scale1to4); break;
+    case '8': ScaleCommand(Scale1to8); break;
     case 'C': ChooseBackgroundColour(); break;
     case 'D':
         // The folder field is typed into where the user can see it.
@@ -544,24 +360,21 @@ void TfrmMain::FormKeyUp(int keyCode, Qt::KeyboardModifiers modifiers)
     case 'H': SplitEvenly(); break;
     case 'B': OpenCompareDialog(); break;
     case 'I': ToggleDifference(); break;
-    case 'J':
-        if (!m_comparison.active())   // compared folders walk name by name
-            TogglePageMode();
-        break;
+    case 'J': TogglePageMode(); break;
     case 'L': ToggleFileList(); break;
     case 'N':
-        RunTool(m_paneSet[m_currentPane].PanePath, m_app.NToolCommand, m_app.CurrentFolder, CurrentDirectory());
+        RunTool(m_paneSet[current].PanePath, m_store.get(Stored::ToolN), m_app.CurrentFolder, CurrentDirectory());
         break;
     case 'O': OpenOptionsDialog(); break;
     case 'P':
-        RunTool(m_paneSet[m_currentPane].PanePath, m_app.PToolCommand, m_app.CurrentFolder, CurrentDirectory());
+        RunTool(m_paneSet[current].PanePath, m_store.get(Stored::ToolP), m_app.CurrentFolder, CurrentDirectory());
         break;
     case 'Q': close(); break;
     case 'A': TogglePin(); break;
     case 'S': ToggleSync(); break;
     case 'R':
         for (int n = 1; n <= 4; ++n)
-            if (n == m_currentPane || (modifiers & Qt::ShiftModifier)) {
+            if (n == current || (modifiers & Qt::ShiftModifier)) {
                 // A file gone since it was shown: R says so, and the pane keeps it.
                 const QString path = m_paneSet[n].PanePath;
                 if (!path.isEmpty() && !IsRegularFile(path))
@@ -574,8 +387,8 @@ void TfrmMain::FormKeyUp(int keyCode, Qt::KeyboardModifiers modifiers)
     case 'T': ToggleTopBar(); break;
     case 'U': ScaleCommand(ScaleFit); break;
     case 'V': ToggleMarkV(); break;
-    case 'W': ToggleExposureOverlay(m_currentPane); break;
-    case 'X': ClearPane(m_currentPane); break;
+    case 'W': ToggleExposureOverlay(current); break;
+    case 'X': ClearPane(current); break;
     case 'Z': ToggleCaptions(); break;
     default: break;
     }
@@ -583,8 +396,8 @@ void TfrmMain::FormKeyUp(int keyCode, Qt::KeyboardModifiers modifiers)
 
 void TfrmMain::ZoomStep(bool in)
 {
-    PaneSlot& slot = m_panes[m_currentPane - 1];
-    const PaneState& state = m_paneSet[m_currentPane];
+    PaneSlot& slot = m_panes[m_session.currentPane() - 1];
+    const PaneState& state = m_paneSet[m_session.currentPane()];
     if (state.PaneScale == 0 || !state.hasPicture())
         return;
     int code;
@@ -603,47 +416,22 @@ void TfrmMain::ZoomStep(bool in)
 
 void TfrmMain::ToggleMarkV()
 {
-    if (m_paneSet[m_currentPane].PanePath.isEmpty())
-        return;   // a pane without a file has nothing to mark
-    setMark(m_currentPane, m_panes[m_currentPane - 1].markImage->isHidden() ? MarkV : NoMark);
+    if (const int n = m_session.toggleMarkV())
+        showMarkOf(n);
 }
 
 void TfrmMain::SetDigitMark(int digit)
 {
-    if (m_paneSet[m_currentPane].PanePath.isEmpty())
-        return;
-    setMark(m_currentPane, MarkCode(digit));
+    if (const int n = m_session.setDigitMark(digit))
+        showMarkOf(n);
 }
 
-bool TfrmMain::inCurrentFolder(const QString& path) const
+void TfrmMain::showMarkOf(int n)
 {
-    const auto absolute = [](const QString& folder) { return QDir::cleanPath(QDir(folder).absolutePath()); };
-    return absolute(PathFolderPart(path)) == absolute(m_app.CurrentFolder);
-}
-
-void TfrmMain::setMark(int n, MarkCode code)
-{
-    const QString path = m_paneSet[n].PanePath;
-    if (inCurrentFolder(path)) {
-        if (code == NoMark)
-            m_app.Marks.ClearMark(path);
-        else
-            m_app.Marks.SetMark(path, code);
-        marksChanged();
-    } else {
-        // A file of a folder left behind: its own folder's marks file.
-        WriteMarkInOwnFolder(path, code);
-    }
-    m_paneSet.pane(n).mark = code;
-    PaneSlot& slot = m_panes[n - 1];
+    const MarkCode code = m_paneSet[n].mark;
     if (code != NoMark)
         ShowMark(n, code);
-    slot.markImage->setVisible(code != NoMark);
-}
-
-void TfrmMain::marksChanged()
-{
-    m_marksTimer.start();   // restarted by every change of a burst
+    m_panes[n - 1].markImage->setVisible(code != NoMark);
 }
 
 // ---- Layout commands --------------------------------------------------------
@@ -662,16 +450,16 @@ void TfrmMain::ToggleFileList()
 
 void TfrmMain::ToggleMetadataPanel()
 {
-    PaneSlot& slot = m_panes[m_currentPane - 1];
-    const QString path = m_paneSet[m_currentPane].PanePath;
+    PaneSlot& slot = m_panes[m_session.currentPane() - 1];
+    const QString path = m_paneSet[m_session.currentPane()].PanePath;
     if (path.isEmpty()) {
         ToolButton5->setChecked(false);
         slot.quarter->setChildSize(slot.metaPanel, 1);
     } else if (slot.quarter->childSize(slot.metaPanel) <= 1) {
         ToolButton5->setChecked(true);
-        slot.quarter->setChildSize(slot.metaPanel, m_store.get(Stored::ExpanWidth, m_currentPane));
+        slot.quarter->setChildSize(slot.metaPanel, m_store.get(Stored::ExpanWidth, m_session.currentPane()));
     } else {
-        m_store.set(Stored::ExpanWidth, m_currentPane, slot.quarter->childSize(slot.metaPanel));
+        m_store.set(Stored::ExpanWidth, m_session.currentPane(), slot.quarter->childSize(slot.metaPanel));
         slot.quarter->setChildSize(slot.metaPanel, 1);
         ToolButton5->setChecked(false);
     }
@@ -701,17 +489,17 @@ void TfrmMain::SplitEvenly()
 
 void TfrmMain::ToggleCaptions()
 {
-    m_captionsOn = !m_captionsOn;
+    m_session.toggleCaptions();
     for (auto& slot : m_panes) {
-        slot.caption->setVisible(slot.caption->isHidden() && m_captionsOn);
+        slot.caption->setVisible(slot.caption->isHidden() && m_session.captionsOn());
         slot.quarter->relayout();
     }
 }
 
 void TfrmMain::ToggleReadOnly()
 {
-    PaneSlot& slot = m_panes[m_currentPane - 1];
-    const QString path = m_paneSet[m_currentPane].PanePath;
+    PaneSlot& slot = m_panes[m_session.currentPane() - 1];
+    const QString path = m_paneSet[m_session.currentPane()].PanePath;
     if (path.isEmpty()) {
         slot.readOnlyMark->setVisible(slot.readOnlyMark->isHidden());   // an empty pane: only the mark
         return;
@@ -724,7 +512,7 @@ void TfrmMain::ToggleReadOnly()
     if (!failure.isEmpty())
         reportError(tr("Не удаётся изменить права доступа к файлу \"%1\": %2.").arg(DisplayName(path), failure));
     // The mark shows what the file is now, whether or not the change took.
-    slot.readOnlyMark->setVisible(m_paneSet.checkReadOnly(m_currentPane));
+    slot.readOnlyMark->setVisible(m_paneSet.checkReadOnly(m_session.currentPane()));
 }
 
 void TfrmMain::ToggleTopBar()
@@ -735,7 +523,7 @@ void TfrmMain::ToggleTopBar()
 
 void TfrmMain::OpenInAssociatedProgram()
 {
-    const QString path = m_paneSet[m_currentPane].PanePath;
+    const QString path = m_paneSet[m_session.currentPane()].PanePath;
     if (path.isEmpty())
         return;
     m_hooks.openExternally(AbsolutePath(path));
@@ -744,7 +532,7 @@ void TfrmMain::OpenInAssociatedProgram()
 void TfrmMain::OpenFilesDialog()
 {
     m_app.SettingsFileName = m_store.iniFileName();
-    m_app.CurrentFilePath = m_paneSet[m_currentPane].PanePath;
+    m_app.CurrentFilePath = m_paneSet[m_session.currentPane()].PanePath;
     {
         TfrmFiles dialog(m_app, this);
         dialog.showError = [this](const QString& message) { reportError(message); };
@@ -753,19 +541,21 @@ void TfrmMain::OpenFilesDialog()
     }
     m_app.FilesDialogOpen = false;
     m_paneSet.pipeline().setRawExtensions(m_app.RawExtensions);
-    if (m_comparison.active()) {
+    if (m_session.comparing()) {
         relistComparison();   // files copied, moved or deleted in any of the folders
         return;
     }
-    const int index = m_folderList.selection();
-    if (ListFolder(m_folderList.folder()))
-        selectEntry(index);
+    const int index = m_session.folderList().selection();
+    if (ListFolder(m_session.folderList().folder())) {
+        m_session.selectEntry(index);
+        showSelection();
+    }
 }
 
 void TfrmMain::OpenOptionsDialog()
 {
     m_app.SettingsFileName = m_store.iniFileName();
-    m_app.CurrentFilePath = m_paneSet[m_currentPane].PanePath;
+    m_app.CurrentFilePath = m_paneSet[m_session.currentPane()].PanePath;
     {
         TfrmOptions dialog(m_app, this);
         m_hooks.runDialog(dialog);
@@ -775,6 +565,7 @@ void TfrmMain::OpenOptionsDialog()
 
 void TfrmMain::applyViewOptions()
 {
+    m_session.takeStoredMaxSize();
     const bool smooth = m_store.get(Stored::SmoothScale);
     for (PaneSlot& slot : m_panes)
         slot.picture->setSmooth(smooth);
@@ -785,7 +576,7 @@ void TfrmMain::applyViewOptions()
     std::vector<DecodeRequest> wanted;
     for (int n = 1; n <= 4; ++n)
         if (!m_paneSet[n].PanePath.isEmpty())
-            wanted.push_back({m_paneSet[n].PanePath, storedScale(n), m_app.MaxSize});
+            wanted.push_back({m_paneSet[n].PanePath, m_session.storedScale(n), m_session.maxSize()});
     m_paneSet.prepare(wanted);
     for (int n = 1; n <= 4; ++n) {
         const bool overlay = m_paneSet[n].OverlayOn;
@@ -794,5 +585,5 @@ void TfrmMain::applyViewOptions()
             ToggleExposureOverlay(n);
     }
     if (!wanted.empty())
-        lookAhead();
+        m_session.lookAhead();
 }

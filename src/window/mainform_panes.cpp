@@ -19,7 +19,7 @@
 #include <optional>
 
 
-void TfrmMain::LoadPane(int n, const QString& path)
+void TfrmMain::LoadPane(int n, const QString& path, bool fromDisk)
 {
     if (path.isEmpty())
         return;
@@ -29,26 +29,22 @@ void TfrmMain::LoadPane(int n, const QString& path)
     // leaves the previous picture, path and caption in place. A name that is
     // no regular file leaves the pane alone without a word.
     try {
-        const bool current = inCurrentFolder(path);
-        const MarkStore ownFolder = current ? MarkStore() : MarksOfOwnFolder(path);
-        if (!m_paneSet.load(n, path, scale, m_app.MaxSize, current ? m_app.Marks : ownFolder, m_reportEveryFailure,
-                            visibleOf(n), companionRule()))
+        if (!m_paneSet.load(n, path, scale, m_session.maxSize(), m_session.marksFor(path), fromDisk, visibleOf(n),
+                            companionRule()))
             return;
     } catch (const UserError& e) {
-        reportLoadFailure(path, QString::fromUtf8(e.what()));
+        reportLoadFailure(path, e.message(), fromDisk);
         return;
     }
-    m_failedLoads.remove(path);
+    m_session.loaded(path);
     showLoadedPane(n);
 }
 
-void TfrmMain::reportLoadFailure(const QString& path, const QString& message)
+void TfrmMain::reportLoadFailure(const QString& path, const QString& message, bool always)
 {
     // Walking past a damaged file shows its message once per visit of the
     // folder, not once for every pane it passes through.
-    const bool seen = m_failedLoads.contains(path);
-    m_failedLoads.insert(path);
-    if (!seen || m_reportEveryFailure)
+    if (m_session.failureToReport(path, always))
         reportError(message);
 }
 
@@ -59,7 +55,7 @@ std::function<QRect(QSize)> TfrmMain::visibleOf(int n) const
     const ScrollBoxWidget* box = m_panes[n - 1].box;
     const double ratio = box->devicePixelRatioF();
     const QSize size = DevicePixels(box->size(), ratio);
-    if (m_syncOn && m_paneSet[n].hasPicture()) {
+    if (m_session.syncOn() && m_paneSet[n].hasPicture()) {
         // A synchronized walk puts the pane's point of its photo back in
         // the middle (placeAt): the next photo is seen around that point.
         const QPointF centre = viewCentre(n);
@@ -82,7 +78,7 @@ CompanionRule TfrmMain::companionRule() const
 
 PaneViewOptions TfrmMain::paneViewOptions() const
 {
-    return {m_captionsOn, m_store.get(Stored::Pattern)};
+    return {m_session.captionsOn(), m_store.get(Stored::Pattern)};
 }
 
 void TfrmMain::showLoadedPane(int n)
@@ -121,12 +117,10 @@ void TfrmMain::ReloadPane(int n)
 {
     // A synchronized pane keeps its place with the others.
     std::optional<QPointF> centre;
-    if (m_syncOn && m_paneSet[n].hasPicture())
+    if (m_session.syncOn() && m_paneSet[n].hasPicture())
         centre = viewCentre(n);
     // R asks for the file again: a failure is shown even when it was before.
-    m_reportEveryFailure = true;
-    LoadPane(n, m_paneSet[n].PanePath);
-    m_reportEveryFailure = false;
+    LoadPane(n, m_paneSet[n].PanePath, true);
     SetPaneScale(n, m_paneSet[n].PaneScale);
     if (centre && m_paneSet[n].hasPicture())
         placeAt(n, *centre);
@@ -140,7 +134,7 @@ void TfrmMain::ClearPane(int n)
 
 void TfrmMain::SelectPane(int n)
 {
-    m_currentPane = n;
+    m_session.selectPane(n);
     ToolButton5->setChecked(m_panes[n - 1].quarter->childSize(m_panes[n - 1].metaPanel) > 1);
     for (auto& slot : m_panes)
         slot.box->setCurrent(false);
@@ -169,7 +163,7 @@ void TfrmMain::SetPaneScale(int n, int code)
 
 void TfrmMain::ToggleDifference()
 {
-    setDifference(m_currentPane, !m_paneSet[m_currentPane].DifferenceOn);
+    setDifference(m_session.currentPane(), !m_paneSet[m_session.currentPane()].DifferenceOn);
 }
 
 void TfrmMain::setDifference(int n, bool on)
@@ -199,12 +193,12 @@ void TfrmMain::setDifference(int n, bool on)
     const QString path = m_paneSet[n].PanePath;
     const bool part = m_paneSet[n].isPart();
     try {
-        m_paneSet.startDifference(n, reference, m_app.MaxSize);
+        m_paneSet.startDifference(n, reference, m_session.maxSize());
     } catch (const UserError& e) {
         if (part && m_paneSet[n].PanePath != path)
-            wholeFailed(n, path, QString::fromUtf8(e.what()));   // the rest of a photo shown in part
+            wholeFailed(n, path, e.message());   // the rest of a photo shown in part
         else
-            reportError(QString::fromUtf8(e.what()));
+            reportError(e.message());
         return;
     }
     layoutPicture(n, m_paneSet[n].PaneScale);   // the whole photo where a part was
@@ -251,8 +245,8 @@ void TfrmMain::refreshDifference(int n)
 
 void TfrmMain::ScaleCommand(int code)
 {
-    if (!m_syncOn) {
-        SetPaneScale(m_currentPane, code);
+    if (!m_session.syncOn()) {
+        SetPaneScale(m_session.currentPane(), code);
         return;
     }
     // Each pane keeps the point of its photo it showed in the middle.
@@ -267,8 +261,8 @@ void TfrmMain::ScaleCommand(int code)
 
 void TfrmMain::ToggleSync()
 {
-    m_syncOn = !m_syncOn;
-    ToolButton8->setChecked(m_syncOn);
+    m_session.toggleSync();
+    ToolButton8->setChecked(m_session.syncOn());
 }
 
 QPointF TfrmMain::viewCentre(int n) const
@@ -294,12 +288,12 @@ void TfrmMain::layoutPicture(int n, int code)
         try {
             m_paneSet.makeWhole(n);   // a fitted picture is drawn whole
         } catch (const UserError& e) {
-            wholeFailed(n, path, QString::fromUtf8(e.what()));
+            wholeFailed(n, path, e.message());
             return;
         }
     }
     if (state.isJpeg()) {
-        m_paneSet.rescale(n, code, m_app.MaxSize);
+        m_paneSet.rescale(n, code, m_session.maxSize());
         m_store.set(Stored::ImageScale, n, code);
     }
     slot.layOut(state, code);
@@ -360,13 +354,13 @@ void TfrmMain::ToggleExposureOverlay(int n)
                                     m_store.get(Stored::OverExpMode), under.value, over.value))
             return;
     } catch (const UserError& e) {
-        wholeFailed(n, path, QString::fromUtf8(e.what()));   // the rest of a photo shown in part
+        wholeFailed(n, path, e.message());   // the rest of a photo shown in part
         return;
     }
     slot.indicator->setColours(over.toQColor(), under.toQColor());
     slot.indicator->show();
     std::optional<QPointF> centre;
-    if (m_syncOn)
+    if (m_session.syncOn())
         centre = viewCentre(n);
     slot.picture->setImage(m_paneSet[n].image());
     if (centre)
@@ -375,24 +369,24 @@ void TfrmMain::ToggleExposureOverlay(int n)
 
 void TfrmMain::ImageMouseDown(int tag, QPoint pos)
 {
-    m_dragPane = m_currentPane;
-    m_panes[m_currentPane - 1].dragStart = pos;
+    m_dragPane = m_session.currentPane();
+    m_panes[m_session.currentPane() - 1].dragStart = pos;
     m_dragAlone = m_panes[tag - 1].picture->pressModifiers() & Qt::ShiftModifier;
 }
 
 void TfrmMain::ImageMouseMove(int tag, QPoint pos)
 {
-    if (tag != m_currentPane) {
+    if (tag != m_session.currentPane()) {
         m_dragPane = 0;
         return;
     }
-    if (m_dragPane == m_currentPane) {
-        PaneSlot& slot = m_panes[m_currentPane - 1];
+    if (m_dragPane == m_session.currentPane()) {
+        PaneSlot& slot = m_panes[m_session.currentPane() - 1];
         slot.box->moveArea(pos - slot.dragStart);
-        if (m_syncOn && !m_dragAlone) {
-            const QPointF centre = viewCentre(m_currentPane);
+        if (m_session.syncOn() && !m_dragAlone) {
+            const QPointF centre = viewCentre(m_session.currentPane());
             for (int n = 1; n <= 4; ++n)
-                if (n != m_currentPane && m_paneSet[n].hasPicture())
+                if (n != m_session.currentPane() && m_paneSet[n].hasPicture())
                     placeAt(n, centre);
         }
     }
@@ -405,14 +399,14 @@ void TfrmMain::ImageMouseUp(int)
 
 void TfrmMain::ImageClick(int tag)
 {
-    m_currentPane = tag;
+    m_session.selectPane(tag);
     m_panes[tag - 1].box->setFocus();
-    SelectPane(m_currentPane);
+    SelectPane(m_session.currentPane());
 }
 
 void TfrmMain::ScrollClick(int tag)
 {
-    m_currentPane = tag;
+    m_session.selectPane(tag);
     m_panes[tag - 1].box->setFocus();
-    SelectPane(m_currentPane);
+    SelectPane(m_session.currentPane());
 }

@@ -43,7 +43,6 @@ protected:
         store.restore();   // no file: every value keeps its default
         app.Store = &store;
         app.SettingsFileName = store.iniFileName();
-        app.MaxSize = store.intValue(QStringLiteral("maxsize"), 2000);
     }
 
     TfrmOptions& Open()
@@ -127,11 +126,10 @@ TEST_F(OptionsDialogTest, EnterAtOnceClosesAndStoresEverythingUnchanged)
     store.writeValue(QStringLiteral("UnderExpMode"), QStringLiteral("0"));
     store.writeValue(QStringLiteral("OverExpMode"), QStringLiteral("2"));
     store.writeValue(QStringLiteral("anyraw"), QStringLiteral("-1"));
-    app.MaxSize = 1234;
-    app.PToolCommand = QStringLiteral("stale");
+    store.set(Stored::MaxSize, 1234);
 
     Open();
-    EXPECT_EQ(app.PToolCommand, QStringLiteral("\"/opt/photo tools/p\" %p"));   // loading reads the store
+    EXPECT_EQ(Control<QLineEdit>("edPTool")->text(), QStringLiteral("\"/opt/photo tools/p\" %p"));   // loading reads the store
     EXPECT_EQ(Swatch("pOverExpColor"), QColor(255, 0, 0));
     EXPECT_EQ(Swatch("pUnderExpColor"), QColor(0, 255, 0));
     QTest::keyClick(QApplication::focusWidget(), Qt::Key_Return);
@@ -146,8 +144,8 @@ TEST_F(OptionsDialogTest, EnterAtOnceClosesAndStoresEverythingUnchanged)
     EXPECT_EQ(Stored("OverExpMode"), QStringLiteral("2"));
     EXPECT_EQ(Stored("anyraw"), QStringLiteral("-1"));
     EXPECT_EQ(Stored("maxsize"), QStringLiteral("1234"));
-    EXPECT_EQ(app.MaxSize, 1234);
-    EXPECT_EQ(app.NToolCommand, QStringLiteral("gimp %d%f.%e"));
+    EXPECT_EQ(store.get(Stored::MaxSize), 1234);
+    EXPECT_EQ(store.get(Stored::ToolN), QStringLiteral("gimp %d%f.%e"));
 }
 
 TEST_F(OptionsDialogTest, EscapeKeepsTheChangesAndTheCloseBoxDiscardsThem)
@@ -173,11 +171,11 @@ TEST_F(OptionsDialogTest, EscapeKeepsTheChangesAndTheCloseBoxDiscardsThem)
         EXPECT_EQ(Stored("OverExpColor"), escape ? QStringLiteral("5649426") : QStringLiteral("0"));
         EXPECT_EQ(Stored("Pattern"), escape ? QStringLiteral("%i") : QStringLiteral("%c"));
         EXPECT_EQ(Stored("toolP"), escape ? QStringLiteral("viewer %p") : QString());
-        EXPECT_EQ(app.PToolCommand, escape ? QStringLiteral("viewer %p") : QString());
+        EXPECT_EQ(store.get(Stored::ToolP), escape ? QStringLiteral("viewer %p") : QString());
         EXPECT_EQ(Stored("OverExpMode"), escape ? QStringLiteral("0") : QStringLiteral("1"));
         for (const char* key : {"anyraw", "exifrotate", "smoothscale"})
             EXPECT_EQ(Stored(key), escape ? QStringLiteral("-1") : QStringLiteral("0")) << key;
-        EXPECT_EQ(app.MaxSize, escape ? 640 : 2000);
+        EXPECT_EQ(store.get(Stored::MaxSize), escape ? 640 : 2000);
         if (escape) {   // reset for the close-box round
             store.writeValue(QStringLiteral("OverExpColor"), 0);
             store.writeValue(QStringLiteral("Pattern"), QStringLiteral("%c"));
@@ -185,7 +183,7 @@ TEST_F(OptionsDialogTest, EscapeKeepsTheChangesAndTheCloseBoxDiscardsThem)
             store.writeValue(QStringLiteral("OverExpMode"), 1);
             for (const char* key : {"anyraw", "exifrotate", "smoothscale"})
                 store.writeValue(QLatin1String(key), false);
-            app.MaxSize = 2000;
+            store.set(Stored::MaxSize, 2000);
         }
     }
 }
@@ -274,9 +272,9 @@ TEST_P(SizeField, OutOfRangeIsCorrectedOnlyWhenTheFieldIsLeft)
         }
         EXPECT_FALSE(dialog->isVisible());
         const int expected = leave ? c.storedWhenLeft : c.storedWithFocus;
-        EXPECT_EQ(app.MaxSize, expected);
+        EXPECT_EQ(store.get(Stored::MaxSize), expected);
         EXPECT_EQ(Stored("maxsize"), QString::number(expected));
-        app.MaxSize = 2000;
+        store.set(Stored::MaxSize, 2000);
     }
 }
 

@@ -192,7 +192,7 @@ TEST_F(FileOps, MissingDestinationFolderIsNotCreatedAndEveryFailureIsReported)
             ADD_FAILURE() << "a copy into a missing folder reported success";
         } catch (const UserError& e) {
             // One line per file tried: the photo and its two companions.
-            const QStringList lines = QString::fromUtf8(e.what()).split('\n');
+            const QStringList lines = e.message().split('\n');
             EXPECT_EQ(lines.size(), 3) << e.what();
             EXPECT_EQ(lines[0].toStdString(), row.firstLine.toStdString());
         }

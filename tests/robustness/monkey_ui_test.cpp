@@ -65,7 +65,7 @@ TEST_F(MonkeyTest, ARandomSessionKeepsMarksAndSettingsConsistent)
     timer.start();
     for (int e = 0; e < events; ++e) {
         const int kind = pick(100);
-        const int n = win->CurrentPane();
+        const int n = win->session().currentPane();
         const QString shown = QFileInfo(win->pane(n).PanePath).fileName();
         if (kind < 60) {
             const Qt::Key key = plain[pick(int(std::size(plain)))];
@@ -125,7 +125,7 @@ TEST_F(MonkeyTest, ARandomSessionKeepsMarksAndSettingsConsistent)
     for (int n = 1; n <= 4; ++n)
         scales << QString::number(win->store().intValue(QStringLiteral("imagescale%1").arg(n), 1));
     const qint64 sessionMs = timer.elapsed();
-    const int parts = win->panes().pipeline().partCount();
+    const int parts = win->session().panes().pipeline().partCount();
     Destroy();
 
     MarkStore fromFile;

@@ -90,7 +90,7 @@ TEST_F(OddEntriesTest, ShownFileAndShownFolderDeletedUnderTheWindow)
     // The whole folder goes; a mark set now cannot reach marked.txt.
     Key(Qt::Key_Right);
     Key(Qt::Key_3, Qt::ControlModifier);
-    const QString second = win->pane(win->CurrentPane()).PanePath;
+    const QString second = win->pane(win->session().currentPane()).PanePath;
     ASSERT_TRUE(QDir(folder).removeRecursively());
     errors.clear();
     for (Qt::Key key : {Qt::Key_Space, Qt::Key_Backspace, Qt::Key_R, Qt::Key_U, Qt::Key_W, Qt::Key_Space})

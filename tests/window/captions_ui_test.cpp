@@ -48,10 +48,10 @@ TEST_F(CaptionsTest, HiddenAfterStartAndZShowsAndHidesAllFour)
     // The settings file says the strips were visible; the loads hide them.
     Start({Folder(QStringLiteral("photos"), 4)});
     EXPECT_EQ(Visible(), none);
-    EXPECT_FALSE(win->CaptionsOn());
+    EXPECT_FALSE(win->session().captionsOn());
 
     Key(Qt::Key_Z);
-    EXPECT_TRUE(win->CaptionsOn());
+    EXPECT_TRUE(win->session().captionsOn());
     EXPECT_EQ(Visible(), all);   // empty ones too, until their next load
     EXPECT_TRUE(Caption(1)->text().isEmpty());
     // The strip takes its 17 pixels from the bottom of the pane.
@@ -148,19 +148,19 @@ TEST_F(CaptionsTest, AWalkReadsTheExifOfTheFilesItBringsAlone)
     const QString listing = memo->toPlainText();
     const QString caption = Caption(1)->text();
     ASSERT_EQ(caption, QStringLiteral("CAM-1"));
-    const int reads = win->panes().metadataReads();
+    const int reads = win->session().panes().metadataReads();
 
     Key(Qt::Key_Space);
     ASSERT_EQ(NameIn(1), QStringLiteral("img_00.jpg"));
-    EXPECT_EQ(win->panes().metadataReads(), reads + 1);
+    EXPECT_EQ(win->session().panes().metadataReads(), reads + 1);
     EXPECT_TRUE(memo->toPlainText().isEmpty());
     Key(Qt::Key_Backspace);
     ASSERT_EQ(NameIn(1), QStringLiteral("cam.jpg"));
-    EXPECT_EQ(win->panes().metadataReads(), reads + 1);
+    EXPECT_EQ(win->session().panes().metadataReads(), reads + 1);
     EXPECT_EQ(memo->toPlainText(), listing);
     EXPECT_EQ(Caption(1)->text(), caption);
     // R reads the file again, its Exif too.
     Key(Qt::Key_R);
-    EXPECT_EQ(win->panes().metadataReads(), reads + 2);
+    EXPECT_EQ(win->session().panes().metadataReads(), reads + 2);
     EXPECT_EQ(memo->toPlainText(), listing);
 }

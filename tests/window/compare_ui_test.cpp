@@ -30,7 +30,7 @@ TEST_F(CompareTest, TwoFoldersWalkTogetherByName)
     const QString usual = Folder(QStringLiteral("usual"), 1);
     WriteSettings("curdir=" + usual.toUtf8() + "\r\n");
     Start({a, b});
-    ASSERT_TRUE(win->Comparing());
+    ASSERT_TRUE(win->session().comparing());
     EXPECT_EQ(ListTexts(), (QStringList{"IMG_0", "IMG_1", "IMG_2"}));
     // Panes 1-2 the first name, 3-4 the next; export lacks IMG_1.
     EXPECT_EQ(PanePaths(), (QStringList{a + "/IMG_0.JPG", b + "/img_0.jpg", a + "/IMG_1.JPG", ""}));
@@ -43,7 +43,7 @@ TEST_F(CompareTest, TwoFoldersWalkTogetherByName)
     EXPECT_EQ(Selected(), 1);
     // Page mode has no meaning here.
     Key(Qt::Key_J);
-    EXPECT_FALSE(win->PageMode());
+    EXPECT_FALSE(win->session().pageMode());
     Key(Qt::Key_End);
     EXPECT_EQ(PanePaths(), (QStringList{a + "/IMG_2.JPG", b + "/IMG_2.jpeg", "", ""}));
     Key(Qt::Key_Home);
@@ -66,7 +66,7 @@ TEST_F(CompareTest, FourFoldersOnePaneEachAndMarksInTheirOwnFolders)
     // Pane 3 (folder c) and pane 1 (folder a, the current folder) marked.
     Key(Qt::Key_V);
     Key(Qt::Key_Down);
-    ASSERT_EQ(win->CurrentPane(), 3);
+    ASSERT_EQ(win->session().currentPane(), 3);
     Key(Qt::Key_5, Qt::ControlModifier);
     Destroy();
     EXPECT_EQ(uitest::ReadBytes(folders[0] + "/marked.txt"), QByteArray("p1.jpg\r\n"));
@@ -79,7 +79,7 @@ TEST_F(CompareTest, TheDialogStartsAComparisonAndOneFolderEndsIt)
     const QString a = FolderOf(QStringLiteral("a"), {"x.jpg", "y.jpg"});
     const QString b = FolderOf(QStringLiteral("b"), {"renamed-1.jpg", "renamed-2.jpg"});
     Start({a});
-    ASSERT_FALSE(win->Comparing());
+    ASSERT_FALSE(win->session().comparing());
     QStringList fields{a, b};
     bool byPosition = true;
     onDialog = [&](QDialog& dialog) {
@@ -89,13 +89,13 @@ TEST_F(CompareTest, TheDialogStartsAComparisonAndOneFolderEndsIt)
         dialog.accept();
     };
     Key(Qt::Key_B);
-    ASSERT_TRUE(win->Comparing());
+    ASSERT_TRUE(win->session().comparing());
     EXPECT_EQ(PanePaths(), (QStringList{a + "/x.jpg", b + "/renamed-1.jpg", a + "/y.jpg", b + "/renamed-2.jpg"}));
 
     fields = {b};
     Key(Qt::Key_B);
-    EXPECT_FALSE(win->Comparing());
-    EXPECT_EQ(win->folderList().folder(), b);
+    EXPECT_FALSE(win->session().comparing());
+    EXPECT_EQ(win->session().folderList().folder(), b);
     EXPECT_EQ(ListTexts(), (QStringList{"renamed-1.jpg", "renamed-2.jpg"}));
     EXPECT_TRUE(errors.isEmpty()) << errors.join('\n').toStdString();
 }
@@ -142,7 +142,7 @@ TEST_F(CompareTest, TheDifferenceViewComesAndGoes)
     // Pane 1 is the reference: comparing it with itself is refused with a word why.
     Key(Qt::Key_Up);
     Key(Qt::Key_Left);
-    ASSERT_EQ(win->CurrentPane(), 1);
+    ASSERT_EQ(win->session().currentPane(), 1);
     Key(Qt::Key_I);
     EXPECT_FALSE(win->pane(1).DifferenceOn);
     EXPECT_EQ(errors.size(), 1);

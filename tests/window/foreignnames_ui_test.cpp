@@ -100,7 +100,7 @@ TEST_F(ForeignNameTest, ReadOnlyEnterAndToolsActOnTheFile)
     EXPECT_EQ(EncodeFileName(opened[0]), photo);
     EXPECT_EQ(FileUrl(opened[0]).toEncoded(), "file://" + folder.toPercentEncoding("/") + "/b%E9.jpg");
 
-    win->app().PToolCommand = QString::fromUtf8(tool) + QStringLiteral(" %p %f.%e");
+    win->store().set(Stored::ToolP, QString::fromUtf8(tool) + QStringLiteral(" %p %f.%e"));
     Key(Qt::Key_P);
     QElapsedTimer timer;
     timer.start();

@@ -47,6 +47,42 @@ TEST_F(NavigationTest, AFileNamedOnTheCommandLineIsShownFirst)
     }
 }
 
+// The list draws one highlighted row, the selection, as the walk moves it:
+// rows the walk left must be drawn plain again.
+TEST_F(NavigationTest, TheListDrawsOnlyTheSelectedRowHighlighted)
+{
+    const QString photos = Folder(QStringLiteral("ten"), 10);
+    Start({photos});
+    QListView* list = List();
+    const QColor highlight = list->palette().color(QPalette::Active, QPalette::Highlight);
+    const auto drawnHighlighted = [&] {
+        // What the window's pixels show, not the list painted anew: a row
+        // the view was not told about keeps its old look there.
+        QApplication::processEvents();
+        const QImage drawn = win->screen()->grabWindow(win->winId()).toImage();
+        const qreal ratio = drawn.devicePixelRatio();
+        QList<int> rows;
+        for (int row = 0; row < 10; ++row) {
+            const QRect r = list->visualRect(list->model()->index(row, 0));
+            // The row's right end: past the name, where only its background shows.
+            const QPoint inWindow = list->viewport()->mapTo(win.get(), QPoint(r.right() - 2, r.center().y()));
+            const QPoint at(inWindow.x() * ratio, inWindow.y() * ratio);
+            if (drawn.pixelColor(at) == highlight)
+                rows << row;
+        }
+        return rows;
+    };
+    const struct { Qt::Key key; int selected; } steps[] = {
+        {Qt::Key_Space, 4}, {Qt::Key_Space, 5}, {Qt::Key_End, 9}, {Qt::Key_Backspace, 8}, {Qt::Key_Home, 3},
+    };
+    EXPECT_EQ(drawnHighlighted(), QList<int>{3});
+    for (const auto& step : steps) {
+        Key(step.key);
+        ASSERT_EQ(Selected(), step.selected);
+        EXPECT_EQ(drawnHighlighted(), QList<int>{step.selected}) << "after key " << step.key;
+    }
+}
+
 TEST_F(NavigationTest, ShiftModeSlidesThePanesOneFileAtATime)
 {
     const QString photos = Folder(QStringLiteral("ten"), 10);
@@ -84,7 +120,7 @@ TEST_F(NavigationTest, PageModeJumpsFourFilesAndNeverShowsAShortLastPageOfTen)
     Start({Folder(QStringLiteral("ten"), 10)});
     const QImage shown = win->paneWidgets(1).picture->image();
     Key(Qt::Key_J);
-    EXPECT_TRUE(win->PageMode());
+    EXPECT_TRUE(win->session().pageMode());
     // The frame of page mode: a line and two 3-pixel bevels round the panes.
     EXPECT_EQ(Control(QStringLiteral("PanelTop"))->pos(), QPoint(7, 7));
     EXPECT_EQ(win->paneWidgets(1).picture->image(), shown);   // nothing reloaded
@@ -99,7 +135,7 @@ TEST_F(NavigationTest, PageModeJumpsFourFilesAndNeverShowsAShortLastPageOfTen)
     EXPECT_EQ(Selected(), 3);
     // J again: back to shift mode, nothing reloaded.
     Key(Qt::Key_J);
-    EXPECT_FALSE(win->PageMode());
+    EXPECT_FALSE(win->session().pageMode());
     EXPECT_EQ(Control(QStringLiteral("PanelTop"))->pos(), QPoint(0, 0));
     Key(Qt::Key_Space);
     EXPECT_EQ(Names(), Entries({1, 2, 3, 4}));
@@ -210,7 +246,7 @@ TEST_F(NavigationTest, WhileTheListHasTheFocusTheWindowsKeysDoNothing)
     for (Qt::Key key : {Qt::Key_Space, Qt::Key_Backspace, Qt::Key_X, Qt::Key_J, Qt::Key_L, Qt::Key_8, Qt::Key_Q})
         Key(key);
     EXPECT_EQ(Names(), Entries({5, 1, 2, 3}));
-    EXPECT_FALSE(win->PageMode());
+    EXPECT_FALSE(win->session().pageMode());
     EXPECT_EQ(win->pane(1).PaneScale, 1);
     EXPECT_TRUE(win->isVisible());
     EXPECT_EQ(Control(QStringLiteral("LeftPanel"))->width(), 175);
@@ -218,7 +254,7 @@ TEST_F(NavigationTest, WhileTheListHasTheFocusTheWindowsKeysDoNothing)
     // The list's own arrows load each newly selected entry into the current pane.
     Key(Qt::Key_Down);
     EXPECT_EQ(Names(), Entries({6, 1, 2, 3}));
-    EXPECT_EQ(win->CurrentPane(), 1);
+    EXPECT_EQ(win->session().currentPane(), 1);
 
     // A click on a pane gives the keys back.
     ClickBox(2);
@@ -263,8 +299,8 @@ TEST_F(NavigationTest, TypedFolderRunsNoCommandsAndIsAppliedOnEnter)
     EXPECT_TRUE(win->isVisible());
     EXPECT_EQ(Names(), Entries({0, 1, 2, 3}));
     EXPECT_FALSE(win->pane(1).OverlayOn);
-    EXPECT_FALSE(win->CaptionsOn());
-    EXPECT_FALSE(win->PageMode());
+    EXPECT_FALSE(win->session().captionsOn());
+    EXPECT_FALSE(win->session().pageMode());
     EXPECT_EQ(Control(QStringLiteral("LeftPanel"))->width(), 175);
     EXPECT_TRUE(errors.isEmpty()) << "a partial path was listed: " << errors.join('\n').toStdString();
     EXPECT_EQ(win->app().CurrentFolder, ten);

@@ -75,7 +75,7 @@ TEST_F(PaneCommandTest, PressOnAnotherPanesPictureStartsNoDragButTheClickMakesIt
     EXPECT_EQ(Image(1)->pos(), start1);
     EXPECT_EQ(Image(2)->pos(), start2);
     QTest::mouseRelease(Image(2), Qt::LeftButton, {}, QPoint(40, 30));
-    EXPECT_EQ(win->CurrentPane(), 2);
+    EXPECT_EQ(win->session().currentPane(), 2);
 
     // Now pane 2 is current: the next press drags.
     QTest::mousePress(Image(2), Qt::LeftButton, {}, QPoint(10, 10));
@@ -307,7 +307,7 @@ TEST_F(PaneCommandTest, EnterAndADoubleClickOpenTheCurrentFile)
     QTest::mouseClick(Image(2), Qt::LeftButton, {}, QPoint(5, 5));
     QTest::mouseDClick(Image(2), Qt::LeftButton, {}, QPoint(5, 5));
     QTest::mouseRelease(Image(2), Qt::LeftButton, {}, QPoint(5, 5));
-    EXPECT_EQ(win->CurrentPane(), 2);
+    EXPECT_EQ(win->session().currentPane(), 2);
     ASSERT_EQ(opened.size(), 2);
     EXPECT_EQ(opened[1], photos + QStringLiteral("/img_01.jpg"));
 
@@ -413,7 +413,7 @@ TEST_F(PaneCommandTest, OptionsTakeEffectAtTheirNextUseAndReachTheFileAtTheNextS
     };
     Key(Qt::Key_O);
     ASSERT_EQ(dialogsRun, 1);
-    EXPECT_EQ(win->app().MaxSize, 50);
+    EXPECT_EQ(win->store().get(Stored::MaxSize), 50);
     // Nothing is refreshed: the caption changes at the next load.
     EXPECT_TRUE(Control<QLabel>(QStringLiteral("comment1"))->text().isEmpty());
     Key(Qt::Key_R);

@@ -209,7 +209,7 @@ TEST_F(PaneTest, ScaleKeyOnAnEmptyPaneStoresNothing)
     WriteSettings("imagescale2=4\r\n");
     Start({Folder(QStringLiteral("photos"), 1)});
     Key(Qt::Key_Right);
-    ASSERT_EQ(win->CurrentPane(), 2);
+    ASSERT_EQ(win->session().currentPane(), 2);
     for (Qt::Key key : {Qt::Key_8, Qt::Key_1, Qt::Key_U, Qt::Key_2})
         Key(key);
     Key(Qt::Key_Minus, Qt::KeypadModifier);
@@ -264,7 +264,7 @@ TEST_F(PaneTest, SelectPaneMovesTheFrameAndTheMetadataButtonFollowsThePanel)
     EXPECT_EQ(Control(QStringLiteral("ExPan1"))->width(), 150);
 
     Key(Qt::Key_Down);
-    EXPECT_EQ(win->CurrentPane(), 3);
+    EXPECT_EQ(win->session().currentPane(), 3);
     EXPECT_EQ(Framed(), OnlyFramed(3));
     EXPECT_FALSE(button->isChecked());
 
@@ -292,9 +292,9 @@ TEST_P(ArrowTest, ArrowKeysFollowTheNeighbourTable)
     const ArrowRow row = GetParam();
     Start({Folder(QStringLiteral("photos"), 4)});
     ClickBox(row.from);
-    ASSERT_EQ(win->CurrentPane(), row.from);
+    ASSERT_EQ(win->session().currentPane(), row.from);
     Key(row.key, row.modifiers);
-    EXPECT_EQ(win->CurrentPane(), row.to);
+    EXPECT_EQ(win->session().currentPane(), row.to);
     EXPECT_EQ(Framed(), OnlyFramed(row.to));
 }
 
@@ -313,7 +313,7 @@ TEST_F(PaneTest, ClickOnABoxsEmptyAreaMakesItCurrentAndGivesItTheFocus)
     Start({Folder(QStringLiteral("photos"), 4)});
     Key(Qt::Key_E);
     ClickBox(3);
-    EXPECT_EQ(win->CurrentPane(), 3);
+    EXPECT_EQ(win->session().currentPane(), 3);
     EXPECT_EQ(Framed(), OnlyFramed(3));
     EXPECT_EQ(QApplication::focusWidget(), Box(3));
     EXPECT_FALSE(Control<QToolButton>(QStringLiteral("ToolButton5"))->isChecked());
@@ -328,7 +328,7 @@ TEST_F(PaneTest, ClickOnAPictureMakesItsPaneCurrent)
 {
     Start({Folder(QStringLiteral("photos"), 4)});
     QTest::mouseClick(Image(4), Qt::LeftButton, {}, QPoint(5, 5));
-    EXPECT_EQ(win->CurrentPane(), 4);
+    EXPECT_EQ(win->session().currentPane(), 4);
     EXPECT_EQ(Framed(), OnlyFramed(4));
     EXPECT_EQ(QApplication::focusWidget(), Box(4));
 }
@@ -440,7 +440,7 @@ TEST_F(PaneTest, ArrowsMoveTheFrameWithoutScrollingTheFocusedBox)
     ASSERT_GT(Box(1)->horizontalScrollBar()->maximum(), 0);
     Key(Qt::Key_Right);
     Key(Qt::Key_Down);
-    EXPECT_EQ(win->CurrentPane(), 4);
+    EXPECT_EQ(win->session().currentPane(), 4);
     EXPECT_EQ(Box(1)->horizontalScrollBar()->value(), 0);
     EXPECT_EQ(Box(1)->verticalScrollBar()->value(), 0);
     EXPECT_EQ(Image(1)->pos(), QPoint(0, 0));
@@ -582,7 +582,7 @@ TEST_F(PaneTest, LargePhotosShowTheirSeenPartFirstAndTheWholeFollows)
     WriteBytes(folder + QStringLiteral("/a.jpg"), big);
     WriteBytes(folder + QStringLiteral("/b.jpg"), badEnd);
     Start({folder});
-    EXPECT_GE(win->panes().pipeline().partCount(), 2);
+    EXPECT_GE(win->session().panes().pipeline().partCount(), 2);
     const bool done = QTest::qWaitFor([&] { return !win->pane(1).isPart() && !win->pane(2).isPart(); }, 10000);
     ASSERT_TRUE(done) << win->pane(1).isPart() << win->pane(2).isPart() << " " << errors.size() << " " << win->pane(1).PanePath.toStdString() << " " << win->pane(2).PanePath.toStdString();
     QCoreApplication::processEvents();

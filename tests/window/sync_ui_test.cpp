@@ -61,7 +61,7 @@ TEST_F(SyncTest, SynchronizedPanesScaleDragAndWalkTogether)
         ExpectCentre(n, n == 1 ? alone : dragged);
 
     QTest::mouseClick(button, Qt::LeftButton);
-    EXPECT_FALSE(win->SyncOn() || button->isChecked());
+    EXPECT_FALSE(win->session().syncOn() || button->isChecked());
 }
 
 // R, Shift+R and W on synchronized panes keep each pane's place with the
@@ -104,10 +104,10 @@ TEST_F(SyncTest, APinnedPaneKeepsItsFileWhileTheOthersWalk)
     }
     // A on the pinned pane unpins it, and so does a folder change.
     Key(Qt::Key_A);
-    EXPECT_EQ(win->PinnedPane(), 0);
+    EXPECT_EQ(win->session().panes().pinned(), 0);
     Key(Qt::Key_A);
     Browse(Folder(QStringLiteral("other"), 2, 64, 48, QStringLiteral("b_")));
-    EXPECT_EQ(win->PinnedPane(), 0);
+    EXPECT_EQ(win->session().panes().pinned(), 0);
     EXPECT_FALSE(PinShown(2));
 }
 
@@ -171,7 +171,7 @@ TEST_F(SyncTest, PartsOfASynchronizedWalkHoldWhatThePanesShow)
     Key(Qt::Key_8);
     Key(Qt::Key_1);
     Drag(QPoint(-700, -400));
-    DecodePipeline& pipeline = win->panes().pipeline();
+    DecodePipeline& pipeline = win->session().panes().pipeline();
     pipeline.lookAhead({});
     pipeline.waitForLookAhead();
     QCoreApplication::processEvents();
