@@ -11,6 +11,7 @@
 
 #include <QCoreApplication>
 #include <QEvent>
+#include <QKeyEvent>
 #include <QDir>
 #include <QFile>
 #include <QTemporaryDir>
@@ -58,6 +59,15 @@ struct BenchWindow {
     }
 };
 
+// A key as the user strikes it: the window acts on its release.
+void PressKey(TfrmMain& w, Qt::Key key)
+{
+    QKeyEvent press(QEvent::KeyPress, key, Qt::NoModifier);
+    QKeyEvent release(QEvent::KeyRelease, key, Qt::NoModifier);
+    QCoreApplication::sendEvent(&w, &press);
+    QCoreApplication::sendEvent(&w, &release);
+}
+
 // The wholes the pipeline handed over reach the window as queued calls.
 void TakeHandedOverWholes()
 {
@@ -80,7 +90,7 @@ void BM_LoadPane(benchmark::State& state, int code)
 {
     BenchWindow bench(1, code);
     const QString path = bench.dir.filePath(QStringLiteral("IMG_0000.JPG"));
-    DecodePipeline& pipeline = bench.window->panes().pipeline();
+    DecodePipeline& pipeline = bench.window->session().panes().pipeline();
     auto load = [&] {
         pipeline.invalidate(path);
         bench.window->LoadPane(1, path);
@@ -104,7 +114,7 @@ void BM_FirstPaint(benchmark::State& state, int code)
 {
     BenchWindow bench(1, code);
     const QString path = bench.dir.filePath(QStringLiteral("IMG_0000.JPG"));
-    DecodePipeline& pipeline = bench.window->panes().pipeline();
+    DecodePipeline& pipeline = bench.window->session().panes().pipeline();
     for (auto _ : state) {
         state.PauseTiming();
         pipeline.waitForLookAhead();
@@ -125,7 +135,7 @@ void BM_RawFirstPaint(benchmark::State& state, int code)
 {
     constexpr int kNames = 2000;
     BenchWindow bench(kNames, code, Bench24MPDngPath(), QStringLiteral("DNG"));
-    DecodePipeline& pipeline = bench.window->panes().pipeline();
+    DecodePipeline& pipeline = bench.window->session().panes().pipeline();
     int i = 0;
     for (auto _ : state) {
         state.PauseTiming();
@@ -165,25 +175,25 @@ void Walk(benchmark::State& state, int code, bool pageMode, bool warm)
 {
     BenchWindow bench(400, code);
     TfrmMain& w = *bench.window;
-    DecodePipeline& pipeline = w.panes().pipeline();
+    DecodePipeline& pipeline = w.session().panes().pipeline();
     if (pageMode)
-        w.TogglePageMode();
-    const FolderList& list = w.folderList();
+        w.session().togglePageMode();
+    const FolderList& list = w.session().folderList();
     for (auto _ : state) {
         state.PauseTiming();
         QCoreApplication::processEvents();   // as the event loop between two keys: wholes replace parts
         if (list.selection() >= list.count() - 5)
-            w.FillPanesFromList();
+            PressKey(w, Qt::Key_Home);
         if (warm) {
             pipeline.waitForLookAhead();
         } else {
             pipeline.lookAhead({});
             pipeline.waitForLookAhead();
             for (int i = 1; i <= 4; ++i)
-                pipeline.invalidate(w.EntryPath(list.selection() + i));
+                pipeline.invalidate(list.path(list.selection() + i));
         }
         state.ResumeTiming();
-        w.NextFiles();
+        PressKey(w, Qt::Key_Space);
     }
     pipeline.lookAhead({});
     pipeline.waitForLookAhead();
@@ -200,9 +210,9 @@ void BM_NextFilesRapid(benchmark::State& state, int code)
 {
     BenchWindow bench(400, code);
     TfrmMain& w = *bench.window;
-    DecodePipeline& pipeline = w.panes().pipeline();
-    const FolderList& list = w.folderList();
-    const QString probe = w.EntryPath(list.count() - 1);
+    DecodePipeline& pipeline = w.session().panes().pipeline();
+    const FolderList& list = w.session().folderList();
+    const QString probe = list.path(list.count() - 1);
     pipeline.waitForLookAhead();
     pipeline.get(probe, code, 2000);
     pipeline.invalidate(probe);
@@ -215,10 +225,10 @@ void BM_NextFilesRapid(benchmark::State& state, int code)
         state.PauseTiming();
         QCoreApplication::processEvents();
         if (list.selection() >= list.count() - 8)
-            w.FillPanesFromList();
+            PressKey(w, Qt::Key_Home);
         pipeline.waitForLookAhead();
         QCoreApplication::processEvents();
-        const QString next = w.EntryPath(list.selection() + 1);
+        const QString next = list.path(list.selection() + 1);
         pipeline.invalidate(next);
         const int before = pipeline.decodeCount();
         pipeline.lookAhead({{next, code, 2000}});
@@ -226,7 +236,7 @@ void BM_NextFilesRapid(benchmark::State& state, int code)
             std::this_thread::yield();
         std::this_thread::sleep_for(half);
         state.ResumeTiming();
-        w.NextFiles();
+        PressKey(w, Qt::Key_Space);
         state.PauseTiming();
         // The key came while that decode still ran: otherwise it measured nothing.
         onTime += pipeline.isCached(next, code, 2000) ? 0 : 1;
@@ -244,25 +254,30 @@ void BM_RapidWalk(benchmark::State& state, int code)
 {
     BenchWindow bench(400, code);
     TfrmMain& w = *bench.window;
-    DecodePipeline& pipeline = w.panes().pipeline();
-    const FolderList& list = w.folderList();
+    DecodePipeline& pipeline = w.session().panes().pipeline();
+    const FolderList& list = w.session().folderList();
     w.show();
     constexpr int kSteps = 20;
     double seconds = 0;
     for (auto _ : state) {
         state.PauseTiming();
         if (list.selection() >= list.count() - kSteps - 8)
-            w.FillPanesFromList();
+            PressKey(w, Qt::Key_Home);
         pipeline.waitForLookAhead();
         QCoreApplication::processEvents();
+        const int from = list.selection();
         state.ResumeTiming();
         const auto started = std::chrono::steady_clock::now();
         for (int step = 0; step < kSteps; ++step) {
-            w.NextFiles();
+            PressKey(w, Qt::Key_Space);
             w.repaint();   // painted before the next key
             QCoreApplication::processEvents();
         }
         seconds += std::chrono::duration<double>(std::chrono::steady_clock::now() - started).count();
+        if (list.selection() != from + kSteps) {
+            state.SkipWithError("a Space did not step");
+            break;
+        }
     }
     pipeline.lookAhead({});
     pipeline.waitForLookAhead();
@@ -288,8 +303,8 @@ void StartUp(benchmark::State& state, bool whole)
         }
         benchmark::DoNotOptimize(bench.window->pane(4).photo);
         state.PauseTiming();
-        bench.window->panes().pipeline().lookAhead({});
-        bench.window->panes().pipeline().waitForLookAhead();
+        bench.window->session().panes().pipeline().lookAhead({});
+        bench.window->session().panes().pipeline().waitForLookAhead();
         bench.window.reset();
         state.ResumeTiming();
     }
@@ -304,7 +319,7 @@ void BM_FourPanesMemory(benchmark::State& state)
     for (auto _ : state) {
         const long before = ResidentBytes();
         BenchWindow bench(4, 1);
-        bench.window->panes().pipeline().waitForLookAhead();
+        bench.window->session().panes().pipeline().waitForLookAhead();
         const long after = ResidentBytes();
         double pixels = 0;
         for (int n = 1; n <= 4; ++n)
@@ -336,11 +351,11 @@ void BM_WalkMemory(benchmark::State& state, int code)
         {
             BenchWindow bench(80, code);
             TfrmMain& w = *bench.window;
-            DecodePipeline& pipeline = w.panes().pipeline();
+            DecodePipeline& pipeline = w.session().panes().pipeline();
             for (int step = 1; step <= 60; ++step) {
                 pipeline.waitForLookAhead();
                 QCoreApplication::processEvents();
-                w.NextFiles();
+                PressKey(w, Qt::Key_Space);
             }
             pipeline.waitForLookAhead();
             QCoreApplication::processEvents();
