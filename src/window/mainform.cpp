@@ -39,6 +39,9 @@ namespace {
 // The system button-face colour as the settings file writes it.
 constexpr int kButtonFace = -2147483633;
 
+// The entries of the filter box, in the order it lists them.
+enum Filter { kJpegFilter, kAllFilesFilter, kMarkedFilter, kRawFilter, kJpegAndRawFilter };
+
 QColor toQColor(int colour)
 {
     if (colour < 0)
@@ -188,8 +191,16 @@ void TfrmMain::FormCreate(const QStringList& arguments)
     // 12. The first four files, or a file named on the command line and the
     // files after it, so that the walk goes on from there.
     const FolderList& list = m_session.folderList();
-    const int named = list.indexOf(StartFile(hasArgument ? arguments.first() : QString(), hasArgument,
-                                             QDir::currentPath()));
+    const QString namedFile = StartFile(hasArgument ? arguments.first() : QString(), hasArgument, QDir::currentPath());
+    int named = list.indexOf(namedFile);
+    if (named < 0 && !namedFile.isEmpty() && IsRegularFile(namedFile)
+        && IsRawFileName(namedFile, m_app.RawExtensions)) {
+        // "Open with" on a RAW file, which the JPEG filter leaves out: the
+        // filter that lists JPEG and RAW files is chosen, so the file shows.
+        FiltersList->setCurrentIndex(kJpegAndRawFilter);
+        ListFolder(list.folder());
+        named = list.indexOf(namedFile);
+    }
     if (named >= 0)
         applyWalk(m_paneSet.showFrom(named, list));
     else

@@ -2,6 +2,7 @@
 // page mode, clicks in the file list, the list's hold on the keys, folder
 // changes by browsing and by typing, and a folder that cannot be listed.
 #include "window/mainwindowsandbox.h"
+#include "rawwriter.h"
 
 #include <QAbstractItemView>
 #include <QComboBox>
@@ -45,6 +46,27 @@ TEST_F(NavigationTest, AFileNamedOnTheCommandLineIsShownFirst)
         }
         EXPECT_TRUE(errors.isEmpty()) << errors.join('\n').toStdString();
     }
+}
+
+// A RAW file opened from a file manager shows: the filter of JPEG and RAW
+// files is chosen, and the walk goes on from it there. A file the program
+// cannot show leaves the JPEG filter and its first files, as before.
+TEST_F(NavigationTest, ARawFileNamedOnTheCommandLineChoosesTheFilterThatListsIt)
+{
+    const QString photos = Folder(QStringLiteral("mixed"), 3);   // img_00..img_02.jpg
+    uitest::WriteBytes(photos + QStringLiteral("/img_01.dng"), raw::MakeDng({uitest::Photo(64, 48)}));
+    uitest::WriteBytes(photos + QStringLiteral("/notes.txt"), "not a photo");
+    const struct { const char* name; int filter; QStringList names; } cases[] = {
+        {"img_01.jpg", 0, {"img_01.jpg", "img_02.jpg", "", ""}},
+        {"img_01.dng", 4, {"img_01.dng", "img_01.jpg", "img_02.jpg", ""}},
+        {"notes.txt", 0, {"img_00.jpg", "img_01.jpg", "img_02.jpg", ""}},
+    };
+    for (const auto& c : cases) {
+        Start({photos + QLatin1Char('/') + QLatin1String(c.name)});
+        EXPECT_EQ(Control<QComboBox>(QStringLiteral("FiltersList"))->currentIndex(), c.filter) << c.name;
+        EXPECT_EQ(Names(), c.names) << c.name;
+    }
+    EXPECT_TRUE(errors.isEmpty()) << errors.join('\n').toStdString();
 }
 
 // The list draws one highlighted row, the selection, as the walk moves it:
