@@ -28,20 +28,20 @@ constexpr int kWidth = 1600, kHeight = 1200;
 // decode under the other upright setting shows in its size.
 QByteArray Portrait()
 {
-    JpegSpec spec;
-    spec.width = kWidth;
-    spec.height = kHeight;
-    spec.markers = {{0xE1, exif::ExifBuilder().Add(exif::ExifDir::Ifd0, exif::Short(0x0112, {6})).Payload()}};
-    return MakeJpeg(spec);
+    JpegSpec jpeg;
+    jpeg.width = kWidth;
+    jpeg.height = kHeight;
+    jpeg.markers = {{0xE1, exif::ExifBuilder().Add(exif::ExifDir::Ifd0, exif::Short(0x0112, {6})).Payload()}};
+    return MakeJpeg(jpeg);
 }
 
 QByteArray Plain(unsigned seed = 1)
 {
-    JpegSpec spec;
-    spec.width = kWidth;
-    spec.height = kHeight;
-    spec.seed = seed;
-    return MakeJpeg(spec);
+    JpegSpec jpeg;
+    jpeg.width = kWidth;
+    jpeg.height = kHeight;
+    jpeg.seed = seed;
+    return MakeJpeg(jpeg);
 }
 
 struct Folder {
