@@ -1,4 +1,5 @@
 #include "pipeline/decodepipeline.h"
+#include "pipeline/pipelinetesthelpers.h"
 #include "common/bytenames.h"
 #include "common/errortext.h"
 #include "common/paths.h"
@@ -36,15 +37,7 @@ QByteArray Jpeg(int width = 640, int height = 480, unsigned seed = 1)
     return MakeJpeg(desc);
 }
 
-struct Folder {
-    QTemporaryDir dir;
-    QString put(const QString& name, const QByteArray& bytes)
-    {
-        QFile f(dir.filePath(name));
-        EXPECT_TRUE(f.open(QIODevice::WriteOnly) && f.write(bytes) == bytes.size());
-        return f.fileName();
-    }
-};
+using pipelinetest::Folder;
 
 
 // Holds the first decode of `path` until released; records every decode.

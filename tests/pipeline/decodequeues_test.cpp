@@ -1,4 +1,5 @@
 #include "pipeline/decodequeues.h"
+#include "pipeline/pipelinetesthelpers.h"
 
 #include <gtest/gtest.h>
 
@@ -19,14 +20,7 @@ struct QueueRow {
     const char* taken;
 };
 
-WholeKey KeyOf(const QString& word)
-{
-    const QStringList parts = word.split(QLatin1Char('@'));
-    WholeKey key;
-    key.identity.path = parts[0];
-    key.scaleCode = parts.size() > 1 ? parts[1].toInt() : 1;
-    return key;
-}
+using pipelinetest::KeyOf;
 
 QString NameOf(const WholeKey& key)
 {

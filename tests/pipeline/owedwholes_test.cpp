@@ -1,4 +1,5 @@
 #include "pipeline/owedwholes.h"
+#include "pipeline/pipelinetesthelpers.h"
 
 #include <gtest/gtest.h>
 
@@ -22,14 +23,7 @@ struct OwedRow {
     const char* out;
 };
 
-WholeKey KeyOf(const QString& word)
-{
-    const QStringList parts = word.split(QLatin1Char('@'));
-    WholeKey key;
-    key.identity.path = parts[0];
-    key.scaleCode = parts.size() > 1 ? parts[1].toInt() : 1;
-    return key;
-}
+using pipelinetest::KeyOf;
 
 QString RunScript(const char* script)
 {

@@ -1,4 +1,5 @@
 #include "pipeline/decodepipeline.h"
+#include "pipeline/pipelinetesthelpers.h"
 #include "common/errortext.h"
 
 #include "exifbuilder.h"
@@ -44,15 +45,7 @@ QByteArray Plain(unsigned seed = 1)
     return MakeJpeg(jpeg);
 }
 
-struct Folder {
-    QTemporaryDir dir;
-    QString put(const QString& name, const QByteArray& bytes)
-    {
-        QFile f(dir.filePath(name));
-        EXPECT_TRUE(f.open(QIODevice::WriteOnly) && f.write(bytes) == bytes.size());
-        return f.fileName();
-    }
-};
+using pipelinetest::Folder;
 
 DecodeRequest PartOf(const QString& path)
 {
