@@ -343,9 +343,18 @@ void PaneSet::lookAhead(int selection, int count, bool pageMode, const EntryPath
 {
     const std::array<QString, 4> shown = paths();
     const Pin pin(m_pinned, pinnedEntry);
-    lookAhead({NextFiles(selection, count, shown, pageMode, entryPath, pin),
-               PreviousFiles(selection, count, shown, pageMode, entryPath, pin)},
-              scaleOf, maxSize);
+    std::vector<WalkResult> steps{NextFiles(selection, count, shown, pageMode, entryPath, pin),
+                                  PreviousFiles(selection, count, shown, pageMode, entryPath, pin)};
+    // Fitted photos are small and quick: the look-ahead goes one step
+    // further for them, so that a walk faster than one decode per step
+    // finds work queued for a second core (see DecodePipeline::get).
+    const WalkResult& next = steps.front();
+    bool fitted = next.changed;
+    for (int k = 0; k < 4; ++k)
+        fitted = fitted && (!next.load[size_t(k)] || scaleOf(k + 1) == ScaleFit);
+    if (fitted)
+        steps.push_back(NextFiles(next.selection, count, next.paths, pageMode, entryPath, pin));
+    lookAhead(steps, scaleOf, maxSize);
 }
 
 void PaneSet::lookAhead(const std::vector<WalkResult>& steps, const std::function<int(int)>& scaleOf, int maxSize)

@@ -93,6 +93,7 @@ DecodePipeline::Read DecodePipeline::readFile(const QString& path, Kind kind)
 }
 
 struct DecodePipeline::Job {
+    std::chrono::steady_clock::time_point started = std::chrono::steady_clock::now();
     bool done = false;
     bool stale = false;   // the file was invalidated while it decoded
     std::shared_ptr<const DecodedPhoto> photo;
@@ -308,6 +309,8 @@ void DecodePipeline::finishJob(const JobKey& key, const std::shared_ptr<Job>& jo
         job->failed = error != nullptr;
         job->errorText = errorText;
         job->done = true;
+        if (job->photo && size_t(key.scaleCode) < m_lastDecodeTime.size())
+            m_lastDecodeTime[size_t(key.scaleCode)] = std::chrono::steady_clock::now() - job->started;
         // A stale whole is not delivered: it may be turned the old way.
         if (owedFor && job->photo && !job->stale)
             m_wholes.delivered(*owedFor, job->photo);
@@ -347,8 +350,13 @@ std::shared_ptr<const DecodedPhoto> DecodePipeline::getOrDecode(const QString& p
         auto it = m_running.find(key);
         if (it == m_running.end() || it->second->stale)
             break;
-        // Decoding on another thread right now: wait for it rather than decode twice.
+        // Decoding on another thread right now: wait for it rather than decode
+        // twice. A walk that outpaces the workers lands here; when the wait
+        // promises to be long, this thread decodes the look-ahead's next file
+        // meanwhile instead of idling, so that both cores decode.
         const std::shared_ptr<Job> job = it->second;
+        if (worthHelpingWhile(*job, scaleCode) && runAheadTask(lock))
+            continue;
         m_changed.wait(lock, [&] { return job->done; });
         if (job->failed)
             throw UserError(job->errorText.toStdString());
@@ -828,24 +836,48 @@ void DecodePipeline::workerLoop()
         case DecodeQueues::Task::Owed:
             runOwedHere(lock, m_queues.startOwed());
             break;
-        case DecodeQueues::Task::Budget: {
-            const std::vector<DecodeRequest> requests = m_queues.startBudget();
-            lock.unlock();
-            fitBudgetTo(requests);
-            lock.lock();
-            m_queues.finishAhead();
-            m_changed.notify_all();
+        case DecodeQueues::Task::Budget:
+        case DecodeQueues::Task::Ahead:
+            runAheadTask(lock);
             break;
-        }
-        case DecodeQueues::Task::Ahead: {
-            const DecodeRequest request = m_queues.startAhead();
-            lock.unlock();
-            runLookAhead(request);
-            lock.lock();
-            m_queues.finishAhead();
-            m_changed.notify_all();
-            break;
-        }
         }
     }
+}
+
+bool DecodePipeline::runAheadTask(std::unique_lock<std::mutex>& lock)
+{
+    switch (m_queues.next()) {
+    case DecodeQueues::Task::Budget: {
+        const std::vector<DecodeRequest> requests = m_queues.startBudget();
+        lock.unlock();
+        fitBudgetTo(requests);
+        lock.lock();
+        break;
+    }
+    case DecodeQueues::Task::Ahead: {
+        const DecodeRequest request = m_queues.startAhead();
+        lock.unlock();
+        runLookAhead(request);
+        lock.lock();
+        break;
+    }
+    default:
+        return false;
+    }
+    m_queues.finishAhead();
+    m_changed.notify_all();
+    return true;
+}
+
+bool DecodePipeline::worthHelpingWhile(const Job& job, int scaleCode) const
+{
+    // Half a decode still to come, by the last one at this scale: a
+    // look-ahead file decoded meanwhile delays this answer by about as much
+    // as it brings the next step forward. With no decode timed yet, helping
+    // is taken to pay.
+    if (job.done)
+        return false;
+    const auto typical = size_t(scaleCode) < m_lastDecodeTime.size() ? m_lastDecodeTime[size_t(scaleCode)]
+                                                                      : std::chrono::steady_clock::duration{};
+    return typical.count() == 0 || std::chrono::steady_clock::now() - job.started < typical / 2;
 }

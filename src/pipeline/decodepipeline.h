@@ -11,6 +11,7 @@
 #include <QString>
 #include <QStringList>
 
+#include <array>
 #include <atomic>
 #include <chrono>
 #include <condition_variable>
@@ -191,6 +192,13 @@ private:
     void finishJob(const JobKey& key, const std::shared_ptr<Job>& job, std::shared_ptr<const DecodedPhoto> photo,
                    std::exception_ptr error, const WholeKey* owedFor = nullptr);
     void runLookAhead(const DecodeRequest& r);
+    // Runs the look-ahead's next task (setting its budget, or decoding its
+    // next file) when that is what is queued next; false when it is not.
+    // `lock` (on m_mutex) is held on entry and on return, not while it runs.
+    bool runAheadTask(std::unique_lock<std::mutex>& lock);
+    // Whether a thread waiting for this running decode is likely to wait
+    // long enough to decode a look-ahead file meanwhile (m_mutex held).
+    bool worthHelpingWhile(const Job& job, int scaleCode) const;
     void fitBudgetTo(const std::vector<DecodeRequest>& requests);
     void applyBudgetLocked();   // m_budgetMutex held
     // The keeper thread: prepares spare buffers, and reads the system's
@@ -219,6 +227,8 @@ private:
     std::condition_variable m_wake;      // workers: work or stop
     std::condition_variable m_changed;   // waiters: a job finished, look-ahead went idle
     std::map<JobKey, std::shared_ptr<Job>> m_running;
+    // How long the last decode at each scale code took (m_mutex held).
+    std::array<std::chrono::steady_clock::duration, 6> m_lastDecodeTime{};
     DecodeQueues m_queues;
     OwedWholes m_wholes;
     int m_telling = 0;   // hand-offs being emitted

@@ -129,21 +129,36 @@ TEST_F(PaneSetTest, TheOverlayPaintsACopyAndLeavesTheSharedPhotoAlone)
     EXPECT_EQ(panes[1].image().size(), before.size());
 }
 
-TEST_F(PaneSetTest, LookAheadDecodesWhatTheNextSpaceAndBackspaceBring)
+// The look-ahead decodes what the next Space and Backspace bring; with
+// every pane fitted, the photos are small and it goes a second Space ahead.
+TEST_F(PaneSetTest, LookAheadDecodesWhatTheNextStepsBring)
 {
     QStringList paths;
     for (int i = 0; i < 9; ++i)
         paths << Put(QStringLiteral("p%1.jpg").arg(i), Jpeg(64 + i * 8, 48));
-    for (int n = 1; n <= 4; ++n)
-        panes.load(n, paths[n + 1], n == 4 ? 5 : 1, 2000, marks);   // entries 2..5 shown, 5 selected
-    auto scaleOf = [](int n) { return n == 4 ? 5 : 1; };
-    panes.lookAhead(5, int(paths.size()), false, [&](int i) { return paths[i]; }, scaleOf, 2000);
-    panes.pipeline().waitForLookAhead();
-    // Space brings entry 6 into pane 4 (fitted); Backspace brings entry 1 into pane 1.
-    EXPECT_TRUE(panes.pipeline().isCached(paths[6], 5, 2000));
-    EXPECT_TRUE(panes.pipeline().isCached(paths[1], 1, 2000));
-    EXPECT_FALSE(panes.pipeline().isCached(paths[7], 5, 2000));
-    EXPECT_FALSE(panes.pipeline().isCached(paths[0], 1, 2000));
+    const struct {
+        const char* name;
+        std::array<int, 4> scales;   // panes 1..4
+        bool secondSpace;            // entry 7, two Spaces ahead
+    } rows[] = {
+        {"pane 4 fitted", {1, 1, 1, 5}, false},
+        {"all fitted", {5, 5, 5, 5}, true},
+        {"all at 1:2", {2, 2, 2, 2}, false},
+    };
+    for (const auto& r : rows) {
+        SCOPED_TRACE(r.name);
+        PaneSet panes;
+        for (int n = 1; n <= 4; ++n)
+            panes.load(n, paths[n + 1], r.scales[size_t(n - 1)], 2000, marks);   // entries 2..5 shown, 5 selected
+        auto scaleOf = [&](int n) { return r.scales[size_t(n - 1)]; };
+        panes.lookAhead(5, int(paths.size()), false, [&](int i) { return paths[i]; }, scaleOf, 2000);
+        panes.pipeline().waitForLookAhead();
+        // Space brings entry 6 into pane 4; Backspace brings entry 1 into pane 1.
+        EXPECT_TRUE(panes.pipeline().isCached(paths[6], r.scales[3], 2000));
+        EXPECT_TRUE(panes.pipeline().isCached(paths[1], r.scales[0], 2000));
+        EXPECT_EQ(panes.pipeline().isCached(paths[7], r.scales[3], 2000), r.secondSpace);
+        EXPECT_FALSE(panes.pipeline().isCached(paths[0], r.scales[0], 2000));
+    }
 }
 
 // Walking Space, Space: what the walk can reach stays decoded whatever the

@@ -18,6 +18,7 @@
 #include <chrono>
 #include <atomic>
 #include <future>
+#include <map>
 #include <mutex>
 #include <set>
 #include <thread>
@@ -225,6 +226,49 @@ TEST(DecodePipeline, LookAheadFillsTheCacheAndAGetWaitsForItsRunningDecode)
     EXPECT_EQ(pipeline.get(a, 1, 0), photo);
     EXPECT_EQ(pipeline.get(b, 5, 500)->denom, 2);
     EXPECT_EQ(gate.decoded, (std::vector<QString>{"a.jpg", "b.jpg"}));
+}
+
+// A walk faster than the workers: the key's file is still decoding on the
+// one worker. The waiting thread decodes the look-ahead's next file
+// meanwhile rather than idle, and no file is decoded twice.
+TEST(DecodePipeline, AGetWaitingForARunningDecodeDecodesTheNextLookAheadFile)
+{
+    Folder folder;
+    const QByteArray bytes = Jpeg();
+    const QString a = folder.put("a.jpg", bytes), b = folder.put("b.jpg", bytes), c = folder.put("c.jpg", bytes);
+    Gate gate;
+    gate.hold = "a.jpg";
+    std::mutex threadsMutex;
+    std::map<QString, std::thread::id> decodedOn;
+    DecodePipeline::Options options;
+    options.threads = 1;
+    options.beforeDecode = [&](const QString& path) {
+        {
+            std::lock_guard lock(threadsMutex);
+            decodedOn[QFileInfo(path).fileName()] = std::this_thread::get_id();
+        }
+        if (path == b)
+            gate.release();   // a ends once b has begun here
+        gate.enter(path);
+    };
+    DecodePipeline pipeline(options);
+    pipeline.lookAhead({{a, 5, 300}, {b, 5, 300}, {c, 5, 300}});
+    gate.waitFor(1);
+    // Without help the get below would wait for a for ever: a timer lets it
+    // end, and the checks then fail.
+    std::thread timeout([&] {
+        std::this_thread::sleep_for(std::chrono::seconds(5));
+        gate.release();
+    });
+    const auto photo = pipeline.get(a, 5, 300);
+    pipeline.waitForLookAhead();
+    timeout.join();
+    ASSERT_TRUE(photo);
+    EXPECT_EQ(decodedOn["b.jpg"], std::this_thread::get_id()) << "the waiting thread decoded b";
+    EXPECT_NE(decodedOn["a.jpg"], std::this_thread::get_id());
+    EXPECT_EQ(pipeline.decodeCount(), 3) << "each file once";
+    for (const QString& path : {a, b, c})
+        EXPECT_TRUE(pipeline.isCached(path, 5, 300)) << path.toStdString();
 }
 
 TEST(DecodePipeline, ReaimedLookAheadDropsWhatHasNotStarted)
