@@ -2,6 +2,7 @@
 #include "files/folderlist.h"
 #include "panes/foldercomparison.h"
 #include "panes/paneset.h"
+#include "panes/panesync.h"
 #include "render/marks.h"
 
 #include <QObject>
@@ -47,6 +48,10 @@ public:
     void toggleSync() { m_syncOn = !m_syncOn; }
     bool captionsOn() const { return m_captionsOn; }
     void toggleCaptions() { m_captionsOn = !m_captionsOn; }
+    // The mouse dragging a picture: the current pane's, and the others'
+    // while synchronized.
+    PictureDrag& drag() { return m_drag; }
+    const PictureDrag& drag() const { return m_drag; }
 
     // The scale code pane n (1..4) loads at.
     int storedScale(int n) const;
@@ -148,6 +153,7 @@ private:
     PaneSet m_panes;
     FolderList m_list;
     FolderComparison m_comparison;
+    PictureDrag m_drag;
     int m_current = 1;
     bool m_pageMode = false;
     bool m_syncOn = false;

@@ -63,7 +63,7 @@ public:
     ViewSession& session() { return m_session; }
     const PaneState& pane(int n) const { return m_paneSet[n]; }
     const PaneSlot& paneWidgets(int n) const { return m_panes[n - 1]; }
-    int DragPane() const { return m_dragPane; }
+    int DragPane() const { return m_session.drag().pane(); }
     AppState& app() { return m_app; }
     TFormStorage& store() { return m_store; }
     // The Windows-style colour of a recolourable control (0x00BBGGRR, or a
@@ -154,6 +154,8 @@ private:
     // its size; placeAt brings such a point back to the middle.
     QPointF viewCentre(int n) const;
     void placeAt(int n, QPointF centre);
+    ShownPictures shownPictures() const;
+    void movePictures(const std::vector<PictureMove>& moves);
     void setFolderText(const QString& text);
     void layoutPicture(int n, int code);
     // Draws the marks again and lays the pictures out again when the
@@ -190,8 +192,6 @@ private:
     std::array<PaneSlot, 4> m_panes;
     ViewSession m_session;
     PaneSet& m_paneSet = m_session.panes();
-    int m_dragPane = 0;
-    bool m_dragAlone = false;   // Shift held as the drag began: the other panes stay
     bool m_returnTakenByField = false;   // until its release, Return belongs to the folder field
     bool m_directInput = false;   // a folder is being typed into the field
     bool m_shownOnce = false;

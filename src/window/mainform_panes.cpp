@@ -7,12 +7,12 @@
 #include "common/paths.h"
 #include "common/usererror.h"
 #include "panes/panesync.h"
+#include "render/panebox.h"
 #include "render/exposure.h"
 #include "render/scaling.h"
 #include "window/markpictures.h"
 
 #include <QLabel>
-#include <QtMath>
 #include <QScrollBar>
 #include <QToolButton>
 
@@ -54,20 +54,13 @@ std::function<QRect(QSize)> TfrmMain::visibleOf(int n) const
     // in them too.
     const ScrollBoxWidget* box = m_panes[n - 1].box;
     const double ratio = box->devicePixelRatioF();
-    const QSize size = DevicePixels(box->size(), ratio);
-    if (m_session.syncOn() && m_paneSet[n].hasPicture()) {
-        // A synchronized walk puts the pane's point of its photo back in
-        // the middle (placeAt): the next photo is seen around that point.
-        const QPointF centre = viewCentre(n);
-        const QSize view = DevicePixels(box->viewport()->size(), ratio);
-        return [size, centre, view](QSize picture) {
-            const QRect laid(PlaceInBox(picture, size).topLeft(), picture);
-            return QRect(-PlaceAtCentre(centre, laid, view), view) & QRect(QPoint(0, 0), picture);
-        };
-    }
-    const QPoint scroll(qRound(box->horizontalScrollBar()->value() * ratio),
-                        qRound(box->verticalScrollBar()->value() * ratio));
-    return [size, scroll](QSize picture) { return VisiblePart(picture, size, scroll); };
+    std::optional<QPointF> centre;
+    if (m_session.syncOn() && m_paneSet[n].hasPicture())
+        centre = viewCentre(n);
+    return FirstSeen(DevicePixels(box->size(), ratio), DevicePixels(box->viewport()->size(), ratio),
+                     QPoint(qRound(box->horizontalScrollBar()->value() * ratio),
+                            qRound(box->verticalScrollBar()->value() * ratio)),
+                     centre);
 }
 
 CompanionRule TfrmMain::companionRule() const
@@ -212,14 +205,7 @@ QRect TfrmMain::shownPixels(int n) const
     const QSize size = m_paneSet[n].pictureSize();
     if (slot.picture->stretch())
         return QRect(QPoint(), size);   // a fitted picture is seen whole
-    // The viewport over the area, in the picture's device pixels; a pixel
-    // cut by the edge counts.
-    const double ratio = slot.box->devicePixelRatioF();
-    const QRect area = slot.picture->geometry();
-    const QRectF seen = QRectF(QPointF(-area.x(), -area.y()), QSizeF(slot.box->viewport()->size()));
-    const QRect pixels(QPoint(qFloor(seen.left() * ratio), qFloor(seen.top() * ratio)),
-                       QPoint(qCeil(seen.right() * ratio), qCeil(seen.bottom() * ratio)));
-    return pixels & QRect(QPoint(), size);
+    return ShownPixels(slot.picture->pos(), slot.box->viewport()->size(), slot.box->devicePixelRatioF(), size);
 }
 
 void TfrmMain::refreshDifference(int n)
@@ -265,17 +251,31 @@ void TfrmMain::ToggleSync()
     ToolButton8->setChecked(m_session.syncOn());
 }
 
+ShownPictures TfrmMain::shownPictures() const
+{
+    ShownPictures shown;
+    for (int n = 1; n <= 4; ++n)
+        shown[n - 1] = {m_panes[n - 1].picture->geometry(), m_panes[n - 1].box->viewport()->size(),
+                        m_paneSet[n].hasPicture()};
+    return shown;
+}
+
 QPointF TfrmMain::viewCentre(int n) const
 {
-    const PaneSlot& slot = m_panes[n - 1];
-    return ViewCentre(slot.picture->geometry(), slot.box->viewport()->size());
+    const ShownPicture pane = shownPictures()[n - 1];
+    return ViewCentre(pane.shown, pane.view);
 }
 
 void TfrmMain::placeAt(int n, QPointF centre)
 {
-    const PaneSlot& slot = m_panes[n - 1];
-    const QRect shown = slot.picture->geometry();
-    slot.box->moveArea(PlaceAtCentre(centre, shown, slot.box->viewport()->size()) - shown.topLeft());
+    const ShownPicture pane = shownPictures()[n - 1];
+    m_panes[n - 1].box->moveArea(PlaceAtCentre(centre, pane.shown, pane.view) - pane.shown.topLeft());
+}
+
+void TfrmMain::movePictures(const std::vector<PictureMove>& moves)
+{
+    for (const PictureMove& m : moves)
+        m_panes[m.pane - 1].box->moveArea(m.by);
 }
 
 void TfrmMain::layoutPicture(int n, int code)
@@ -305,20 +305,10 @@ void TfrmMain::followScreenScale()
     if (ratio == m_screenRatio)
         return;
     m_screenRatio = ratio;
-    // A pane's mark label holds a copy of one of the eleven pictures: find
-    // which before they are drawn anew.
-    std::array<int, 4> shownMark{};
-    for (int n = 1; n <= 4; ++n) {
-        shownMark[n - 1] = MarkV;
-        const QPixmap shown = m_panes[n - 1].markImage->pixmap();
-        for (int code = 0; code <= 10 && !shown.isNull(); ++code)
-            if (m_markPictures[code]->pixmap().cacheKey() == shown.cacheKey())
-                shownMark[n - 1] = code;
-    }
     for (int code = 0; code <= 10; ++code)
         m_markPictures[code]->setPixmap(MarkPicture(code, ratio));
     for (int n = 1; n <= 4; ++n) {
-        ShowMark(n, shownMark[n - 1]);
+        ShowMark(n, m_panes[n - 1].shownMark);
         m_panes[n - 1].drawMarkPictures(ratio);
         // The same point of the photo stays in the middle of the pane.
         if (m_paneSet[n].hasPicture() && m_paneSet[n].PaneScale != 0) {
@@ -369,32 +359,17 @@ void TfrmMain::ToggleExposureOverlay(int n)
 
 void TfrmMain::ImageMouseDown(int tag, QPoint pos)
 {
-    m_dragPane = m_session.currentPane();
-    m_panes[m_session.currentPane() - 1].dragStart = pos;
-    m_dragAlone = m_panes[tag - 1].picture->pressModifiers() & Qt::ShiftModifier;
+    m_session.drag().press(m_session.currentPane(), pos, m_panes[tag - 1].picture->pressModifiers() & Qt::ShiftModifier);
 }
 
 void TfrmMain::ImageMouseMove(int tag, QPoint pos)
 {
-    if (tag != m_session.currentPane()) {
-        m_dragPane = 0;
-        return;
-    }
-    if (m_dragPane == m_session.currentPane()) {
-        PaneSlot& slot = m_panes[m_session.currentPane() - 1];
-        slot.box->moveArea(pos - slot.dragStart);
-        if (m_session.syncOn() && !m_dragAlone) {
-            const QPointF centre = viewCentre(m_session.currentPane());
-            for (int n = 1; n <= 4; ++n)
-                if (n != m_session.currentPane() && m_paneSet[n].hasPicture())
-                    placeAt(n, centre);
-        }
-    }
+    movePictures(m_session.drag().move(tag, m_session.currentPane(), pos, m_session.syncOn(), shownPictures()));
 }
 
 void TfrmMain::ImageMouseUp(int)
 {
-    m_dragPane = 0;
+    m_session.drag().release();
 }
 
 void TfrmMain::ImageClick(int tag)
@@ -406,7 +381,5 @@ void TfrmMain::ImageClick(int tag)
 
 void TfrmMain::ScrollClick(int tag)
 {
-    m_session.selectPane(tag);
-    m_panes[tag - 1].box->setFocus();
-    SelectPane(m_session.currentPane());
+    ImageClick(tag);
 }

@@ -3,6 +3,7 @@
 #include "common/paths.h"
 #include "panes/paneset.h"
 #include "render/caption.h"
+#include "render/panebox.h"
 #include "render/scaling.h"
 #include "window/alignwidget.h"
 #include "window/markpictures.h"
@@ -47,11 +48,11 @@ void PaneView::build(int n, AlignWidget* host)
     quarter->addChild(box, AlignWidget::Client);
     picture = box->area();
     pathLabel = box->pathLabel();
-    indicator = box->indicator();
-    markImage = box->markImage();
-    rawMark = box->rawMark();
-    readOnlyMark = box->readOnlyMark();
-    pinMark = box->pinMark();
+    indicator = static_cast<ExposureIndicator*>(box->overlay(OverlayIndicator));
+    markImage = static_cast<QLabel*>(box->overlay(OverlayMark));
+    rawMark = static_cast<QLabel*>(box->overlay(OverlayRaw));
+    readOnlyMark = static_cast<QLabel*>(box->overlay(OverlayReadOnly));
+    pinMark = static_cast<QLabel*>(box->overlay(OverlayPin));
 }
 
 void PaneView::showLoaded(const PaneState& state, const PaneViewOptions& options, const MarkPictureSet& marks)
@@ -82,18 +83,13 @@ void PaneView::layOut(const PaneState& state, int code)
 {
     if (state.isJpeg())
         picture->setStretch(code == ScaleFit);
-    // The picture's size and the fit are in device pixels, so that 1:1 is one
-    // photo pixel on one screen pixel; the area is placed in logical ones.
-    const QSize boxSize = box->size();
-    const double ratio = box->devicePixelRatioF();
-    const QSize size = state.pictureSize();
-    const QSize area = code == ScaleFit ? FitSize(size, DevicePixels(boxSize, ratio)) : size;
+    const PictureLayout layout = LayOutPicture(state.pictureSize(), code == ScaleFit, box->size(), box->devicePixelRatioF());
     if (state.isPart())
-        picture->setPart(state.image(), state.part(), size);
+        picture->setPart(state.image(), state.part(), state.pictureSize());
     else
         picture->setImage(state.image());
-    picture->setPixelSize(area);
-    box->placeArea(PlaceInBox(LogicalSize(area, ratio), boxSize), code != ScaleFit);
+    picture->setPixelSize(layout.pixels);
+    box->placeArea(layout.area, layout.scrollBars);
 }
 
 void PaneView::showMark(int code, const MarkPictureSet& marks)
@@ -101,6 +97,7 @@ void PaneView::showMark(int code, const MarkPictureSet& marks)
     if (code < 0 || code > 10)
         return;
     markImage->setPixmap(marks[size_t(code)]->pixmap());
+    shownMark = code;
 }
 
 void PaneView::clear()

@@ -55,9 +55,9 @@ public:
     QWidget* metaPanel = nullptr;
     AlignWidget* quarter = nullptr;   // the panel that holds the pane
     ExposureIndicator* indicator = nullptr;
-    QPoint dragStart;
     QLabel* markImage = nullptr;
     QLabel* rawMark = nullptr;
     QLabel* readOnlyMark = nullptr;
     QLabel* pinMark = nullptr;
+    int shownMark = 10;   // the mark picture markImage holds a copy of (V before any)
 };

@@ -1,6 +1,7 @@
 #include "window/panewidgets.h"
 
 #include "render/exposure.h"
+#include "render/panebox.h"
 #include "render/scaling.h"
 
 #include <QLabel>
@@ -100,10 +101,7 @@ QRect PictureArea::drawnPixels() const
     const QSize pixels = pixelSize();
     if (m_image.isNull() || pixels.isEmpty())
         return {};
-    const QSize own = isPart() ? m_whole : m_image.size();
-    if (!m_stretch && own.width() <= pixels.width() && own.height() <= pixels.height())
-        return QRect(QPoint(0, 0), own);
-    return QRect(QPoint(0, 0), own.scaled(pixels, Qt::KeepAspectRatio));
+    return QRect(QPoint(0, 0), DrawnSize(isPart() ? m_whole : m_image.size(), pixels, m_stretch));
 }
 
 QRect PictureArea::drawnRect() const
@@ -205,40 +203,21 @@ ScrollBoxWidget::ScrollBoxWidget(int pane, QWidget* parent) : QAbstractScrollAre
     m_area = new PictureArea(QStringLiteral("Image%1").arg(pane), pane, viewport());
     m_area->setGeometry(0, 0, 0, 0);
 
-    m_label = new QLabel(viewport());
-    m_label->setObjectName(QStringLiteral("lbl%1").arg(pane));
+    // The overlays, in the order of PaneOverlay; the mouse goes through them.
+    const char* const names[] = {"lbl%1", "warn_ind_%1", "checkmark%1", "rawmark%1", "promark%1", "pinmark%1"};
+    for (int i = 0; i < OverlayCount; ++i) {
+        const QString name = QString::fromLatin1(names[i]).arg(pane);
+        m_overlays[size_t(i)] = i == OverlayIndicator ? static_cast<QWidget*>(new ExposureIndicator(name, viewport()))
+                                                        : new QLabel(viewport());
+        m_overlays[size_t(i)]->setObjectName(name);
+        m_overlays[size_t(i)]->setAttribute(Qt::WA_TransparentForMouseEvents);
+        if (i != OverlayPath)
+            m_overlays[size_t(i)]->hide();
+    }
+    m_label = static_cast<QLabel*>(m_overlays[OverlayPath]);
     m_label->setTextFormat(Qt::PlainText);
     m_label->setAutoFillBackground(true);
-    m_label->setFixedHeight(13);
     m_label->setContentsMargins(2, 0, 0, 0);
-
-    m_indicator = new ExposureIndicator(QStringLiteral("warn_ind_%1").arg(pane), viewport());
-    m_indicator->hide();
-
-    m_mark = new QLabel(viewport());
-    m_mark->setObjectName(QStringLiteral("checkmark%1").arg(pane));
-    m_mark->setFixedSize(22, 22);
-    m_mark->hide();
-
-    m_raw = new QLabel(viewport());
-    m_raw->setObjectName(QStringLiteral("rawmark%1").arg(pane));
-    m_raw->setFixedSize(26, 15);
-    m_raw->hide();
-
-    m_readOnly = new QLabel(viewport());
-    m_readOnly->setObjectName(QStringLiteral("promark%1").arg(pane));
-    m_readOnly->setFixedSize(26, 15);
-    m_readOnly->hide();
-
-    m_pin = new QLabel(viewport());
-    m_pin->setObjectName(QStringLiteral("pinmark%1").arg(pane));
-    m_pin->setFixedSize(22, 22);
-    m_pin->hide();
-
-    for (QWidget* w : {static_cast<QWidget*>(m_label), static_cast<QWidget*>(m_indicator),
-                       static_cast<QWidget*>(m_mark), static_cast<QWidget*>(m_raw),
-                       static_cast<QWidget*>(m_readOnly), static_cast<QWidget*>(m_pin)})
-        w->setAttribute(Qt::WA_TransparentForMouseEvents);
     placeOverlays();
 }
 
@@ -273,27 +252,16 @@ void ScrollBoxWidget::moveArea(QPoint delta)
 
 void ScrollBoxWidget::updateRanges()
 {
-    // Which bars show is worked out from the box's inner size, which does
-    // not depend on the bars; letting them follow the viewport instead makes
-    // a picture just larger than the box switch them on and off for ever.
-    const QRect inner = contentsRect();
-    const int extent = style()->pixelMetric(QStyle::PM_ScrollBarExtent, nullptr, this);
-    const int right = m_areaRect.right() + 1, bottom = m_areaRect.bottom() + 1;
-    bool needH = m_scrollBars && right > inner.width();
-    bool needV = m_scrollBars && bottom > inner.height();
-    if (m_scrollBars && needH && !needV)
-        needV = bottom > inner.height() - extent;
-    if (m_scrollBars && needV && !needH)
-        needH = right > inner.width() - extent;
-    setHorizontalScrollBarPolicy(needH ? Qt::ScrollBarAlwaysOn : Qt::ScrollBarAlwaysOff);
-    setVerticalScrollBarPolicy(needV ? Qt::ScrollBarAlwaysOn : Qt::ScrollBarAlwaysOff);
-    const QSize vp(inner.width() - (needV ? extent : 0), inner.height() - (needH ? extent : 0));
+    const ScrollBars bars = ScrollBarsFor(m_areaRect, contentsRect().size(),
+                                          style()->pixelMetric(QStyle::PM_ScrollBarExtent, nullptr, this), m_scrollBars);
+    setHorizontalScrollBarPolicy(bars.horizontal ? Qt::ScrollBarAlwaysOn : Qt::ScrollBarAlwaysOff);
+    setVerticalScrollBarPolicy(bars.vertical ? Qt::ScrollBarAlwaysOn : Qt::ScrollBarAlwaysOff);
     // QScrollBar clamps its value to the new range, which brings a scroll
     // position beyond the new extent back to the nearest valid one.
-    horizontalScrollBar()->setRange(0, std::max(0, right - vp.width()));
-    horizontalScrollBar()->setPageStep(vp.width());
-    verticalScrollBar()->setRange(0, std::max(0, bottom - vp.height()));
-    verticalScrollBar()->setPageStep(vp.height());
+    horizontalScrollBar()->setRange(0, bars.range.x());
+    horizontalScrollBar()->setPageStep(bars.view.width());
+    verticalScrollBar()->setRange(0, bars.range.y());
+    verticalScrollBar()->setPageStep(bars.view.height());
 }
 
 void ScrollBoxWidget::updateAreaPosition()
@@ -304,17 +272,11 @@ void ScrollBoxWidget::updateAreaPosition()
 
 void ScrollBoxWidget::placeOverlays()
 {
-    const QSize vp = viewport()->size();
-    m_label->setGeometry(0, 0, vp.width(), 13);
-    m_indicator->move(vp.width() - 17, 0);
-    m_mark->move(vp.width() - 17 - 22, 0);
-    m_raw->move(0, vp.height() - 15);
-    m_readOnly->move(27, vp.height() - 15);
-    m_pin->move(vp.width() - 22, vp.height() - 22);
-    for (QWidget* w : {static_cast<QWidget*>(m_label), static_cast<QWidget*>(m_indicator),
-                       static_cast<QWidget*>(m_mark), static_cast<QWidget*>(m_raw),
-                       static_cast<QWidget*>(m_readOnly), static_cast<QWidget*>(m_pin)})
-        w->raise();
+    const auto rects = OverlayRects(viewport()->size());
+    for (size_t i = 0; i < m_overlays.size(); ++i) {
+        m_overlays[i]->setGeometry(rects[i]);
+        m_overlays[i]->raise();
+    }
 }
 
 void ScrollBoxWidget::resizeEvent(QResizeEvent* event)

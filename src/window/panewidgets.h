@@ -5,6 +5,8 @@
 #include <QPixmap>
 #include <QWidget>
 
+#include <array>
+
 class QLabel;
 
 // The picture area of a pane (Image1..Image4). It never sizes itself: the
@@ -104,11 +106,9 @@ public:
     int tag() const { return m_tag; }
     PictureArea* area() const { return m_area; }
     QLabel* pathLabel() const { return m_label; }
-    ExposureIndicator* indicator() const { return m_indicator; }
-    QLabel* markImage() const { return m_mark; }
-    QLabel* rawMark() const { return m_raw; }
-    QLabel* readOnlyMark() const { return m_readOnly; }
-    QLabel* pinMark() const { return m_pin; }
+    // One of the overlays (a PaneOverlay): the indicator is an
+    // ExposureIndicator, the others are labels.
+    QWidget* overlay(int which) const { return m_overlays[size_t(which)]; }
 
     // Places the picture area relative to the unscrolled client area and
     // brings the scroll position back into the new range.
@@ -139,12 +139,8 @@ private:
     int m_tag;
     bool m_current = false;
     PictureArea* m_area;
+    std::array<QWidget*, 6> m_overlays{};
     QLabel* m_label;
-    ExposureIndicator* m_indicator;
-    QLabel* m_mark;
-    QLabel* m_raw;
-    QLabel* m_readOnly;
-    QLabel* m_pin;
     QRect m_areaRect;
     bool m_scrollBars = true;
 };

@@ -1,0 +1,58 @@
+#include "render/panebox.h"
+
+#include "render/scaling.h"
+
+#include <algorithm>
+#include <cmath>
+
+PictureLayout LayOutPicture(QSize picture, bool fit, QSize box, double ratio)
+{
+    // The picture's size and the fit are in device pixels, so that 1:1 is
+    // one photo pixel on one screen pixel; the area is placed in logical ones.
+    const QSize pixels = fit ? FitSize(picture, DevicePixels(box, ratio)) : picture;
+    return {pixels, PlaceInBox(LogicalSize(pixels, ratio), box), !fit};
+}
+
+ScrollBars ScrollBarsFor(QRect area, QSize inner, int extent, bool allowed)
+{
+    ScrollBars bars;
+    const int right = area.right() + 1, bottom = area.bottom() + 1;
+    bars.horizontal = allowed && right > inner.width();
+    bars.vertical = allowed && bottom > inner.height();
+    // One bar takes room from the other axis and may call for the second.
+    if (bars.horizontal && !bars.vertical)
+        bars.vertical = bottom > inner.height() - extent;
+    if (bars.vertical && !bars.horizontal)
+        bars.horizontal = right > inner.width() - extent;
+    bars.view = QSize(inner.width() - (bars.vertical ? extent : 0), inner.height() - (bars.horizontal ? extent : 0));
+    bars.range = QPoint(std::max(0, right - bars.view.width()), std::max(0, bottom - bars.view.height()));
+    return bars;
+}
+
+std::array<QRect, OverlayCount> OverlayRects(QSize view)
+{
+    const int w = view.width(), h = view.height();
+    std::array<QRect, OverlayCount> r;
+    r[OverlayPath] = QRect(0, 0, w, 13);
+    r[OverlayIndicator] = QRect(w - 17, 0, 17, 17);
+    r[OverlayMark] = QRect(w - 17 - 22, 0, 22, 22);
+    r[OverlayRaw] = QRect(0, h - 15, 26, 15);
+    r[OverlayReadOnly] = QRect(27, h - 15, 26, 15);
+    r[OverlayPin] = QRect(w - 22, h - 22, 22, 22);
+    return r;
+}
+
+QSize DrawnSize(QSize own, QSize room, bool stretch)
+{
+    if (!stretch && own.width() <= room.width() && own.height() <= room.height())
+        return own;
+    return own.scaled(room, Qt::KeepAspectRatio);
+}
+
+QRect ShownPixels(QPoint shown, QSize view, double ratio, QSize picture)
+{
+    const QRectF seen(QPointF(-shown.x(), -shown.y()), QSizeF(view));
+    const QRect pixels(QPoint(int(std::floor(seen.left() * ratio)), int(std::floor(seen.top() * ratio))),
+                       QPoint(int(std::ceil(seen.right() * ratio)), int(std::ceil(seen.bottom() * ratio))));
+    return pixels & QRect(QPoint(), picture);
+}
