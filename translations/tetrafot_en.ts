@@ -371,22 +371,6 @@ D - delete it</translation>
         <source>Сравнить папки...</source>
         <translation>Compare folders...</translation>
     </message>
-    <message>
-        <source>Панель %1 — образец, с которым сравниваются другие панели. Выберите другую панель или закрепите образец клавишей A.</source>
-        <translation>Pane %1 is the reference the other panes are compared with. Choose another pane, or pin the reference with A.</translation>
-    </message>
-    <message>
-        <source>В панели %1 нет снимка, с которым сравнивать.</source>
-        <translation>Pane %1 shows no photo to compare with.</translation>
-    </message>
-    <message>
-        <source>разница с панелью %1, ×%2</source>
-        <translation>difference from pane %1, ×%2</translation>
-    </message>
-    <message>
-        <source>размеры разные, сравнивается общая область %1 × %2</source>
-        <translation>sizes differ, the common area %1 × %2 is compared</translation>
-    </message>
 </context>
 <context>
     <name>TfrmOptions</name>
@@ -572,6 +556,22 @@ the pane:</translation>
     <message>
         <source>Не удаётся открыть папку %1.</source>
         <translation>Cannot open the folder %1.</translation>
+    </message>
+    <message>
+        <source>Панель %1 — образец, с которым сравниваются другие панели. Выберите другую панель или закрепите образец клавишей A.</source>
+        <translation>Pane %1 is the reference the other panes are compared with. Choose another pane, or pin the reference with A.</translation>
+    </message>
+    <message>
+        <source>В панели %1 нет снимка, с которым сравнивать.</source>
+        <translation>Pane %1 shows no photo to compare with.</translation>
+    </message>
+    <message>
+        <source>разница с панелью %1, ×%2</source>
+        <translation>difference from pane %1, ×%2</translation>
+    </message>
+    <message>
+        <source>размеры разные, сравнивается общая область %1 × %2</source>
+        <translation>sizes differ, the common area %1 × %2 is compared</translation>
     </message>
 </context>
 </TS>

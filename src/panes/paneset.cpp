@@ -85,6 +85,7 @@ bool PaneSet::load(int n, const QString& path, int scaleCode, int maxSize, const
     p.overlay = QImage();
     p.DifferenceOn = false;   // a walk or a reload returns to the photo
     p.reference.reset();
+    p.differenceImage = QImage();
     p.photo = std::move(photo);
     p.mark = marks.GetMark(path);
     p.facts = std::move(facts);
@@ -228,6 +229,8 @@ void PaneSet::stopDifference(int n)
     PaneState& p = pane(n);
     p.DifferenceOn = false;
     p.reference.reset();
+    p.differenceImage = QImage();
+    p.differenceLabel.clear();
 }
 
 PhotoDifference PaneSet::difference(int n, QRect visible) const

@@ -51,8 +51,10 @@ QSize DrawnSize(QSize own, QSize room, bool stretch)
 
 QRect ShownPixels(QPoint shown, QSize view, double ratio, QSize picture)
 {
-    const QRectF seen(QPointF(-shown.x(), -shown.y()), QSizeF(view));
-    const QRect pixels(QPoint(int(std::floor(seen.left() * ratio)), int(std::floor(seen.top() * ratio))),
-                       QPoint(int(std::ceil(seen.right() * ratio)), int(std::ceil(seen.bottom() * ratio))));
-    return pixels & QRect(QPoint(), picture);
+    // The view's edges in device pixels; the right and bottom ones lie just
+    // past the last pixel seen.
+    const int left = int(std::floor(-shown.x() * ratio)), top = int(std::floor(-shown.y() * ratio));
+    const int right = int(std::ceil((view.width() - shown.x()) * ratio));
+    const int bottom = int(std::ceil((view.height() - shown.y()) * ratio));
+    return QRect(left, top, right - left, bottom - top) & QRect(QPoint(), picture);
 }

@@ -2,6 +2,7 @@
 
 #include "common/paths.h"
 #include "panes/paneset.h"
+#include "panes/viewplace.h"
 #include "render/caption.h"
 #include "render/panebox.h"
 #include "render/scaling.h"
@@ -55,41 +56,45 @@ void PaneView::build(int n, AlignWidget* host)
     pinMark = static_cast<QLabel*>(box->overlay(OverlayPin));
 }
 
-void PaneView::showLoaded(const PaneState& state, const PaneViewOptions& options, const MarkPictureSet& marks)
+void PaneView::show(const PaneState& state, ViewPlace& place, const PaneViewOptions& options, const MarkPictureSet& marks)
 {
-    indicator->hide();
+    if (state.PanePath.isEmpty() || !state.hasPicture()) {
+        clear();
+        return;
+    }
+    const QSize size = state.pictureSize();
+    if (state.DifferenceOn && !state.differenceImage.isNull())
+        picture->show(state.differenceImage, state.differenceRect, size);
+    else
+        picture->show(state.image(), state.part(), size);
+    picture->setStretch(place.stretch());
+    picture->setPixelSize(place.pixels());
+    box->apply(place);
+
+    indicator->setVisible(state.OverlayOn);
+    if (state.OverlayOn)
+        indicator->setColours(QColor::fromRgb(state.overColour), QColor::fromRgb(state.underColour));
     markImage->setVisible(state.mark != NoMark);
     rawMark->setVisible(state.rawCompanions);
     readOnlyMark->setVisible(state.readOnly);
-    showFile(state, options, marks);
-}
 
-void PaneView::showFile(const PaneState& state, const PaneViewOptions& options, const MarkPictureSet& marks)
-{
-    QString label = DisplayName(AbsolutePath(state.PanePath));
-    if (const QSize preview = state.meagrePreview(); !preview.isEmpty())
+    QString label = state.DifferenceOn ? state.differenceLabel : DisplayName(AbsolutePath(state.PanePath));
+    if (const QSize preview = state.meagrePreview(); !preview.isEmpty() && !state.DifferenceOn)
         label += QStringLiteral(" — ")
             + QCoreApplication::translate("TfrmMain", "превью %1 × %2").arg(preview.width()).arg(preview.height());
     pathLabel->setText(label);
-    memo->setPlainText(state.metadataText());
-    const std::string text = ExpandCaption(options.captionPattern.toStdString(), state.basic());
-    caption->setText(QString::fromLocal8Bit(text));
-    caption->setVisible(!text.empty() && options.captionsOn);
-    quarter->relayout();
+    if (state.metadataText() != m_metadataText) {
+        m_metadataText = state.metadataText();
+        memo->setPlainText(m_metadataText);
+    }
+    const QString text = QString::fromLocal8Bit(ExpandCaption(options.captionPattern.toStdString(), state.basic()));
+    const bool captionShown = !text.isEmpty() && options.captionsOn;
+    if (text != caption->text() || captionShown == caption->isHidden()) {
+        caption->setText(text);
+        caption->setVisible(captionShown);
+        quarter->relayout();
+    }
     showMark(state.mark, marks);
-}
-
-void PaneView::layOut(const PaneState& state, int code)
-{
-    if (state.isJpeg())
-        picture->setStretch(code == ScaleFit);
-    const PictureLayout layout = LayOutPicture(state.pictureSize(), code == ScaleFit, box->size(), box->devicePixelRatioF());
-    if (state.isPart())
-        picture->setPart(state.image(), state.part(), state.pictureSize());
-    else
-        picture->setImage(state.image());
-    picture->setPixelSize(layout.pixels);
-    box->placeArea(layout.area, layout.scrollBars);
 }
 
 void PaneView::showMark(int code, const MarkPictureSet& marks)

@@ -3,6 +3,7 @@
 #include "render/exposure.h"
 #include "render/panebox.h"
 #include "render/scaling.h"
+#include "panes/viewplace.h"
 
 #include <QLabel>
 #include <QMouseEvent>
@@ -41,20 +42,17 @@ PictureArea::PictureArea(const QString& name, int tag, QWidget* parent) : QWidge
     setAttribute(Qt::WA_OpaquePaintEvent, false);
 }
 
-void PictureArea::setImage(const QImage& image)
+void PictureArea::show(const QImage& pixels, QRect part, QSize whole)
 {
-    m_image = image;
-    m_part = QRect();
-    m_whole = QSize();
+    if (part == QRect(QPoint(), whole))
+        part = QRect();
+    if (pixels.cacheKey() == m_image.cacheKey() && part == m_part && (part.isNull() || whole == m_whole))
+        return;
+    m_image = pixels;
+    m_part = part;
+    m_whole = part.isNull() ? QSize() : whole;
     m_scaled = QPixmap();
     update();
-}
-
-void PictureArea::setPart(const QImage& pixels, QRect part, QSize whole)
-{
-    setImage(pixels);
-    m_part = part;
-    m_whole = whole;
 }
 
 void PictureArea::clear()
@@ -231,43 +229,46 @@ void ScrollBoxWidget::setCurrent(bool current)
     } else {
         setFrameStyle(QFrame::NoFrame);
     }
-    updateRanges();
+    showPlace();
     placeOverlays();
 }
 
-void ScrollBoxWidget::placeArea(const QRect& rect, bool scrollBars)
+BoxMetrics ScrollBoxWidget::metrics() const
 {
-    m_areaRect = rect;
-    m_scrollBars = scrollBars;
-    m_area->resize(rect.size());
-    updateRanges();
-    updateAreaPosition();
+    return {size(), contentsRect().size(), style()->pixelMetric(QStyle::PM_ScrollBarExtent, nullptr, this),
+            devicePixelRatioF()};
 }
 
-void ScrollBoxWidget::moveArea(QPoint delta)
+QRect ScrollBoxWidget::areaRect() const
 {
-    m_areaRect.translate(delta);
-    updateAreaPosition();
+    return m_place ? m_place->area() : QRect();
 }
 
-void ScrollBoxWidget::updateRanges()
+void ScrollBoxWidget::apply(ViewPlace& place)
 {
-    const ScrollBars bars = ScrollBarsFor(m_areaRect, contentsRect().size(),
-                                          style()->pixelMetric(QStyle::PM_ScrollBarExtent, nullptr, this), m_scrollBars);
+    m_place = &place;
+    showPlace();
+}
+
+void ScrollBoxWidget::showPlace()
+{
+    if (!m_place)
+        return;
+    m_place->measure(metrics());
+    const ScrollBars bars = m_place->bars();
+    const QPoint scroll = m_place->scroll();
+    m_applying = true;
     setHorizontalScrollBarPolicy(bars.horizontal ? Qt::ScrollBarAlwaysOn : Qt::ScrollBarAlwaysOff);
     setVerticalScrollBarPolicy(bars.vertical ? Qt::ScrollBarAlwaysOn : Qt::ScrollBarAlwaysOff);
-    // QScrollBar clamps its value to the new range, which brings a scroll
-    // position beyond the new extent back to the nearest valid one.
     horizontalScrollBar()->setRange(0, bars.range.x());
     horizontalScrollBar()->setPageStep(bars.view.width());
+    horizontalScrollBar()->setValue(scroll.x());
     verticalScrollBar()->setRange(0, bars.range.y());
     verticalScrollBar()->setPageStep(bars.view.height());
-}
-
-void ScrollBoxWidget::updateAreaPosition()
-{
-    m_area->move(m_areaRect.topLeft() - QPoint(horizontalScrollBar()->value(), verticalScrollBar()->value()));
-    emit areaMoved();
+    verticalScrollBar()->setValue(scroll.y());
+    m_applying = false;
+    m_area->resize(m_place->area().size());
+    m_area->move(m_place->shown().topLeft());
 }
 
 void ScrollBoxWidget::placeOverlays()
@@ -282,15 +283,19 @@ void ScrollBoxWidget::placeOverlays()
 void ScrollBoxWidget::resizeEvent(QResizeEvent* event)
 {
     QAbstractScrollArea::resizeEvent(event);
-    updateRanges();
-    updateAreaPosition();
+    showPlace();
     placeOverlays();
+    emit areaMoved();
 }
 
 void ScrollBoxWidget::scrollContentsBy(int, int)
 {
+    if (m_applying || !m_place)
+        return;
     // Only the picture scrolls; the overlays stay at the corners.
-    updateAreaPosition();
+    m_place->scrollTo(QPoint(horizontalScrollBar()->value(), verticalScrollBar()->value()));
+    m_area->move(m_place->shown().topLeft());
+    emit areaMoved();
 }
 
 void ScrollBoxWidget::mousePressEvent(QMouseEvent* event)
@@ -305,9 +310,7 @@ bool ScrollBoxWidget::viewportEvent(QEvent* event)
         emit clicked(m_tag);
         return true;
     }
-    if (event->type() == QEvent::Resize) {
-        updateRanges();
+    if (event->type() == QEvent::Resize)
         placeOverlays();
-    }
     return QAbstractScrollArea::viewportEvent(event);
 }

@@ -68,6 +68,12 @@ TEST(PaneBox, WhatOfThePictureIsDrawnAndSeen)
     // pixels at 150 %, scrolled by 10 x 20: device pixels from 15 x 30 on,
     // cut by the picture's edge.
     EXPECT_EQ(ShownPixels({-10, -20}, {50, 40}, 1.5, {80, 80}), QRect(QPoint(15, 30), QPoint(79, 79)));
+    // Inside the picture the view's width and height in device pixels, no
+    // more: 50 x 40 at 100 %, 75 x 60 at 150 %, and at 150 % from an odd
+    // logical position a pixel cut at each edge (22.5 .. 97.5 -> 22 .. 97).
+    EXPECT_EQ(ShownPixels({-10, -20}, {50, 40}, 1, {200, 200}), QRect(10, 20, 50, 40));
+    EXPECT_EQ(ShownPixels({-10, -20}, {50, 40}, 1.5, {200, 200}), QRect(15, 30, 75, 60));
+    EXPECT_EQ(ShownPixels({-15, 0}, {50, 40}, 1.5, {200, 200}), QRect(22, 0, 76, 60));
     // A pane larger than its picture sees all of it.
     EXPECT_EQ(ShownPixels({20, 10}, {200, 100}, 1, {100, 50}), QRect(0, 0, 100, 50));
 }
