@@ -114,6 +114,13 @@
     </message>
 </context>
 <context>
+    <name>PaneSet</name>
+    <message>
+        <source>превью %1 × %2</source>
+        <translation>preview %1 × %2</translation>
+    </message>
+</context>
+<context>
     <name>RawPreview</name>
     <message>
         <source>Не удаётся показать RAW-файл &quot;%1&quot;: %2</source>
@@ -362,10 +369,6 @@ D - delete it</translation>
     <message>
         <source>JPEG и RAW-файлы</source>
         <translation>JPEG and RAW files</translation>
-    </message>
-    <message>
-        <source>превью %1 × %2</source>
-        <translation>preview %1 × %2</translation>
     </message>
     <message>
         <source>Сравнить папки...</source>

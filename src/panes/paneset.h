@@ -69,6 +69,11 @@ struct PaneState {
     // The size of a preview too small to judge by, for the pane's label.
     QSize meagrePreview() const { return photo ? photo->meagrePreview : QSize(); }
     const TBasicExif& basic() const;
+    // The pane's label: the file's path, with the size of a preview too
+    // small to judge by; in the difference view, what is compared.
+    QString label() const;
+    // The caption by the stored pattern of placeholders.
+    QString captionText(const QString& pattern) const;
     QString metadataText() const { return facts ? facts->metadataText : QString(); }
 };
 

@@ -49,6 +49,15 @@ QSize DrawnSize(QSize own, QSize room, bool stretch)
     return own.scaled(room, Qt::KeepAspectRatio);
 }
 
+PaintCopy CopyToPaint(QRect exposed, QSize drawn, QRect part)
+{
+    QRect to = exposed & QRect(QPoint(), drawn);
+    if (part.isNull())
+        return {to, to.topLeft()};
+    to &= part;
+    return {to, to.topLeft() - part.topLeft()};
+}
+
 QRect ShownPixels(QPoint shown, QSize view, double ratio, QSize picture)
 {
     // The view's edges in device pixels; the right and bottom ones lie just

@@ -44,6 +44,17 @@ std::array<QRect, OverlayCount> OverlayRects(QSize view);
 // area keeping its aspect ratio.
 QSize DrawnSize(QSize own, QSize room, bool stretch);
 
+// What a paint of a picture area copies, in the area's device pixels: the
+// picture is drawn at `drawn` pixels from the top left, and only `part` of
+// it is at hand when that is set. `to` is what of the exposed rectangle
+// gets pixels; they come from `from` on in the pixels at hand (the
+// picture, the part's pixels, or the picture scaled to `drawn`).
+struct PaintCopy {
+    QRect to;
+    QPoint from;
+};
+PaintCopy CopyToPaint(QRect exposed, QSize drawn, QRect part);
+
 // The pixels of a picture of `picture` device pixels at its own size that
 // a view of logical size `view` shows, the picture's top left at `shown`
 // in the view; a pixel cut by the edge counts.

@@ -157,6 +157,7 @@ private:
     ViewSession& measured();
     // The panes a session command changed, drawn, and its errors shown.
     void drawPanes(const ViewSession::PaneUpdate& update);
+    void drawPane(int n);
     // Draws the marks again and lays the pictures out again when the
     // window's screen has another scale than they were made for.
     void followScreenScale();

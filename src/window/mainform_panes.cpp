@@ -20,8 +20,13 @@ void TfrmMain::drawPanes(const ViewSession::PaneUpdate& update)
 {
     for (int n = 1; n <= 4; ++n)
         if (update.draw[size_t(n - 1)])
-            m_panes[n - 1].show(m_paneSet[n], m_session.place(n), paneViewOptions(), m_markPictures);
+            drawPane(n);
     reportErrors(update.errors);
+}
+
+void TfrmMain::drawPane(int n)
+{
+    m_panes[n - 1].show(m_paneSet[n], m_session.place(n), paneViewOptions(), m_markPictures);
 }
 
 void TfrmMain::LoadPane(int n, const QString& path, bool fromDisk)
@@ -78,7 +83,7 @@ void TfrmMain::ToggleDifference()
 void TfrmMain::refreshDifference(int n)
 {
     measured().refreshDifference(n);
-    m_panes[n - 1].show(m_paneSet[n], m_session.place(n), paneViewOptions(), m_markPictures);
+    drawPane(n);
 }
 
 void TfrmMain::ScaleCommand(int code)
@@ -101,7 +106,7 @@ void TfrmMain::placeAt(int n, QPointF centre)
 {
     measured().place(n).placeAt(centre);
     m_session.refreshDifference(n);
-    m_panes[n - 1].show(m_paneSet[n], m_session.place(n), paneViewOptions(), m_markPictures);
+    drawPane(n);
 }
 
 void TfrmMain::followScreenScale()

@@ -1,17 +1,13 @@
 #include "window/paneview.h"
 
-#include "common/paths.h"
 #include "panes/paneset.h"
 #include "panes/viewplace.h"
-#include "render/caption.h"
 #include "render/panebox.h"
-#include "render/scaling.h"
 #include "window/alignwidget.h"
 #include "window/markpictures.h"
 #include "window/panewidgets.h"
 
 #include <QApplication>
-#include <QCoreApplication>
 #include <QLabel>
 #include <QPlainTextEdit>
 
@@ -78,16 +74,12 @@ void PaneView::show(const PaneState& state, ViewPlace& place, const PaneViewOpti
     rawMark->setVisible(state.rawCompanions);
     readOnlyMark->setVisible(state.readOnly);
 
-    QString label = state.DifferenceOn ? state.differenceLabel : DisplayName(AbsolutePath(state.PanePath));
-    if (const QSize preview = state.meagrePreview(); !preview.isEmpty() && !state.DifferenceOn)
-        label += QStringLiteral(" — ")
-            + QCoreApplication::translate("TfrmMain", "превью %1 × %2").arg(preview.width()).arg(preview.height());
-    pathLabel->setText(label);
+    pathLabel->setText(state.label());
     if (state.metadataText() != m_metadataText) {
         m_metadataText = state.metadataText();
         memo->setPlainText(m_metadataText);
     }
-    const QString text = QString::fromLocal8Bit(ExpandCaption(options.captionPattern.toStdString(), state.basic()));
+    const QString text = state.captionText(options.captionPattern);
     const bool captionShown = !text.isEmpty() && options.captionsOn;
     if (text != caption->text() || captionShown == caption->isHidden()) {
         caption->setText(text);

@@ -12,6 +12,7 @@
 #include <QScrollBar>
 #include <QStyle>
 #include <algorithm>
+#include <tuple>
 #include <cmath>
 
 namespace {
@@ -122,27 +123,22 @@ void PictureArea::paintEvent(QPaintEvent* event)
     if (target.isEmpty())
         return;
     QPainter p(this);
-    const QRect exposed = ToDevicePixels(p, event->rect());
-    if (isPart()) {
-        // Parts come only at a fixed scale, drawn at their own size.
-        const QRect part = exposed & target & m_part;
-        if (!part.isEmpty())
-            p.drawImage(part.topLeft(), m_image, part.translated(-m_part.topLeft()));
-        return;
-    }
-    if (target.size() == m_image.size()) {
-        // Own size: copy just the exposed part, so a 24-megapixel photo at
-        // 1:1 repaints only what is seen.
-        const QRect part = exposed & target;
-        p.drawImage(part.topLeft(), m_image, part);
+    const PaintCopy copy = CopyToPaint(ToDevicePixels(p, event->rect()), target.size(), m_part);
+    if (copy.to.isEmpty())
+        return;   // an empty source would stand for the whole image
+    const QRect from(copy.from, copy.to.size());
+    // Parts come only at a fixed scale. At its own size just the exposed
+    // pixels are copied, so a 24-megapixel photo at 1:1 repaints only what
+    // is seen.
+    if (isPart() || target.size() == m_image.size()) {
+        p.drawImage(copy.to.topLeft(), m_image, from);
         return;
     }
     // Scaled once for each new picture or size, not on every paint.
     if (m_scaled.size() != target.size())
         m_scaled = QPixmap::fromImage(m_image.scaled(target.size(), Qt::IgnoreAspectRatio,
                                                      m_smooth ? Qt::SmoothTransformation : Qt::FastTransformation));
-    const QRect part = exposed & target;
-    p.drawPixmap(part.topLeft(), m_scaled, part);
+    p.drawPixmap(copy.to.topLeft(), m_scaled, from);
 }
 
 void PictureArea::mousePressEvent(QMouseEvent* event)
@@ -260,12 +256,12 @@ void ScrollBoxWidget::showPlace()
     m_applying = true;
     setHorizontalScrollBarPolicy(bars.horizontal ? Qt::ScrollBarAlwaysOn : Qt::ScrollBarAlwaysOff);
     setVerticalScrollBarPolicy(bars.vertical ? Qt::ScrollBarAlwaysOn : Qt::ScrollBarAlwaysOff);
-    horizontalScrollBar()->setRange(0, bars.range.x());
-    horizontalScrollBar()->setPageStep(bars.view.width());
-    horizontalScrollBar()->setValue(scroll.x());
-    verticalScrollBar()->setRange(0, bars.range.y());
-    verticalScrollBar()->setPageStep(bars.view.height());
-    verticalScrollBar()->setValue(scroll.y());
+    for (auto [bar, range, page, value] : {std::tuple(horizontalScrollBar(), bars.range.x(), bars.view.width(), scroll.x()),
+                                           std::tuple(verticalScrollBar(), bars.range.y(), bars.view.height(), scroll.y())}) {
+        bar->setRange(0, range);
+        bar->setPageStep(page);
+        bar->setValue(value);
+    }
     m_applying = false;
     m_area->resize(m_place->area().size());
     m_area->move(m_place->shown().topLeft());

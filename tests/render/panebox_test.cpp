@@ -78,4 +78,28 @@ TEST(PaneBox, WhatOfThePictureIsDrawnAndSeen)
     EXPECT_EQ(ShownPixels({20, 10}, {200, 100}, 1, {100, 50}), QRect(0, 0, 100, 50));
 }
 
+TEST(PaneBox, WhatAPaintCopies)
+{
+    // A picture drawn at 100 x 80 device pixels.
+    const struct {
+        const char* what;
+        QRect exposed, part;
+        QRect to;
+        QPoint from;
+    } cases[] = {
+        {"whole, exposed inside", {10, 20, 30, 30}, {}, {10, 20, 30, 30}, {10, 20}},
+        {"whole, exposed past its corner", {90, 70, 30, 30}, {}, {90, 70, 10, 10}, {90, 70}},
+        {"a part, exposed across its edge", {10, 20, 30, 30}, {20, 30, 10, 10}, {20, 30, 10, 10}, {0, 0}},
+        {"a part, exposed within it", {25, 32, 4, 5}, {20, 30, 10, 10}, {25, 32, 4, 5}, {5, 2}},
+        {"a part, exposed beside it", {0, 0, 10, 10}, {20, 30, 10, 10}, {}, {}},
+    };
+    for (const auto& c : cases) {
+        const PaintCopy copy = CopyToPaint(c.exposed, QSize(100, 80), c.part);
+        EXPECT_EQ(copy.to.isEmpty() ? QRect() : copy.to, c.to) << c.what;
+        if (!c.to.isEmpty()) {
+            EXPECT_EQ(copy.from, c.from) << c.what;
+        }
+    }
+}
+
 } // namespace
