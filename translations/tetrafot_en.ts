@@ -114,6 +114,13 @@
     </message>
 </context>
 <context>
+    <name>PaneSet</name>
+    <message>
+        <source>превью %1 × %2</source>
+        <translation>preview %1 × %2</translation>
+    </message>
+</context>
+<context>
     <name>RawPreview</name>
     <message>
         <source>Не удаётся показать RAW-файл &quot;%1&quot;: %2</source>
@@ -364,28 +371,8 @@ D - delete it</translation>
         <translation>JPEG and RAW files</translation>
     </message>
     <message>
-        <source>превью %1 × %2</source>
-        <translation>preview %1 × %2</translation>
-    </message>
-    <message>
         <source>Сравнить папки...</source>
         <translation>Compare folders...</translation>
-    </message>
-    <message>
-        <source>Панель %1 — образец, с которым сравниваются другие панели. Выберите другую панель или закрепите образец клавишей A.</source>
-        <translation>Pane %1 is the reference the other panes are compared with. Choose another pane, or pin the reference with A.</translation>
-    </message>
-    <message>
-        <source>В панели %1 нет снимка, с которым сравнивать.</source>
-        <translation>Pane %1 shows no photo to compare with.</translation>
-    </message>
-    <message>
-        <source>разница с панелью %1, ×%2</source>
-        <translation>difference from pane %1, ×%2</translation>
-    </message>
-    <message>
-        <source>размеры разные, сравнивается общая область %1 × %2</source>
-        <translation>sizes differ, the common area %1 × %2 is compared</translation>
     </message>
 </context>
 <context>
@@ -572,6 +559,22 @@ the pane:</translation>
     <message>
         <source>Не удаётся открыть папку %1.</source>
         <translation>Cannot open the folder %1.</translation>
+    </message>
+    <message>
+        <source>Панель %1 — образец, с которым сравниваются другие панели. Выберите другую панель или закрепите образец клавишей A.</source>
+        <translation>Pane %1 is the reference the other panes are compared with. Choose another pane, or pin the reference with A.</translation>
+    </message>
+    <message>
+        <source>В панели %1 нет снимка, с которым сравнивать.</source>
+        <translation>Pane %1 shows no photo to compare with.</translation>
+    </message>
+    <message>
+        <source>разница с панелью %1, ×%2</source>
+        <translation>difference from pane %1, ×%2</translation>
+    </message>
+    <message>
+        <source>размеры разные, сравнивается общая область %1 × %2</source>
+        <translation>sizes differ, the common area %1 × %2 is compared</translation>
     </message>
 </context>
 </TS>

@@ -6,8 +6,11 @@
 #include "files/fileops.h"
 #include "metadata/metadatalisting.h"
 #include "metadata/phmetadata.h"
+#include "render/caption.h"
 #include "render/exposure.h"
 #include "render/scaling.h"
+
+#include <QCoreApplication>
 
 #include <algorithm>
 
@@ -34,6 +37,22 @@ std::array<QString, 4> PaneSet::paths() const
     for (size_t k = 0; k < 4; ++k)
         result[k] = m_panes[k].PanePath;
     return result;
+}
+
+QString PaneState::label() const
+{
+    if (DifferenceOn)
+        return differenceLabel;
+    QString label = DisplayName(AbsolutePath(PanePath));
+    if (const QSize preview = meagrePreview(); !preview.isEmpty())
+        label += QStringLiteral(" — ")
+            + QCoreApplication::translate("PaneSet", "превью %1 × %2").arg(preview.width()).arg(preview.height());
+    return label;
+}
+
+QString PaneState::captionText(const QString& pattern) const
+{
+    return QString::fromLocal8Bit(ExpandCaption(pattern.toStdString(), basic()));
 }
 
 const TBasicExif& PaneState::basic() const
@@ -85,6 +104,7 @@ bool PaneSet::load(int n, const QString& path, int scaleCode, int maxSize, const
     p.overlay = QImage();
     p.DifferenceOn = false;   // a walk or a reload returns to the photo
     p.reference.reset();
+    p.differenceImage = QImage();
     p.photo = std::move(photo);
     p.mark = marks.GetMark(path);
     p.facts = std::move(facts);
@@ -228,6 +248,8 @@ void PaneSet::stopDifference(int n)
     PaneState& p = pane(n);
     p.DifferenceOn = false;
     p.reference.reset();
+    p.differenceImage = QImage();
+    p.differenceLabel.clear();
 }
 
 PhotoDifference PaneSet::difference(int n, QRect visible) const

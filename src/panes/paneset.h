@@ -47,6 +47,13 @@ struct PaneState {
     bool DifferenceOn = false;
     int differenceReference = 0;   // the pane (1..4) compared with
     std::shared_ptr<const DecodedPhoto> reference;
+    // What the difference view shows: the difference over the part of the
+    // picture the pane shows (its pixels and where they lie), and the label.
+    QImage differenceImage;
+    QRect differenceRect;
+    QString differenceLabel;
+    // The overlay's colours as painted, for the pane's indicator.
+    QRgb overColour = 0, underColour = 0;
 
     bool hasPicture() const { return photo != nullptr; }
     bool isJpeg() const { return photo && photo->jpeg; }
@@ -62,6 +69,11 @@ struct PaneState {
     // The size of a preview too small to judge by, for the pane's label.
     QSize meagrePreview() const { return photo ? photo->meagrePreview : QSize(); }
     const TBasicExif& basic() const;
+    // The pane's label: the file's path, with the size of a preview too
+    // small to judge by; in the difference view, what is compared.
+    QString label() const;
+    // The caption by the stored pattern of placeholders.
+    QString captionText(const QString& pattern) const;
     QString metadataText() const { return facts ? facts->metadataText : QString(); }
 };
 

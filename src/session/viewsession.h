@@ -2,6 +2,8 @@
 #include "files/folderlist.h"
 #include "panes/foldercomparison.h"
 #include "panes/paneset.h"
+#include "panes/panesync.h"
+#include "panes/viewplace.h"
 #include "render/marks.h"
 
 #include <QObject>
@@ -47,6 +49,10 @@ public:
     void toggleSync() { m_syncOn = !m_syncOn; }
     bool captionsOn() const { return m_captionsOn; }
     void toggleCaptions() { m_captionsOn = !m_captionsOn; }
+    // The mouse dragging a picture: the current pane's, and the others'
+    // while synchronized.
+    PictureDrag& drag() { return m_drag; }
+    const PictureDrag& drag() const { return m_drag; }
 
     // The scale code pane n (1..4) loads at.
     int storedScale(int n) const;
@@ -54,6 +60,53 @@ public:
     // after the options dialog, not as the store holds it meanwhile.
     int maxSize() const { return m_maxSize; }
     void takeStoredMaxSize();
+
+    // ---- What the panes show, and where
+    // What a pane command changed: the panes to draw again from their
+    // states and places, and the errors to show, in order.
+    struct PaneUpdate {
+        std::array<bool, 4> draw{};
+        QStringList errors;
+        void add(int n) { draw[size_t(n - 1)] = true; }
+        PaneUpdate& operator+=(const PaneUpdate& other);
+    };
+    // Where pane n's picture lies in its box.
+    ViewPlace& place(int n) { return m_places[size_t(n - 1)]; }
+    const ViewPlace& place(int n) const { return m_places[size_t(n - 1)]; }
+    ShownPictures shownPictures() const;
+    // What of a picture (given its size) pane n shows at first: a
+    // synchronized pane the point it showed in its middle.
+    std::function<QRect(QSize)> visibleOf(int n) const;
+    // The pane shows the file at its stored scale, or keeps what it shows
+    // when the file fails (its message once per visit of the folder, or
+    // always with fromDisk, which reads the file again whatever the cache
+    // holds). A name that is no regular file changes nothing.
+    PaneUpdate loadPane(int n, const QString& path, bool fromDisk = false);
+    // R: the pane's file read again; a synchronized pane keeps its place.
+    PaneUpdate reloadPane(int n);
+    // The pane's picture at the scale code (stored for its next loads), an
+    // overlay painted again over the photo at that scale, a difference
+    // worked out again.
+    PaneUpdate setScale(int n, int code);
+    // A scale from the keys or the toolbar: the current pane's, or while
+    // synchronized every pane's, each keeping the point in its middle.
+    PaneUpdate scaleCommand(int code);
+    // The same scale laid out again for a screen of another scale, the
+    // point in the middle kept.
+    PaneUpdate layOutAgain(int n);
+    // The exposure overlay on or off (off reads the file again).
+    PaneUpdate toggleOverlay(int n);
+    // The difference from the reference pane (the pinned one, else pane 1)
+    // in place of the picture, or the picture again; the view stays where
+    // it is.
+    PaneUpdate setDifference(int n, bool on);
+    // The difference over what pane n shows now, and its label.
+    void refreshDifference(int n);
+    // A whole photo handed over by the pipeline, in the panes showing a
+    // part of it, or its error.
+    PaneUpdate takeWhole(const WholeResult& result);
+    // The mouse dragged over pane n's picture (see PictureDrag).
+    PaneUpdate dragTo(int n, QPoint at);
 
     // ---- Walking
     // Space, Backspace, Home and End: over the compared folders' names
@@ -141,6 +194,12 @@ signals:
 
 private:
     int setMark(int n, MarkCode code);
+    // A failed load of the file: its message, when it is to be shown.
+    PaneUpdate loadFailed(const QString& path, const QString& message, bool always);
+    // The rest of a photo shown in part failed: the pane as before its load.
+    PaneUpdate wholeFailed(int n, const QString& path, const QString& message);
+    PaneUpdate layOut(int n, int code);
+    CompanionRule companionRule() const;
     QString openError(const QString& folder, const QString& reason) const;
 
     AppState& m_app;
@@ -148,6 +207,8 @@ private:
     PaneSet m_panes;
     FolderList m_list;
     FolderComparison m_comparison;
+    PictureDrag m_drag;
+    std::array<ViewPlace, 4> m_places;
     int m_current = 1;
     bool m_pageMode = false;
     bool m_syncOn = false;

@@ -14,63 +14,50 @@ AlignWidget::AlignWidget(const QString& name, QWidget* parent) : QFrame(parent)
 void AlignWidget::addChild(QWidget* child, Align align, int size)
 {
     child->setParent(this);
-    m_items.push_back({child, align, size});
+    m_layout.add(align, size);
+    m_children.push_back(child);
     relayout();
 }
 
-AlignWidget::Item* AlignWidget::item(QWidget* child)
+int AlignWidget::indexOf(const QObject* child) const
 {
-    for (auto& it : m_items)
-        if (it.widget == child)
-            return &it;
-    return nullptr;
+    const auto it = std::find(m_children.begin(), m_children.end(), child);
+    return it == m_children.end() ? -1 : int(it - m_children.begin());
 }
 
-const AlignWidget::Item* AlignWidget::item(QWidget* child) const
+std::vector<bool> AlignWidget::shown() const
 {
-    for (const auto& it : m_items)
-        if (it.widget == child)
-            return &it;
-    return nullptr;
+    std::vector<bool> out;
+    for (QWidget* w : m_children)
+        out.push_back(!w->isHidden());
+    return out;
 }
 
 int AlignWidget::childSize(QWidget* child) const
 {
-    const Item* it = item(child);
-    if (!it)
-        return 0;
-    if (it->align == Client)
-        return 0;
-    return it->size;
+    const int i = indexOf(child);
+    return i < 0 ? 0 : m_layout.size(i);
 }
 
 void AlignWidget::setChildSize(QWidget* child, int size)
 {
-    if (Item* it = item(child)) {
-        it->size = std::max(0, size);
+    if (const int i = indexOf(child); i >= 0) {
+        m_layout.setSize(i, size);
         relayout();
     }
 }
 
 AlignWidget::Align AlignWidget::alignOf(QWidget* child) const
 {
-    const Item* it = item(child);
-    return it ? it->align : Client;
+    const int i = indexOf(child);
+    return i < 0 ? Client : m_layout.align(i);
 }
 
 QWidget* AlignWidget::neighbourBefore(QWidget* child) const
 {
-    const Item* target = item(child);
-    if (!target)
-        return nullptr;
-    QWidget* before = nullptr;
-    for (const auto& it : m_items) {
-        if (it.widget == child)
-            break;
-        if (it.align == target->align && !it.widget->isHidden())
-            before = it.widget;
-    }
-    return before;
+    const int i = indexOf(child);
+    const int before = i < 0 ? -1 : m_layout.before(i, shown());
+    return before < 0 ? nullptr : m_children[size_t(before)];
 }
 
 void AlignWidget::setBevelFrame(bool on)
@@ -98,53 +85,16 @@ void AlignWidget::paintEvent(QPaintEvent* event)
 
 void AlignWidget::relayout()
 {
-    QRect r = contentsRect().adjusted(m_inset, m_inset, -m_inset, -m_inset);
-    // Edges first in the order top, bottom, left, right, as the design has it;
-    // within one edge the order of adding counts.
-    for (Align pass : {Top, Bottom, Left, Right}) {
-        for (auto& it : m_items) {
-            if (it.align != pass || it.widget->isHidden())
-                continue;
-            switch (pass) {
-            case Top: {
-                int h = std::min(it.size, std::max(0, r.height()));
-                it.widget->setGeometry(r.left(), r.top(), r.width(), h);
-                r.setTop(r.top() + h);
-                break;
-            }
-            case Bottom: {
-                int h = std::min(it.size, std::max(0, r.height()));
-                it.widget->setGeometry(r.left(), r.bottom() + 1 - h, r.width(), h);
-                r.setBottom(r.bottom() - h);
-                break;
-            }
-            case Left: {
-                int w = std::min(it.size, std::max(0, r.width()));
-                it.widget->setGeometry(r.left(), r.top(), w, r.height());
-                r.setLeft(r.left() + w);
-                break;
-            }
-            case Right: {
-                int w = std::min(it.size, std::max(0, r.width()));
-                it.widget->setGeometry(r.right() + 1 - w, r.top(), w, r.height());
-                r.setRight(r.right() - w);
-                break;
-            }
-            case Client:
-                break;
-            }
-        }
-    }
-    // A panel of width 1 counts as hidden: what fills it is not drawn.
-    const bool collapsed = r.width() <= 1 || r.height() <= 1;
-    for (auto& it : m_items)
-        if (it.align == Client && !it.widget->isHidden())
-            it.widget->setGeometry(r.left(), r.top(), collapsed ? 0 : r.width(), collapsed ? 0 : r.height());
+    const std::vector<QRect> rects =
+        m_layout.rects(contentsRect().adjusted(m_inset, m_inset, -m_inset, -m_inset), shown());
+    for (size_t i = 0; i < m_children.size(); ++i)
+        if (!m_children[i]->isHidden())
+            m_children[i]->setGeometry(rects[i]);
     // A hidden window gets no resize events yet, but start-up lays pictures
     // out before the first show: pass the new sizes down at once.
     if (!isVisible())
-        for (auto& it : m_items)
-            if (auto* child = qobject_cast<AlignWidget*>(it.widget))
+        for (QWidget* w : m_children)
+            if (auto* child = qobject_cast<AlignWidget*>(w))
                 child->relayout();
 }
 
@@ -157,8 +107,12 @@ void AlignWidget::resizeEvent(QResizeEvent* event)
 void AlignWidget::childEvent(QChildEvent* event)
 {
     QFrame::childEvent(event);
-    if (event->type() == QEvent::ChildRemoved)
-        std::erase_if(m_items, [&](const Item& it) { return it.widget == event->child(); });
+    if (event->type() != QEvent::ChildRemoved)
+        return;
+    if (const int i = indexOf(event->child()); i >= 0) {
+        m_layout.remove(i);
+        m_children.erase(m_children.begin() + i);
+    }
 }
 
 SplitterWidget::SplitterWidget(const QString& name, Qt::Orientation orientation, QWidget* parent)
@@ -194,12 +148,7 @@ void SplitterWidget::mouseMoveEvent(QMouseEvent* event)
     if (!target)
         return;
     int pos = m_orientation == Qt::Horizontal ? event->globalPosition().toPoint().x() : event->globalPosition().toPoint().y();
-    int delta = pos - m_grab;
-    // A panel docked to the right or bottom grows when the bar moves away from it.
-    AlignWidget::Align a = h->alignOf(target);
-    if (a == AlignWidget::Right || a == AlignWidget::Bottom)
-        delta = -delta;
-    h->setChildSize(target, std::max(1, m_startSize + delta));
+    h->setChildSize(target, DockLayout::dragged(h->alignOf(target), m_startSize, pos - m_grab));
     emit moved();
 }
 

@@ -1,16 +1,18 @@
 #pragma once
+#include "render/docklayout.h"
+
 #include <QFrame>
 #include <QWidget>
 #include <vector>
 
-// A panel that lays its children out the way the window was designed:
-// docked to the top, bottom, left or right edge at a given size, in the
-// order they were added, with one child filling the rest. Sizes are plain
-// numbers, so the stored widths and heights mean exactly what they say.
+// A panel that lays its children out as a DockLayout says, in the order
+// they were added.
 class AlignWidget : public QFrame {
     Q_OBJECT
 public:
-    enum Align { Top, Bottom, Left, Right, Client };
+    using Align = DockLayout::Align;
+    static constexpr Align Top = DockLayout::Top, Bottom = DockLayout::Bottom, Left = DockLayout::Left,
+                           Right = DockLayout::Right, Client = DockLayout::Client;
 
     explicit AlignWidget(const QString& name, QWidget* parent = nullptr);
 
@@ -33,14 +35,10 @@ protected:
     void childEvent(QChildEvent* event) override;
 
 private:
-    struct Item {
-        QWidget* widget;
-        Align align;
-        int size;
-    };
-    Item* item(QWidget* child);
-    const Item* item(QWidget* child) const;
-    std::vector<Item> m_items;
+    int indexOf(const QObject* child) const;
+    std::vector<bool> shown() const;
+    DockLayout m_layout;
+    std::vector<QWidget*> m_children;   // as m_layout holds them
     int m_inset = 0;
     bool m_bevel = false;
 };

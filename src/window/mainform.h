@@ -63,7 +63,7 @@ public:
     ViewSession& session() { return m_session; }
     const PaneState& pane(int n) const { return m_paneSet[n]; }
     const PaneSlot& paneWidgets(int n) const { return m_panes[n - 1]; }
-    int DragPane() const { return m_dragPane; }
+    int DragPane() const { return m_session.drag().pane(); }
     AppState& app() { return m_app; }
     TFormStorage& store() { return m_store; }
     // The Windows-style colour of a recolourable control (0x00BBGGRR, or a
@@ -95,7 +95,6 @@ private:
     // The current pane's difference from the reference pane (the pinned
     // one, else pane 1), in place of its picture; again to return.
     void ToggleDifference();
-    void setDifference(int n, bool on);
 
     // Folders side by side: two to four, walked together over the names
     // they hold. False, with the reason shown, when one cannot be listed.
@@ -149,26 +148,23 @@ private:
     QString maskText() const;   // the chosen filter's masks, "" for the marked files
     // The difference of pane n over what it shows now, and its label.
     void refreshDifference(int n);
-    QRect shownPixels(int n) const;
     // The picture's point at the middle of pane n's view, as fractions of
     // its size; placeAt brings such a point back to the middle.
-    QPointF viewCentre(int n) const;
+    QPointF viewCentre(int n);
     void placeAt(int n, QPointF centre);
     void setFolderText(const QString& text);
-    void layoutPicture(int n, int code);
+    // The session, told the boxes' sizes first.
+    ViewSession& measured();
+    // The panes a session command changed, drawn, and its errors shown.
+    void drawPanes(const ViewSession::PaneUpdate& update);
+    void drawPane(int n);
     // Draws the marks again and lays the pictures out again when the
     // window's screen has another scale than they were made for.
     void followScreenScale();
-    void showLoadedPane(int n);   // the pane's picture, caption and marks from its state
-    void ShowFileInPane(int n);   // its label, metadata and caption, the picture laid out
     void ShowMark(int n, int code) { m_panes[size_t(n - 1)].showMark(code, m_markPictures); }
     PaneViewOptions paneViewOptions() const;
-    CompanionRule companionRule() const;
     // What of a picture (given its size) pane n shows at first.
-    std::function<QRect(QSize)> visibleOf(int n) const;
-    void reportLoadFailure(const QString& path, const QString& message, bool always = false);
-    // The rest of a photo shown in part failed to decode.
-    void wholeFailed(int n, const QString& path, const QString& message);
+    std::function<QRect(QSize)> visibleOf(int n);
     // Takes the upright and smooth scaling options from the store; loads the
     // panes again when the upright one changed.
     void applyViewOptions();
@@ -190,8 +186,6 @@ private:
     std::array<PaneSlot, 4> m_panes;
     ViewSession m_session;
     PaneSet& m_paneSet = m_session.panes();
-    int m_dragPane = 0;
-    bool m_dragAlone = false;   // Shift held as the drag began: the other panes stay
     bool m_returnTakenByField = false;   // until its release, Return belongs to the folder field
     bool m_directInput = false;   // a folder is being typed into the field
     bool m_shownOnce = false;

@@ -1,15 +1,13 @@
 #include "window/paneview.h"
 
-#include "common/paths.h"
 #include "panes/paneset.h"
-#include "render/caption.h"
-#include "render/scaling.h"
+#include "panes/viewplace.h"
+#include "render/panebox.h"
 #include "window/alignwidget.h"
 #include "window/markpictures.h"
 #include "window/panewidgets.h"
 
 #include <QApplication>
-#include <QCoreApplication>
 #include <QLabel>
 #include <QPlainTextEdit>
 
@@ -47,53 +45,48 @@ void PaneView::build(int n, AlignWidget* host)
     quarter->addChild(box, AlignWidget::Client);
     picture = box->area();
     pathLabel = box->pathLabel();
-    indicator = box->indicator();
-    markImage = box->markImage();
-    rawMark = box->rawMark();
-    readOnlyMark = box->readOnlyMark();
-    pinMark = box->pinMark();
+    indicator = static_cast<ExposureIndicator*>(box->overlay(OverlayIndicator));
+    markImage = static_cast<QLabel*>(box->overlay(OverlayMark));
+    rawMark = static_cast<QLabel*>(box->overlay(OverlayRaw));
+    readOnlyMark = static_cast<QLabel*>(box->overlay(OverlayReadOnly));
+    pinMark = static_cast<QLabel*>(box->overlay(OverlayPin));
 }
 
-void PaneView::showLoaded(const PaneState& state, const PaneViewOptions& options, const MarkPictureSet& marks)
+void PaneView::show(const PaneState& state, ViewPlace& place, const PaneViewOptions& options, const MarkPictureSet& marks)
 {
-    indicator->hide();
+    if (state.PanePath.isEmpty() || !state.hasPicture()) {
+        clear();
+        return;
+    }
+    const QSize size = state.pictureSize();
+    if (state.DifferenceOn && !state.differenceImage.isNull())
+        picture->show(state.differenceImage, state.differenceRect, size);
+    else
+        picture->show(state.image(), state.part(), size);
+    picture->setStretch(place.stretch());
+    picture->setPixelSize(place.pixels());
+    box->apply(place);
+
+    indicator->setVisible(state.OverlayOn);
+    if (state.OverlayOn)
+        indicator->setColours(QColor::fromRgb(state.overColour), QColor::fromRgb(state.underColour));
     markImage->setVisible(state.mark != NoMark);
     rawMark->setVisible(state.rawCompanions);
     readOnlyMark->setVisible(state.readOnly);
-    showFile(state, options, marks);
-}
 
-void PaneView::showFile(const PaneState& state, const PaneViewOptions& options, const MarkPictureSet& marks)
-{
-    QString label = DisplayName(AbsolutePath(state.PanePath));
-    if (const QSize preview = state.meagrePreview(); !preview.isEmpty())
-        label += QStringLiteral(" — ")
-            + QCoreApplication::translate("TfrmMain", "превью %1 × %2").arg(preview.width()).arg(preview.height());
-    pathLabel->setText(label);
-    memo->setPlainText(state.metadataText());
-    const std::string text = ExpandCaption(options.captionPattern.toStdString(), state.basic());
-    caption->setText(QString::fromLocal8Bit(text));
-    caption->setVisible(!text.empty() && options.captionsOn);
-    quarter->relayout();
+    pathLabel->setText(state.label());
+    if (state.metadataText() != m_metadataText) {
+        m_metadataText = state.metadataText();
+        memo->setPlainText(m_metadataText);
+    }
+    const QString text = state.captionText(options.captionPattern);
+    const bool captionShown = !text.isEmpty() && options.captionsOn;
+    if (text != caption->text() || captionShown == caption->isHidden()) {
+        caption->setText(text);
+        caption->setVisible(captionShown);
+        quarter->relayout();
+    }
     showMark(state.mark, marks);
-}
-
-void PaneView::layOut(const PaneState& state, int code)
-{
-    if (state.isJpeg())
-        picture->setStretch(code == ScaleFit);
-    // The picture's size and the fit are in device pixels, so that 1:1 is one
-    // photo pixel on one screen pixel; the area is placed in logical ones.
-    const QSize boxSize = box->size();
-    const double ratio = box->devicePixelRatioF();
-    const QSize size = state.pictureSize();
-    const QSize area = code == ScaleFit ? FitSize(size, DevicePixels(boxSize, ratio)) : size;
-    if (state.isPart())
-        picture->setPart(state.image(), state.part(), size);
-    else
-        picture->setImage(state.image());
-    picture->setPixelSize(area);
-    box->placeArea(PlaceInBox(LogicalSize(area, ratio), boxSize), code != ScaleFit);
 }
 
 void PaneView::showMark(int code, const MarkPictureSet& marks)
@@ -101,6 +94,7 @@ void PaneView::showMark(int code, const MarkPictureSet& marks)
     if (code < 0 || code > 10)
         return;
     markImage->setPixmap(marks[size_t(code)]->pixmap());
+    shownMark = code;
 }
 
 void PaneView::clear()

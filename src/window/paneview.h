@@ -11,6 +11,7 @@ class QLabel;
 class QPlainTextEdit;
 class QWidget;
 class ScrollBoxWidget;
+class ViewPlace;
 struct PaneState;
 
 // How the window wants its panes drawn.
@@ -23,8 +24,9 @@ struct PaneViewOptions {
 using MarkPictureSet = std::array<QLabel*, 11>;
 
 // One pane's controls and the drawing of its state. What it shows is a
-// PaneState of the core; the view reads it and writes nothing back. The
-// picture's layout (scale, fit, scroll position) is the window's.
+// PaneState of the core and where its picture lies a ViewPlace, whose
+// scroll position the box keeps up with the user's scrolling; the view
+// writes nothing else back.
 class PaneView {
 public:
     // Makes pane n's controls in its quarter of the grid: the caption strip
@@ -32,14 +34,11 @@ public:
     // with its overlays.
     void build(int n, AlignWidget* quarter);
 
-    // The marks, the label, the metadata panel and the caption of a pane
-    // that has just loaded its file; the picture is left to the layout.
-    void showLoaded(const PaneState& state, const PaneViewOptions& options, const MarkPictureSet& marks);
-    // The label, the metadata panel, the caption and the mark's picture.
-    void showFile(const PaneState& state, const PaneViewOptions& options, const MarkPictureSet& marks);
-    // The pane's picture laid out at the scale code: at its decoded size, or
-    // fitted into the box, and placed in it.
-    void layOut(const PaneState& state, int code);
+    // The pane as its state and place say: the picture (or the difference,
+    // or the overlay) laid out and placed, the label, the exposure
+    // indicator, the marks, the metadata panel and the caption. An empty
+    // pane is cleared.
+    void show(const PaneState& state, ViewPlace& place, const PaneViewOptions& options, const MarkPictureSet& marks);
     // An odd code from a hand-edited marks file keeps the picture shown.
     void showMark(int code, const MarkPictureSet& marks);
     // Nothing shown: no picture, texts or marks.
@@ -55,9 +54,12 @@ public:
     QWidget* metaPanel = nullptr;
     AlignWidget* quarter = nullptr;   // the panel that holds the pane
     ExposureIndicator* indicator = nullptr;
-    QPoint dragStart;
     QLabel* markImage = nullptr;
     QLabel* rawMark = nullptr;
     QLabel* readOnlyMark = nullptr;
     QLabel* pinMark = nullptr;
+    int shownMark = 10;   // the mark picture markImage holds a copy of (V before any)
+
+private:
+    QString m_metadataText;   // as the panel holds it: set again only when it changes
 };

@@ -1,7 +1,9 @@
 #include "window/panewidgets.h"
 
 #include "render/exposure.h"
+#include "render/panebox.h"
 #include "render/scaling.h"
+#include "panes/viewplace.h"
 
 #include <QLabel>
 #include <QMouseEvent>
@@ -10,6 +12,7 @@
 #include <QScrollBar>
 #include <QStyle>
 #include <algorithm>
+#include <tuple>
 #include <cmath>
 
 namespace {
@@ -40,20 +43,17 @@ PictureArea::PictureArea(const QString& name, int tag, QWidget* parent) : QWidge
     setAttribute(Qt::WA_OpaquePaintEvent, false);
 }
 
-void PictureArea::setImage(const QImage& image)
+void PictureArea::show(const QImage& pixels, QRect part, QSize whole)
 {
-    m_image = image;
-    m_part = QRect();
-    m_whole = QSize();
+    if (part == QRect(QPoint(), whole))
+        part = QRect();
+    if (pixels.cacheKey() == m_image.cacheKey() && part == m_part && (part.isNull() || whole == m_whole))
+        return;
+    m_image = pixels;
+    m_part = part;
+    m_whole = part.isNull() ? QSize() : whole;
     m_scaled = QPixmap();
     update();
-}
-
-void PictureArea::setPart(const QImage& pixels, QRect part, QSize whole)
-{
-    setImage(pixels);
-    m_part = part;
-    m_whole = whole;
 }
 
 void PictureArea::clear()
@@ -100,10 +100,7 @@ QRect PictureArea::drawnPixels() const
     const QSize pixels = pixelSize();
     if (m_image.isNull() || pixels.isEmpty())
         return {};
-    const QSize own = isPart() ? m_whole : m_image.size();
-    if (!m_stretch && own.width() <= pixels.width() && own.height() <= pixels.height())
-        return QRect(QPoint(0, 0), own);
-    return QRect(QPoint(0, 0), own.scaled(pixels, Qt::KeepAspectRatio));
+    return QRect(QPoint(0, 0), DrawnSize(isPart() ? m_whole : m_image.size(), pixels, m_stretch));
 }
 
 QRect PictureArea::drawnRect() const
@@ -126,27 +123,22 @@ void PictureArea::paintEvent(QPaintEvent* event)
     if (target.isEmpty())
         return;
     QPainter p(this);
-    const QRect exposed = ToDevicePixels(p, event->rect());
-    if (isPart()) {
-        // Parts come only at a fixed scale, drawn at their own size.
-        const QRect part = exposed & target & m_part;
-        if (!part.isEmpty())
-            p.drawImage(part.topLeft(), m_image, part.translated(-m_part.topLeft()));
-        return;
-    }
-    if (target.size() == m_image.size()) {
-        // Own size: copy just the exposed part, so a 24-megapixel photo at
-        // 1:1 repaints only what is seen.
-        const QRect part = exposed & target;
-        p.drawImage(part.topLeft(), m_image, part);
+    const PaintCopy copy = CopyToPaint(ToDevicePixels(p, event->rect()), target.size(), m_part);
+    if (copy.to.isEmpty())
+        return;   // an empty source would stand for the whole image
+    const QRect from(copy.from, copy.to.size());
+    // Parts come only at a fixed scale. At its own size just the exposed
+    // pixels are copied, so a 24-megapixel photo at 1:1 repaints only what
+    // is seen.
+    if (isPart() || target.size() == m_image.size()) {
+        p.drawImage(copy.to.topLeft(), m_image, from);
         return;
     }
     // Scaled once for each new picture or size, not on every paint.
     if (m_scaled.size() != target.size())
         m_scaled = QPixmap::fromImage(m_image.scaled(target.size(), Qt::IgnoreAspectRatio,
                                                      m_smooth ? Qt::SmoothTransformation : Qt::FastTransformation));
-    const QRect part = exposed & target;
-    p.drawPixmap(part.topLeft(), m_scaled, part);
+    p.drawPixmap(copy.to.topLeft(), m_scaled, from);
 }
 
 void PictureArea::mousePressEvent(QMouseEvent* event)
@@ -205,40 +197,21 @@ ScrollBoxWidget::ScrollBoxWidget(int pane, QWidget* parent) : QAbstractScrollAre
     m_area = new PictureArea(QStringLiteral("Image%1").arg(pane), pane, viewport());
     m_area->setGeometry(0, 0, 0, 0);
 
-    m_label = new QLabel(viewport());
-    m_label->setObjectName(QStringLiteral("lbl%1").arg(pane));
+    // The overlays, in the order of PaneOverlay; the mouse goes through them.
+    const char* const names[] = {"lbl%1", "warn_ind_%1", "checkmark%1", "rawmark%1", "promark%1", "pinmark%1"};
+    for (int i = 0; i < OverlayCount; ++i) {
+        const QString name = QString::fromLatin1(names[i]).arg(pane);
+        m_overlays[size_t(i)] = i == OverlayIndicator ? static_cast<QWidget*>(new ExposureIndicator(name, viewport()))
+                                                        : new QLabel(viewport());
+        m_overlays[size_t(i)]->setObjectName(name);
+        m_overlays[size_t(i)]->setAttribute(Qt::WA_TransparentForMouseEvents);
+        if (i != OverlayPath)
+            m_overlays[size_t(i)]->hide();
+    }
+    m_label = static_cast<QLabel*>(m_overlays[OverlayPath]);
     m_label->setTextFormat(Qt::PlainText);
     m_label->setAutoFillBackground(true);
-    m_label->setFixedHeight(13);
     m_label->setContentsMargins(2, 0, 0, 0);
-
-    m_indicator = new ExposureIndicator(QStringLiteral("warn_ind_%1").arg(pane), viewport());
-    m_indicator->hide();
-
-    m_mark = new QLabel(viewport());
-    m_mark->setObjectName(QStringLiteral("checkmark%1").arg(pane));
-    m_mark->setFixedSize(22, 22);
-    m_mark->hide();
-
-    m_raw = new QLabel(viewport());
-    m_raw->setObjectName(QStringLiteral("rawmark%1").arg(pane));
-    m_raw->setFixedSize(26, 15);
-    m_raw->hide();
-
-    m_readOnly = new QLabel(viewport());
-    m_readOnly->setObjectName(QStringLiteral("promark%1").arg(pane));
-    m_readOnly->setFixedSize(26, 15);
-    m_readOnly->hide();
-
-    m_pin = new QLabel(viewport());
-    m_pin->setObjectName(QStringLiteral("pinmark%1").arg(pane));
-    m_pin->setFixedSize(22, 22);
-    m_pin->hide();
-
-    for (QWidget* w : {static_cast<QWidget*>(m_label), static_cast<QWidget*>(m_indicator),
-                       static_cast<QWidget*>(m_mark), static_cast<QWidget*>(m_raw),
-                       static_cast<QWidget*>(m_readOnly), static_cast<QWidget*>(m_pin)})
-        w->setAttribute(Qt::WA_TransparentForMouseEvents);
     placeOverlays();
 }
 
@@ -252,83 +225,73 @@ void ScrollBoxWidget::setCurrent(bool current)
     } else {
         setFrameStyle(QFrame::NoFrame);
     }
-    updateRanges();
+    showPlace();
     placeOverlays();
 }
 
-void ScrollBoxWidget::placeArea(const QRect& rect, bool scrollBars)
+BoxMetrics ScrollBoxWidget::metrics() const
 {
-    m_areaRect = rect;
-    m_scrollBars = scrollBars;
-    m_area->resize(rect.size());
-    updateRanges();
-    updateAreaPosition();
+    return {size(), contentsRect().size(), style()->pixelMetric(QStyle::PM_ScrollBarExtent, nullptr, this),
+            devicePixelRatioF()};
 }
 
-void ScrollBoxWidget::moveArea(QPoint delta)
+QRect ScrollBoxWidget::areaRect() const
 {
-    m_areaRect.translate(delta);
-    updateAreaPosition();
+    return m_place ? m_place->area() : QRect();
 }
 
-void ScrollBoxWidget::updateRanges()
+void ScrollBoxWidget::apply(ViewPlace& place)
 {
-    // Which bars show is worked out from the box's inner size, which does
-    // not depend on the bars; letting them follow the viewport instead makes
-    // a picture just larger than the box switch them on and off for ever.
-    const QRect inner = contentsRect();
-    const int extent = style()->pixelMetric(QStyle::PM_ScrollBarExtent, nullptr, this);
-    const int right = m_areaRect.right() + 1, bottom = m_areaRect.bottom() + 1;
-    bool needH = m_scrollBars && right > inner.width();
-    bool needV = m_scrollBars && bottom > inner.height();
-    if (m_scrollBars && needH && !needV)
-        needV = bottom > inner.height() - extent;
-    if (m_scrollBars && needV && !needH)
-        needH = right > inner.width() - extent;
-    setHorizontalScrollBarPolicy(needH ? Qt::ScrollBarAlwaysOn : Qt::ScrollBarAlwaysOff);
-    setVerticalScrollBarPolicy(needV ? Qt::ScrollBarAlwaysOn : Qt::ScrollBarAlwaysOff);
-    const QSize vp(inner.width() - (needV ? extent : 0), inner.height() - (needH ? extent : 0));
-    // QScrollBar clamps its value to the new range, which brings a scroll
-    // position beyond the new extent back to the nearest valid one.
-    horizontalScrollBar()->setRange(0, std::max(0, right - vp.width()));
-    horizontalScrollBar()->setPageStep(vp.width());
-    verticalScrollBar()->setRange(0, std::max(0, bottom - vp.height()));
-    verticalScrollBar()->setPageStep(vp.height());
+    m_place = &place;
+    showPlace();
 }
 
-void ScrollBoxWidget::updateAreaPosition()
+void ScrollBoxWidget::showPlace()
 {
-    m_area->move(m_areaRect.topLeft() - QPoint(horizontalScrollBar()->value(), verticalScrollBar()->value()));
-    emit areaMoved();
+    if (!m_place)
+        return;
+    m_place->measure(metrics());
+    const ScrollBars bars = m_place->bars();
+    const QPoint scroll = m_place->scroll();
+    m_applying = true;
+    setHorizontalScrollBarPolicy(bars.horizontal ? Qt::ScrollBarAlwaysOn : Qt::ScrollBarAlwaysOff);
+    setVerticalScrollBarPolicy(bars.vertical ? Qt::ScrollBarAlwaysOn : Qt::ScrollBarAlwaysOff);
+    for (auto [bar, range, page, value] : {std::tuple(horizontalScrollBar(), bars.range.x(), bars.view.width(), scroll.x()),
+                                           std::tuple(verticalScrollBar(), bars.range.y(), bars.view.height(), scroll.y())}) {
+        bar->setRange(0, range);
+        bar->setPageStep(page);
+        bar->setValue(value);
+    }
+    m_applying = false;
+    m_area->resize(m_place->area().size());
+    m_area->move(m_place->shown().topLeft());
 }
 
 void ScrollBoxWidget::placeOverlays()
 {
-    const QSize vp = viewport()->size();
-    m_label->setGeometry(0, 0, vp.width(), 13);
-    m_indicator->move(vp.width() - 17, 0);
-    m_mark->move(vp.width() - 17 - 22, 0);
-    m_raw->move(0, vp.height() - 15);
-    m_readOnly->move(27, vp.height() - 15);
-    m_pin->move(vp.width() - 22, vp.height() - 22);
-    for (QWidget* w : {static_cast<QWidget*>(m_label), static_cast<QWidget*>(m_indicator),
-                       static_cast<QWidget*>(m_mark), static_cast<QWidget*>(m_raw),
-                       static_cast<QWidget*>(m_readOnly), static_cast<QWidget*>(m_pin)})
-        w->raise();
+    const auto rects = OverlayRects(viewport()->size());
+    for (size_t i = 0; i < m_overlays.size(); ++i) {
+        m_overlays[i]->setGeometry(rects[i]);
+        m_overlays[i]->raise();
+    }
 }
 
 void ScrollBoxWidget::resizeEvent(QResizeEvent* event)
 {
     QAbstractScrollArea::resizeEvent(event);
-    updateRanges();
-    updateAreaPosition();
+    showPlace();
     placeOverlays();
+    emit areaMoved();
 }
 
 void ScrollBoxWidget::scrollContentsBy(int, int)
 {
+    if (m_applying || !m_place)
+        return;
     // Only the picture scrolls; the overlays stay at the corners.
-    updateAreaPosition();
+    m_place->scrollTo(QPoint(horizontalScrollBar()->value(), verticalScrollBar()->value()));
+    m_area->move(m_place->shown().topLeft());
+    emit areaMoved();
 }
 
 void ScrollBoxWidget::mousePressEvent(QMouseEvent* event)
@@ -343,9 +306,7 @@ bool ScrollBoxWidget::viewportEvent(QEvent* event)
         emit clicked(m_tag);
         return true;
     }
-    if (event->type() == QEvent::Resize) {
-        updateRanges();
+    if (event->type() == QEvent::Resize)
         placeOverlays();
-    }
     return QAbstractScrollArea::viewportEvent(event);
 }

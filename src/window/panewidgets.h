@@ -5,7 +5,11 @@
 #include <QPixmap>
 #include <QWidget>
 
+#include <array>
+
 class QLabel;
+class ViewPlace;
+struct BoxMetrics;
 
 // The picture area of a pane (Image1..Image4). It never sizes itself: the
 // pane layout sets its geometry. With stretch on, the picture is scaled to
@@ -22,11 +26,14 @@ class PictureArea : public QWidget {
 public:
     explicit PictureArea(const QString& name, int tag, QWidget* parent = nullptr);
 
-    void setImage(const QImage& image);
+    void setImage(const QImage& image) { show(image, QRect(), image.size()); }
     // Only a part of the picture is at hand: its pixels, where they lie and
     // the picture's whole size. The rest shows the pane's background until
     // setImage brings the whole picture.
-    void setPart(const QImage& pixels, QRect part, QSize whole);
+    void setPart(const QImage& pixels, QRect part, QSize whole) { show(pixels, part, whole); }
+    // Either of the two: a part that is the whole picture, or none, is the
+    // picture. The same pixels again change nothing.
+    void show(const QImage& pixels, QRect part, QSize whole);
     const QImage& image() const { return m_image; }
     bool isPart() const { return !m_part.isNull(); }
     void clear();
@@ -94,8 +101,9 @@ private:
 };
 
 // The scrolling frame of a pane (ScrollBox1..ScrollBox4). It holds the
-// picture area at a position of the pane layout's choosing and the pane's
-// overlays anchored to its corners.
+// picture area where the pane's ViewPlace puts it, tells the place of the
+// user's scrolling and of its new sizes, and keeps the pane's overlays
+// anchored to its corners.
 class ScrollBoxWidget : public QAbstractScrollArea {
     Q_OBJECT
 public:
@@ -104,25 +112,22 @@ public:
     int tag() const { return m_tag; }
     PictureArea* area() const { return m_area; }
     QLabel* pathLabel() const { return m_label; }
-    ExposureIndicator* indicator() const { return m_indicator; }
-    QLabel* markImage() const { return m_mark; }
-    QLabel* rawMark() const { return m_raw; }
-    QLabel* readOnlyMark() const { return m_readOnly; }
-    QLabel* pinMark() const { return m_pin; }
+    // One of the overlays (a PaneOverlay): the indicator is an
+    // ExposureIndicator, the others are labels.
+    QWidget* overlay(int which) const { return m_overlays[size_t(which)]; }
 
-    // Places the picture area relative to the unscrolled client area and
-    // brings the scroll position back into the new range.
-    void placeArea(const QRect& rect, bool scrollBars);
-    // Moves the area by a drag delta.
-    void moveArea(QPoint delta);
-    QRect areaRect() const { return m_areaRect; }   // unscrolled
+    // Its sizes, for its place.
+    BoxMetrics metrics() const;
+    // The scroll bars and the picture area as the place has them.
+    void apply(ViewPlace& place);
+    QRect areaRect() const;   // unscrolled
     void setCurrent(bool current);
     bool isCurrent() const { return m_current; }
 
 signals:
     void clicked(int tag);
-    // The picture area moved in the view (a drag, a scroll, a new layout):
-    // another part of it is seen.
+    // The user scrolled or the box changed its size: another part of the
+    // picture is seen.
     void areaMoved();
 
 protected:
@@ -132,19 +137,15 @@ protected:
     bool viewportEvent(QEvent* event) override;
 
 private:
-    void updateRanges();
-    void updateAreaPosition();
+    // The place's scroll bars and area position shown.
+    void showPlace();
     void placeOverlays();
 
     int m_tag;
     bool m_current = false;
     PictureArea* m_area;
+    std::array<QWidget*, 6> m_overlays{};
     QLabel* m_label;
-    ExposureIndicator* m_indicator;
-    QLabel* m_mark;
-    QLabel* m_raw;
-    QLabel* m_readOnly;
-    QLabel* m_pin;
-    QRect m_areaRect;
-    bool m_scrollBars = true;
+    ViewPlace* m_place = nullptr;   // from the first apply on
+    bool m_applying = false;        // scroll bars set from the place, not by the user
 };

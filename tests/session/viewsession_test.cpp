@@ -5,7 +5,9 @@
 
 #include "common/usererror.h"
 #include "jpegwriter.h"
+#include "render/scaling.h"
 #include "settings/appstate.h"
+#include "settings/mainsettings.h"
 
 #include <QCoreApplication>
 #include <QElapsedTimer>
@@ -363,6 +365,65 @@ TEST_F(ViewSessionTest, MarksAreWrittenAfterABurst)
     while (session().marksPending() && clock.elapsed() < 5000)
         QCoreApplication::processEvents(QEventLoop::AllEvents, 50);
     EXPECT_EQ(ReadAll(a + "/marked.txt"), "p1.jpg\r\np2.jpg:2\r\n");
+}
+
+} // namespace
+
+namespace {
+
+// The difference view's checks and labels, as the session tells them.
+TEST_F(ViewSessionTest, TheDifferenceViewChecksItsPanesAndSaysWhatItCompares)
+{
+    const QString folder = tmp.filePath(QStringLiteral("sizes"));
+    ASSERT_TRUE(QDir().mkpath(folder));
+    const auto photo = [&](const QString& name, int width) {
+        JpegSpec desc;
+        desc.width = width;
+        desc.height = 12;
+        QFile out(folder + QLatin1Char('/') + name);
+        EXPECT_TRUE(out.open(QIODevice::WriteOnly));
+        out.write(MakeJpeg(desc));
+        return out.fileName();
+    };
+    const QString narrow = photo(QStringLiteral("narrow.jpg"), 16), wide = photo(QStringLiteral("wide.jpg"), 24);
+    for (int n = 1; n <= 4; ++n) {
+        session().place(n).measure({QSize(200, 100), QSize(200, 100), 10, 1});
+        store.set(Stored::ImageScale, n, Scale1to1);
+    }
+    const QString reference = QStringLiteral("Панель 1 — образец, с которым сравниваются другие панели. Выберите "
+                                             "другую панель или закрепите образец клавишей A.");
+    const QString noPhoto = QStringLiteral("В панели 1 нет снимка, с которым сравнивать.");
+
+    // Pane 2 shows the wide photo; pane 1 nothing yet.
+    ASSERT_TRUE(session().loadPane(2, wide).errors.isEmpty());
+    EXPECT_EQ(session().setDifference(2, true).errors, QStringList{noPhoto});
+    ASSERT_TRUE(session().loadPane(1, narrow).errors.isEmpty());
+    EXPECT_EQ(session().setDifference(1, true).errors, QStringList{reference});
+    EXPECT_FALSE(session().panes()[1].DifferenceOn);
+
+    const ViewSession::PaneUpdate on = session().setDifference(2, true);
+    EXPECT_TRUE(on.errors.isEmpty());
+    EXPECT_TRUE(on.draw[1]);
+    const PaneState& pane = session().panes()[2];
+    ASSERT_TRUE(pane.DifferenceOn);
+    // Compared over the narrow photo's 16 x 12; the whole wide one is seen.
+    EXPECT_EQ(pane.differenceRect, QRect(0, 0, 24, 12));
+    EXPECT_EQ(pane.differenceLabel, QDir::cleanPath(wide) + QStringLiteral(" — разница с панелью 1, ×8; размеры "
+                                                                           "разные, сравнивается общая область 16 × 12"));
+    // The right third has no reference pixel there.
+    EXPECT_EQ(pane.differenceImage.pixel(20, 6), NotCompared);
+
+    // Pinned, pane 2 is the reference of the others.
+    session().selectPane(2);
+    EXPECT_TRUE(session().setPinned(2));
+    EXPECT_TRUE(session().setDifference(2, false).draw[1]);
+    EXPECT_FALSE(session().panes()[2].DifferenceOn);
+    EXPECT_EQ(session().setDifference(2, true).errors,
+              QStringList{QString(reference).replace(QStringLiteral("Панель 1"), QStringLiteral("Панель 2"))});
+    EXPECT_TRUE(session().setDifference(1, true).errors.isEmpty());
+    EXPECT_EQ(session().panes()[1].differenceLabel,
+              QDir::cleanPath(narrow) + QStringLiteral(" — разница с панелью 2, ×8; размеры разные, сравнивается "
+                                                       "общая область 16 × 12"));
 }
 
 } // namespace
