@@ -37,3 +37,9 @@ bool IsReadOnlyFile(const QString& path);
 // write. 0 when done, else the system's error number (EINVAL for a name that
 // is no regular file).
 int SetReadOnly(const QString& path, bool readOnly);
+// G on a pane: makes the file read-only or writable. The message naming the
+// file and the reason when that fails, else "".
+QString ChangeReadOnly(const QString& path, bool readOnly);
+// R on a pane whose file has gone or is no regular file since it was
+// shown: the message saying so, else "".
+QString UnreadableFileMessage(const QString& path);

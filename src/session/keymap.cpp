@@ -1,5 +1,7 @@
 #include "session/keymap.h"
 
+#include <QCoreApplication>
+
 int KeyCodeOf(int qtKey, Qt::KeyboardModifiers modifiers)
 {
     const bool keypad = modifiers & Qt::KeypadModifier;
@@ -24,3 +26,83 @@ int KeyCodeOf(int qtKey, Qt::KeyboardModifiers modifiers)
         return KeyLetterA + (qtKey - Qt::Key_A);
     return KeyNone;
 }
+
+KeyCommand CommandOf(int keyCode, Qt::KeyboardModifiers modifiers)
+{
+    if ((modifiers & Qt::ControlModifier) && keyCode >= KeyDigit0 && keyCode <= KeyDigit9)
+        return {Command::DigitMark, keyCode - KeyDigit0};
+    const bool shift = modifiers & Qt::ShiftModifier;
+    switch (keyCode) {
+    case KeySpace: return {Command::Next};
+    case KeyBackspace: return {Command::Previous};
+    case KeyReturn: return {Command::OpenExternally};
+    case KeyLeft:
+    case KeyRight: return {Command::PaneAcross};
+    case KeyUp:
+    case KeyDown: return {Command::PaneDown};
+    case KeyPadPlus: return {Command::ZoomIn};
+    case KeyPadMinus: return {Command::ZoomOut};
+    case KeyHome: return {Command::First};
+    case KeyEnd: return {Command::Last};
+    case '1': return {Command::Scale1to1};
+    case '2': return {Command::Scale1to2};
+    case '4': return {Command::Scale1to4};
+    case '8': return {Command::Scale1to8};
+    case 'A': return {Command::Pin};
+    case 'B': return {Command::CompareDialog};
+    case 'C': return {Command::BackgroundColour};
+    case 'D': return {Command::TypeFolder};
+    case 'E': return {Command::MetadataPanel};
+    case 'F': return {Command::FilesDialog};
+    case 'G': return {Command::ReadOnly};
+    case 'H': return {Command::SplitEvenly};
+    case 'I': return {Command::Difference};
+    case 'J': return {Command::PageMode};
+    case 'L': return {Command::FileList};
+    case 'N': return {Command::ToolN};
+    case 'O': return {Command::OptionsDialog};
+    case 'P': return {Command::ToolP};
+    case 'Q': return {Command::Quit};
+    case 'R': return {shift ? Command::ReloadAll : Command::Reload};
+    case 'S': return {Command::Sync};
+    case 'T': return {Command::TopBar};
+    case 'U': return {Command::ScaleFit};
+    case 'V': return {Command::MarkV};
+    case 'W': return {Command::Exposure};
+    case 'X': return {Command::ClearPane};
+    case 'Z': return {Command::Captions};
+    default: return {};
+    }
+}
+
+void KeyPresses::pressed(int qtKey, Qt::KeyboardModifiers modifiers, bool autoRepeat)
+{
+    if (!autoRepeat || !m_down.contains(qtKey))
+        m_down[qtKey] = modifiers;
+}
+
+KeyCommand KeyPresses::released(int qtKey, Qt::KeyboardModifiers modifiers)
+{
+    const auto press = m_down.constFind(qtKey);
+    if (press == m_down.constEnd())
+        return {};
+    const Qt::KeyboardModifiers held = modifiers | press.value();
+    m_down.erase(press);
+    return CommandOf(KeyCodeOf(qtKey, held), held);
+}
+
+const ToolbarButton kToolbarButtons[10] = {
+    {"showflist", 8, QT_TRANSLATE_NOOP("TfrmMain", "Показать/скрыть список файлов"), "(L)", Command::FileList, true},
+    {"ToolButton4", 3, QT_TRANSLATE_NOOP("TfrmMain", "Масштаб выбранного изображения 1:8"), "(8)", Command::Scale1to8, false},
+    {"ToolButton1", 0, QT_TRANSLATE_NOOP("TfrmMain", "Масштаб выбранного изображения 1:4"), "(4)", Command::Scale1to4, false},
+    {"ToolButton2", 1, QT_TRANSLATE_NOOP("TfrmMain", "Масштаб выбранного изображения 1:2"), "(2)", Command::Scale1to2, false},
+    {"ToolButton3", 2, QT_TRANSLATE_NOOP("TfrmMain", "Масштаб выбранного изображения 1:1"), "(1)", Command::Scale1to1, false},
+    {"ToolButton6", 4, QT_TRANSLATE_NOOP("TfrmMain", "Выбрать цвет фона..."), "(C)", Command::BackgroundColour, false},
+    {"ToolButton5", 5, QT_TRANSLATE_NOOP("TfrmMain", "Показывать данные EXIF выбранного изображения"), "(E)",
+     Command::MetadataPanel, true},
+    {"ToolButton7", 7, QT_TRANSLATE_NOOP("TfrmMain", "Открыть изображение в ассоциированной программе"), "(Enter)",
+     Command::OpenExternally, false},
+    {"ToolButton8", 9, QT_TRANSLATE_NOOP("TfrmMain", "Синхронизировать масштаб и положение изображений"), "(S)",
+     Command::Sync, true},
+    {"CompareButton", 10, QT_TRANSLATE_NOOP("TfrmMain", "Сравнить папки..."), "(B)", Command::CompareDialog, false},
+};

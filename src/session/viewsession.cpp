@@ -183,6 +183,18 @@ QStringList ViewSession::comparedMasks(const QString& maskText) const
     return FilterMasks(maskText.isEmpty() ? QString::fromLatin1(PhotoMasks) : maskText, m_app.RawExtensions);
 }
 
+std::array<QString, 4> ViewSession::missingNotes() const
+{
+    std::array<QString, 4> notes;
+    if (!comparing())
+        return notes;
+    const std::array<FolderComparison::Entry, 4> entries = m_comparison.panes(m_comparison.selection());
+    for (int k = 0; k < 4; ++k)
+        if (m_panes[k + 1].PanePath.isEmpty())
+            notes[size_t(k)] = entries[size_t(k)].missing;
+    return notes;
+}
+
 ViewSession::FolderOutcome ViewSession::startComparison(const QStringList& folders, const QString& maskText,
                                                        FolderComparison::Options options)
 {

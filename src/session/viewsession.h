@@ -107,6 +107,9 @@ public:
     void endComparison() { m_comparison.clear(); }
     // The masks a comparison lists with: the marked files name none.
     QStringList comparedMasks(const QString& maskText) const;
+    // While comparing, what an empty pane says of the file its folder lacks
+    // at the selected name; empty texts for the other panes.
+    std::array<QString, 4> missingNotes() const;
 
     // ---- Marks
     // Whether the file lies in the current folder, whose marks are held here.

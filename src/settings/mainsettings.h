@@ -27,5 +27,14 @@ inline constexpr BoolValue ExifRotate{"exifrotate", false};
 inline constexpr BoolValue SmoothScale{"smoothscale", false};
 } // namespace Stored
 
+// The controls whose colour is stored (as "<name>.Color"), in the order of
+// their keys in the file; C gives them all the background colour chosen.
+inline constexpr const char* RecolouredControls[] = {
+    "ScrollBox1", "Splitter3", "ScrollBox2", "ScrollBox3", "ScrollBox4", "Splitter1",
+    "Splitter5", "Splitter4", "ToolBar1", "TopPanel", "Panel1", "Panel4",
+    "PanelBottomLeft", "PanelBottomRight", "PanelTopLeft", "PanelTopRight",
+    "DirAndExitPanel",   // stored after the metadata panels' widths
+};
+
 // Registers the main window's 25 stored values, in the order above.
 void AddMainStoredValues(TFormStorage& store);

@@ -6,6 +6,8 @@
 #include "window/markpictures.h"
 #include "window/panewidgets.h"
 #include "settings/startfolder.h"
+#include "session/keymap.h"
+#include "session/startplan.h"
 #include "common/paths.h"
 #include "common/usererror.h"
 #include "files/companions.h"
@@ -26,7 +28,7 @@
 #include <QLayout>
 #include <QLineEdit>
 #include <QListView>
-#include "window/filelistmodel.h"
+#include "session/filelistmodel.h"
 #include <QMessageBox>
 #include <QScreen>
 #include <QShowEvent>
@@ -35,19 +37,6 @@
 #include <QUrl>
 
 namespace {
-
-// The system button-face colour as the settings file writes it.
-constexpr int kButtonFace = -2147483633;
-
-// The entries of the filter box, in the order it lists them.
-enum Filter { kJpegFilter, kAllFilesFilter, kMarkedFilter, kRawFilter, kJpegAndRawFilter };
-
-QColor toQColor(int colour)
-{
-    if (colour < 0)
-        return QApplication::palette().color(QPalette::Button);
-    return StoredColour{colour}.toQColor();
-}
 
 MainHooks withDefaults(MainHooks hooks)
 {
@@ -147,30 +136,13 @@ void TfrmMain::FormCreate(const QStringList& arguments)
     // 5. Restore.
     guarded([&] { m_store.restore(); });
 
-    // Two to four folders on the command line are compared side by side;
-    // made absolute before any listing changes the working directory.
-    QStringList compared;
-    if (arguments.size() >= 2)
-        for (const QString& folder : arguments)
-            compared << QDir::cleanPath(QDir::current().absoluteFilePath(folder));
-
-    // 6.-7. The start folder.
-    const bool hasArgument = !arguments.isEmpty();
-    QString start = StartFolder(hasArgument ? arguments.first() : QString(), hasArgument,
-                                m_store.get(Stored::CurDir), QDir::currentPath());
-    bool storedFolderGone = false;
-    if (!QFileInfo(start).isDir()) {
-        // A stored folder that has gone (an unplugged card) is reported and
-        // kept in the settings; the working directory is shown meanwhile.
-        reportError(tr("Не удаётся открыть папку \"%1\": %2.").arg(start, ViewSession::folderProblem(start)));
-        start = QDir::currentPath();
-        storedFolderGone = true;
-    }
-    m_app.CurrentFolder = start;
-
-    // 8. Companion extensions.
+    // 6.-8. The start folder, a file named and its filter, worked out once.
     m_app.RawExtensions = ParseExtensions(m_store.get(Stored::Exts));
     m_paneSet.pipeline().setRawExtensions(m_app.RawExtensions);
+    const StartPlan plan = MakeStartPlan(arguments, m_store.get(Stored::CurDir), QDir::currentPath(), m_app.RawExtensions);
+    if (!plan.folderError.isEmpty())
+        reportError(plan.folderError);
+    m_app.CurrentFolder = plan.folder;
 
     // 9. Marks of the start folder; a failure is shown and start-up goes on.
     if (const QString error = m_session.readMarks(m_app.CurrentFolder); !error.isEmpty())
@@ -179,30 +151,18 @@ void TfrmMain::FormCreate(const QStringList& arguments)
     // 10. How pictures are turned and drawn.
     applyViewOptions();
 
-    // 11. The folder field lists the start folder. A comparison is not
-    // stored: the next plain start opens the folder as before.
-    if (start != DirEdit->text()) {
-        DirEdit->setText(start);
-        DirEditChange(true, storedFolderGone || !compared.isEmpty());
-    }
-
-    if (!compared.isEmpty() && StartComparison(compared))
+    // 11. The folder field lists the start folder; the panes are filled once,
+    // from a file named on the command line, the folders compared or the
+    // first four files.
+    if (plan.rawFilter)
+        FiltersList->setCurrentIndex(int(ListFilter::JpegAndRaw));
+    DirEdit->setText(plan.folder);
+    DirEditChange(true, plan.keepStoredFolder);
+    if (!plan.compared.isEmpty() && StartComparison(plan.compared))
         return;
-    // 12. The first four files, or a file named on the command line and the
-    // files after it, so that the walk goes on from there.
-    const FolderList& list = m_session.folderList();
-    const QString namedFile = StartFile(hasArgument ? arguments.first() : QString(), hasArgument, QDir::currentPath());
-    int named = list.indexOf(namedFile);
-    if (named < 0 && !namedFile.isEmpty() && IsRegularFile(namedFile)
-        && IsRawFileName(namedFile, m_app.RawExtensions)) {
-        // "Open with" on a RAW file, which the JPEG filter leaves out: the
-        // filter that lists JPEG and RAW files is chosen, so the file shows.
-        FiltersList->setCurrentIndex(kJpegAndRawFilter);
-        ListFolder(list.folder());
-        named = list.indexOf(namedFile);
-    }
+    const int named = m_session.folderList().indexOf(plan.namedFile);
     if (named >= 0)
-        applyWalk(m_paneSet.showFrom(named, list));
+        applyWalk(m_paneSet.showFrom(named, m_session.folderList()));
     else
         FillPanesFromList();
 }
@@ -260,17 +220,15 @@ void TfrmMain::closeEvent(QCloseEvent* event)
 int TfrmMain::controlColour(const QString& objectName) const
 {
     const QWidget* w = objectName == this->objectName() ? this : findChild<QWidget*>(objectName);
-    if (!w)
-        return kButtonFace;
-    const QVariant v = w->property("tcolor");
-    return v.isValid() ? v.toInt() : kButtonFace;
+    const QVariant v = w ? w->property("tcolor") : QVariant();
+    return v.isValid() ? v.toInt() : StoredColour::ButtonFace;
 }
 
 void TfrmMain::setControlColour(QWidget* widget, int colour)
 {
     widget->setProperty("tcolor", colour);
     QPalette pal = widget->palette();
-    const QColor c = toQColor(colour);
+    const QColor c = StoredColour{colour}.toQColor(QApplication::palette().color(QPalette::Button));
     pal.setColor(QPalette::Window, c);
     // Paths and captions stay readable on a dark background.
     pal.setColor(QPalette::WindowText, c.lightness() < 128 ? Qt::white : Qt::black);
@@ -313,27 +271,7 @@ void TfrmMain::buildToolBar()
     ToolBar1->setContentsMargins(0, 0, 0, 0);
     ToolBar1->layout()->setSpacing(0);
     ToolBar1->layout()->setContentsMargins(0, 0, 0, 0);
-    struct ButtonDef {
-        const char* name;
-        int picture;
-        const char* hint;
-        const char* key;
-        std::function<void()> action;
-        bool checkable;
-    };
-    const ButtonDef buttons[] = {
-        {"showflist", 8, QT_TR_NOOP("Показать/скрыть список файлов"), "(L)", [this] { ToggleFileList(); }, true},
-        {"ToolButton4", 3, QT_TR_NOOP("Масштаб выбранного изображения 1:8"), "(8)", [this] { ScaleCommand(Scale1to8); }, false},
-        {"ToolButton1", 0, QT_TR_NOOP("Масштаб выбранного изображения 1:4"), "(4)", [this] { ScaleCommand(Scale1to4); }, false},
-        {"ToolButton2", 1, QT_TR_NOOP("Масштаб выбранного изображения 1:2"), "(2)", [this] { ScaleCommand(Scale1to2); }, false},
-        {"ToolButton3", 2, QT_TR_NOOP("Масштаб выбранного изображения 1:1"), "(1)", [this] { ScaleCommand(Scale1to1); }, false},
-        {"ToolButton6", 4, QT_TR_NOOP("Выбрать цвет фона..."), "(C)", [this] { ChooseBackgroundColour(); }, false},
-        {"ToolButton5", 5, QT_TR_NOOP("Показывать данные EXIF выбранного изображения"), "(E)", [this] { ToggleMetadataPanel(); }, true},
-        {"ToolButton7", 7, QT_TR_NOOP("Открыть изображение в ассоциированной программе"), "(Enter)", [this] { OpenInAssociatedProgram(); }, false},
-        {"ToolButton8", 9, QT_TR_NOOP("Синхронизировать масштаб и положение изображений"), "(S)", [this] { ToggleSync(); }, true},
-        {"CompareButton", 10, QT_TR_NOOP("Сравнить папки..."), "(B)", [this] { OpenCompareDialog(); }, false},
-    };
-    for (const ButtonDef& def : buttons) {
+    for (const ToolbarButton& def : kToolbarButtons) {
         auto* b = new QToolButton;
         b->setObjectName(QString::fromLatin1(def.name));
         b->setIcon(ToolbarIcon(def.picture));
@@ -343,13 +281,11 @@ void TfrmMain::buildToolBar()
         b->setFocusPolicy(Qt::NoFocus);
         b->setToolTip(tr(def.hint) + QLatin1Char('\n') + QString::fromUtf8(def.key));
         b->setCheckable(def.checkable);
-        auto action = def.action;
-        const bool checkable = def.checkable;
-        connect(b, &QToolButton::clicked, this, [this, b, action, checkable] {
+        connect(b, &QToolButton::clicked, this, [this, b, def] {
             // The pressed state is the command's to set, not the click's.
-            if (checkable)
+            if (def.checkable)
                 b->setChecked(!b->isChecked());
-            guarded(action);
+            guarded([&] { runCommand({def.command}); });
         });
         ToolBar1->addWidget(b);
         if (def.name == std::string_view("showflist"))
@@ -359,7 +295,7 @@ void TfrmMain::buildToolBar()
         if (def.name == std::string_view("ToolButton8"))
             ToolButton8 = b;
     }
-    TopPanel->addChild(ToolBar1, Left, int(std::size(buttons)) * 35);
+    TopPanel->addChild(ToolBar1, Left, int(std::size(kToolbarButtons)) * 35);
 }
 
 void TfrmMain::buildFolderField()
@@ -453,12 +389,8 @@ void TfrmMain::buildFileList()
     Panel1->addChild(FilesList, Client);
     FiltersList = new QComboBox;
     FiltersList->setObjectName(QStringLiteral("FiltersList"));
-    FiltersList->addItem(tr("JPEG files"), QString(PhotoMasks));
-    FiltersList->addItem(tr("All files"), QStringLiteral("*"));   // names without a dot too
-    FiltersList->addItem(tr("Отмеченные файлы"), QString());   // no mask: the marks choose
-    // Added after the entries above, so a chosen entry keeps its place.
-    FiltersList->addItem(tr("RAW-файлы"), QString(RawMasksEntry));
-    FiltersList->addItem(tr("JPEG и RAW-файлы"), QString(PhotoMasks) + QLatin1Char(';') + RawMasksEntry);
+    // In the order of ListFilter, whose masks each lists.
+    FiltersList->addItems({tr("JPEG files"), tr("All files"), tr("Отмеченные файлы"), tr("RAW-файлы"), tr("JPEG и RAW-файлы")});
     FiltersList->setFocusPolicy(Qt::NoFocus);
     FiltersList->setPalette(lp);
     connect(FiltersList, &QComboBox::activated, this, [this] {
@@ -559,13 +491,12 @@ void TfrmMain::bindStoredProperties()
     sizeProp(QStringLiteral("PanelBottomLeft.Width"), PanelBottom, PanelBottomLeft);
     sizeProp(QStringLiteral("PanelTop.Height"), MainPanel, PanelTop);
     sizeProp(QStringLiteral("PanelTopLeft.Width"), PanelTop, PanelTopLeft);
-    for (const char* c : {"ScrollBox1", "Splitter3", "ScrollBox2", "ScrollBox3", "ScrollBox4", "Splitter1",
-                          "Splitter5", "Splitter4", "ToolBar1", "TopPanel", "Panel1", "Panel4",
-                          "PanelBottomLeft", "PanelBottomRight", "PanelTopLeft", "PanelTopRight"})
+    for (const char* c : RecolouredControls) {
+        if (c == std::string_view("DirAndExitPanel"))
+            for (int n = 1; n <= 4; ++n)
+                sizeProp(QStringLiteral("ExPan%1.Width").arg(n), m_panes[n - 1].quarter, m_panes[n - 1].metaPanel);
         colourProp(QString::fromLatin1(c));
-    for (int n = 1; n <= 4; ++n)
-        sizeProp(QStringLiteral("ExPan%1.Width").arg(n), m_panes[n - 1].quarter, m_panes[n - 1].metaPanel);
-    colourProp(QStringLiteral("DirAndExitPanel"));
+    }
     visibleProp(QStringLiteral("TopPanel.Visible"), TopPanel);
     m_store.addProperty(TFormStorage::boolProperty(QStringLiteral("showflist.Down"),
                                                    [this] { return showflist->isChecked(); },

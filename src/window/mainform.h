@@ -2,6 +2,7 @@
 #include "settings/appstate.h"
 #include "panes/foldercomparison.h"
 #include "panes/paneset.h"
+#include "session/keymap.h"
 #include "session/viewsession.h"
 
 #include <QColor>
@@ -35,6 +36,10 @@ struct MainHooks {
     std::function<void(const QString& absolutePath)> openExternally;
     std::function<void(QDialog& dialog)> runDialog;
 };
+
+// Asks the X server to send a key's release only when it really goes up;
+// false where there is no X server or it cannot (mainform_xkb.cpp).
+bool RequestDetectableAutoRepeat();
 
 // The window's name for a pane's controls.
 using PaneSlot = PaneView;
@@ -70,10 +75,6 @@ public:
     // negative system colour).
     int controlColour(const QString& objectName) const;
 
-    // Asks the X server to send a key's release only when it really goes up;
-    // false where there is no X server or it cannot.
-    static bool RequestDetectableAutoRepeat();
-
 protected:
     bool eventFilter(QObject* watched, QEvent* event) override;
     void showEvent(QShowEvent* event) override;
@@ -104,8 +105,9 @@ private:
     void relistComparison();
 
     // Folder and file list
-    // Applies the folder in the field (see ViewSession::openFolder).
-    void DirEditChange(bool atStart = false, bool keepStored = false);
+    // Applies the folder in the field (see ViewSession::openFolder) and,
+    // but at start, fills the panes from it; true when it is listed now.
+    bool DirEditChange(bool atStart = false, bool keepStored = false);
     void FilesListChange();
     void FillPanesFromList();
     void Walk(PaneSet::Step step);
@@ -113,7 +115,8 @@ private:
     void DirEditExit();
 
     // Commands
-    void FormKeyUp(int keyCode, Qt::KeyboardModifiers modifiers);
+    void FormKeyUp(KeyCommand key);   // a key released: its command, unless a control has the keys
+    void runCommand(KeyCommand key);
     void ToggleMarkV();
     void SetDigitMark(int digit);
     void ToggleFileList();
@@ -197,7 +200,7 @@ private:
     bool m_shownOnce = false;
     FileListModel* m_listModel = nullptr;
     QColor m_lastColour = Qt::black;
-    QHash<int, Qt::KeyboardModifiers> m_pressModifiers;   // by key, while it is down
+    KeyPresses m_keys;
     double m_screenRatio = 0;   // device pixels per logical pixel the pictures were made for
 
     // Controls

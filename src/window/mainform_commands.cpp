@@ -4,7 +4,7 @@
 #include "settings/mainsettings.h"
 
 #include "window/panewidgets.h"
-#include "window/filelistmodel.h"
+#include "session/filelistmodel.h"
 #include "session/keymap.h"
 #include "common/paths.h"
 #include "common/safefile.h"
@@ -42,7 +42,7 @@ void TfrmMain::reportErrors(const QStringList& messages)
 
 QString TfrmMain::maskText() const
 {
-    return FiltersList->currentData().toString();
+    return MaskTextOf(ListFilter(FiltersList->currentIndex()));
 }
 
 bool TfrmMain::ListFolder(const QString& folder)
@@ -87,7 +87,7 @@ void TfrmMain::setFolderText(const QString& text)
     DirEditChange();
 }
 
-void TfrmMain::DirEditChange(bool atStart, bool keepStored)
+bool TfrmMain::DirEditChange(bool atStart, bool keepStored)
 {
     const bool wasComparing = m_session.comparing();
     const QSignalBlocker quiet(FilesList->selectionModel());
@@ -99,8 +99,9 @@ void TfrmMain::DirEditChange(bool atStart, bool keepStored)
         showPin();
     }
     reportErrors(outcome.errors);
-    if (outcome.opened)
+    if (outcome.opened && !atStart)   // at start, the start plan fills the panes
         FillPanesFromList();
+    return outcome.opened;
 }
 
 void TfrmMain::FilesListChange()
@@ -169,13 +170,10 @@ void TfrmMain::applyWalk(const WalkResult& walk)
 
 void TfrmMain::showMissingNotes()
 {
-    if (!m_session.comparing())
-        return;
-    const FolderComparison& comparison = m_session.comparison();
-    const std::array<FolderComparison::Entry, 4> entries = comparison.panes(comparison.selection());
+    const std::array<QString, 4> notes = m_session.missingNotes();
     for (int k = 0; k < 4; ++k)
         if (m_paneSet[k + 1].PanePath.isEmpty())
-            m_panes[size_t(k)].pathLabel->setText(entries[size_t(k)].missing);
+            m_panes[size_t(k)].pathLabel->setText(notes[size_t(k)]);
 }
 
 bool TfrmMain::StartComparison(const QStringList& folders, FolderComparison::Options options)
@@ -264,7 +262,7 @@ bool TfrmMain::eventFilter(QObject* watched, QEvent* event)
     }
     if (watched == this && event->type() == QEvent::WindowDeactivate) {
         // Releases of keys that went down here may go to another window now.
-        m_pressModifiers.clear();
+        m_keys.clear();
         m_returnTakenByField = false;
         return false;
     }
@@ -289,63 +287,49 @@ bool TfrmMain::eventFilter(QObject* watched, QEvent* event)
             m_returnTakenByField = false;
         return true;
     }
-    if (event->type() == QEvent::KeyPress && !childKeys) {
-        if (!key->isAutoRepeat() || !m_pressModifiers.contains(key->key()))
-            m_pressModifiers[key->key()] = key->modifiers();
-    }
-    if (event->type() == QEvent::KeyRelease && !key->isAutoRepeat()) {
-        const auto press = m_pressModifiers.constFind(key->key());
-        if (press != m_pressModifiers.constEnd()) {
-            // Ctrl counts when it was held as the key went down, so Ctrl+3
-            // released in either order still marks.
-            const Qt::KeyboardModifiers modifiers = key->modifiers() | press.value();
-            m_pressModifiers.erase(press);
-            const int code = KeyCodeOf(key->key(), modifiers);
-            guarded([&] { FormKeyUp(code, modifiers); });
-        }
-    }
+    if (event->type() == QEvent::KeyPress && !childKeys)
+        m_keys.pressed(key->key(), key->modifiers(), key->isAutoRepeat());
+    if (event->type() == QEvent::KeyRelease && !key->isAutoRepeat())
+        if (const KeyCommand command = m_keys.released(key->key(), key->modifiers()); command.command != Command::None)
+            guarded([&] { FormKeyUp(command); });
     // Everything else is the window's: a pane's box must not scroll on the
     // arrows, nor a button click on Space.
     return !childKeys;
 }
 
-void TfrmMain::FormKeyUp(int keyCode, Qt::KeyboardModifiers modifiers)
+void TfrmMain::FormKeyUp(KeyCommand key)
 {
     if (m_app.FilesDialogOpen)
         return;
     QWidget* focus = QApplication::focusWidget();
-    if (focus == FilesList)
-        return;
     // Letters typed into the folder field are the field's, not commands.
-    if (focus == DirEdit && m_directInput)
+    if (focus == FilesList || (focus == DirEdit && m_directInput))
         return;
+    runCommand(key);
+}
 
+void TfrmMain::runCommand(KeyCommand key)
+{
     const int current = m_session.currentPane();
-    switch (keyCode) {
-    case KeySpace: Walk(PaneSet::Step::Next); return;
-    case KeyBackspace: Walk(PaneSet::Step::Previous); return;
-    case KeyReturn: OpenInAssociatedProgram(); return;
-    case KeyLeft:
-    case KeyRight: SelectPane(m_session.neighbour(ViewSession::Arrow::Across)); return;
-    case KeyUp:
-    case KeyDown: SelectPane(m_session.neighbour(ViewSession::Arrow::Down)); return;
-    case KeyPadPlus: ZoomStep(true); return;
-    case KeyPadMinus: ZoomStep(false); return;
-    case KeyHome: Walk(PaneSet::Step::First); return;
-    case KeyEnd: Walk(PaneSet::Step::Last); return;
-    default: break;
-    }
-    if ((modifiers & Qt::ControlModifier) && keyCode >= KeyDigit0 && keyCode <= KeyDigit9) {
-        SetDigitMark(keyCode - KeyDigit0);
-        return;
-    }
-    switch (keyCode) {
-    case '1': ScaleCommand(Scale1to1); break;
-    case '2': ScaleCommand(Scale1to2); break;
-    case '4': ScaleCommand(Scale1to4); break;
-    case '8': ScaleCommand(Scale1to8); break;
-    case 'C': ChooseBackgroundColour(); break;
-    case 'D':
+    switch (key.command) {
+    case Command::None: break;
+    case Command::Next: Walk(PaneSet::Step::Next); break;
+    case Command::Previous: Walk(PaneSet::Step::Previous); break;
+    case Command::First: Walk(PaneSet::Step::First); break;
+    case Command::Last: Walk(PaneSet::Step::Last); break;
+    case Command::OpenExternally: OpenInAssociatedProgram(); break;
+    case Command::PaneAcross: SelectPane(m_session.neighbour(ViewSession::Arrow::Across)); break;
+    case Command::PaneDown: SelectPane(m_session.neighbour(ViewSession::Arrow::Down)); break;
+    case Command::ZoomIn: ZoomStep(true); break;
+    case Command::ZoomOut: ZoomStep(false); break;
+    case Command::DigitMark: SetDigitMark(key.digit); break;
+    case Command::Scale1to1: ScaleCommand(Scale1to1); break;
+    case Command::Scale1to2: ScaleCommand(Scale1to2); break;
+    case Command::Scale1to4: ScaleCommand(Scale1to4); break;
+    case Command::Scale1to8: ScaleCommand(Scale1to8); break;
+    case Command::ScaleFit: ScaleCommand(ScaleFit); break;
+    case Command::BackgroundColour: ChooseBackgroundColour(); break;
+    case Command::TypeFolder:
         // The folder field is typed into where the user can see it.
         if (TopPanel->isHidden())
             ToggleTopBar();
@@ -354,62 +338,47 @@ void TfrmMain::FormKeyUp(int keyCode, Qt::KeyboardModifiers modifiers)
         DirEdit->setFocusPolicy(Qt::StrongFocus);
         DirEdit->setFocus();
         break;
-    case 'E': ToggleMetadataPanel(); break;
-    case 'F': OpenFilesDialog(); break;
-    case 'G': ToggleReadOnly(); break;
-    case 'H': SplitEvenly(); break;
-    case 'B': OpenCompareDialog(); break;
-    case 'I': ToggleDifference(); break;
-    case 'J': TogglePageMode(); break;
-    case 'L': ToggleFileList(); break;
-    case 'N':
-        RunTool(m_paneSet[current].PanePath, m_store.get(Stored::ToolN), m_app.CurrentFolder, CurrentDirectory());
+    case Command::MetadataPanel: ToggleMetadataPanel(); break;
+    case Command::FilesDialog: OpenFilesDialog(); break;
+    case Command::ReadOnly: ToggleReadOnly(); break;
+    case Command::SplitEvenly: SplitEvenly(); break;
+    case Command::CompareDialog: OpenCompareDialog(); break;
+    case Command::Difference: ToggleDifference(); break;
+    case Command::PageMode: TogglePageMode(); break;
+    case Command::FileList: ToggleFileList(); break;
+    case Command::ToolN:
+    case Command::ToolP:
+        RunTool(m_paneSet[current].PanePath, m_store.get(key.command == Command::ToolN ? Stored::ToolN : Stored::ToolP),
+                m_app.CurrentFolder, CurrentDirectory());
         break;
-    case 'O': OpenOptionsDialog(); break;
-    case 'P':
-        RunTool(m_paneSet[current].PanePath, m_store.get(Stored::ToolP), m_app.CurrentFolder, CurrentDirectory());
-        break;
-    case 'Q': close(); break;
-    case 'A': TogglePin(); break;
-    case 'S': ToggleSync(); break;
-    case 'R':
+    case Command::OptionsDialog: OpenOptionsDialog(); break;
+    case Command::Quit: close(); break;
+    case Command::Pin: TogglePin(); break;
+    case Command::Sync: ToggleSync(); break;
+    case Command::Reload:
+    case Command::ReloadAll:
         for (int n = 1; n <= 4; ++n)
-            if (n == current || (modifiers & Qt::ShiftModifier)) {
+            if (n == current || key.command == Command::ReloadAll) {
                 // A file gone since it was shown: R says so, and the pane keeps it.
-                const QString path = m_paneSet[n].PanePath;
-                if (!path.isEmpty() && !IsRegularFile(path))
-                    reportError(tr("Не удаётся прочитать файл \"%1\": %2.")
-                                    .arg(DisplayName(path),
-                                         PathExists(path) ? tr("это не обычный файл") : tr("файл не существует")));
+                if (const QString gone = UnreadableFileMessage(m_paneSet[n].PanePath); !gone.isEmpty())
+                    reportError(gone);
                 ReloadPane(n);
             }
         break;
-    case 'T': ToggleTopBar(); break;
-    case 'U': ScaleCommand(ScaleFit); break;
-    case 'V': ToggleMarkV(); break;
-    case 'W': ToggleExposureOverlay(current); break;
-    case 'X': ClearPane(current); break;
-    case 'Z': ToggleCaptions(); break;
-    default: break;
+    case Command::TopBar: ToggleTopBar(); break;
+    case Command::MarkV: ToggleMarkV(); break;
+    case Command::Exposure: ToggleExposureOverlay(current); break;
+    case Command::ClearPane: ClearPane(current); break;
+    case Command::Captions: ToggleCaptions(); break;
     }
 }
 
 void TfrmMain::ZoomStep(bool in)
 {
-    PaneSlot& slot = m_panes[m_session.currentPane() - 1];
     const PaneState& state = m_paneSet[m_session.currentPane()];
-    if (state.PaneScale == 0 || !state.hasPicture())
-        return;
-    int code;
-    if (state.PaneScale == ScaleFit) {
-        if (state.fullSize().isEmpty())
-            return;   // only JPEG photos have fixed scales
-        const QSize shown = slot.picture->pixelSize();   // device pixels: a photo's at 1:1
-        code = in ? ZoomInFromFit(state.fullSize(), shown) : ZoomOutFromFit(state.fullSize(), shown);
-    } else {
-        code = in ? ZoomInStep(state.PaneScale) : ZoomOutStep(state.PaneScale);
-    }
-    ScaleCommand(code);
+    const QSize shown = m_panes[m_session.currentPane() - 1].picture->pixelSize();   // device pixels: a photo's at 1:1
+    if (const int code = state.hasPicture() ? ZoomStepCode(state.PaneScale, state.fullSize(), shown, in) : 0)
+        ScaleCommand(code);
 }
 
 // ---- Marks ----------------------------------------------------------------
@@ -473,9 +442,7 @@ void TfrmMain::ChooseBackgroundColour()
     m_lastColour = *chosen;
     const int colour = StoredColour::of(*chosen).value;
     setControlColour(this, colour);
-    for (const char* name : {"ScrollBox1", "ScrollBox2", "ScrollBox3", "ScrollBox4", "Splitter1", "Splitter3",
-                             "Splitter4", "Splitter5", "Panel1", "Panel4", "PanelTopLeft", "PanelTopRight",
-                             "PanelBottomRight", "PanelBottomLeft", "TopPanel", "ToolBar1", "DirAndExitPanel"})
+    for (const char* name : RecolouredControls)
         if (QWidget* w = findChild<QWidget*>(QString::fromLatin1(name)))
             setControlColour(w, colour);
 }
@@ -504,13 +471,8 @@ void TfrmMain::ToggleReadOnly()
         slot.readOnlyMark->setVisible(slot.readOnlyMark->isHidden());   // an empty pane: only the mark
         return;
     }
-    QString failure;
-    if (!IsRegularFile(path))
-        failure = PathExists(path) ? tr("это не обычный файл") : tr("файл не существует");
-    else if (const int error = SetReadOnly(path, slot.readOnlyMark->isHidden()))
-        failure = SystemReason(error);
-    if (!failure.isEmpty())
-        reportError(tr("Не удаётся изменить права доступа к файлу \"%1\": %2.").arg(DisplayName(path), failure));
+    if (const QString failure = ChangeReadOnly(path, slot.readOnlyMark->isHidden()); !failure.isEmpty())
+        reportError(failure);
     // The mark shows what the file is now, whether or not the change took.
     slot.readOnlyMark->setVisible(m_paneSet.checkReadOnly(m_session.currentPane()));
 }

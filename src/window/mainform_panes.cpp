@@ -84,10 +84,12 @@ PaneViewOptions TfrmMain::paneViewOptions() const
 void TfrmMain::showLoadedPane(int n)
 {
     m_panes[n - 1].picture->clear();
+    // The caption first: showing or hiding it changes the box the picture
+    // is laid out in. An empty path: the rest of a part failed, and the
+    // pane had nothing before.
+    if (!m_paneSet[n].PanePath.isEmpty())
+        m_panes[n - 1].showLoaded(m_paneSet[n], paneViewOptions(), m_markPictures);
     SetPaneScale(n, m_paneSet[n].PaneScale);
-    if (m_paneSet[n].PanePath.isEmpty())
-        return;   // the rest of a part failed, and the pane had nothing before
-    m_panes[n - 1].showLoaded(m_paneSet[n], paneViewOptions(), m_markPictures);
 }
 
 void TfrmMain::FinishPartialPanes(const WholeResult& result)
