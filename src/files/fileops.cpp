@@ -216,6 +216,29 @@ void DeleteCurrentFile(const QString& currentFile, const FileOpOptions& options)
         ReportFailures(failures);
 }
 
+FileOpOutcome CarryOutFileOperation(FileOperation operation, const QString& currentFile, const QString& destination,
+                                    const FileOpOptions& options)
+{
+    FileOpOutcome outcome;
+    const bool transfer = operation == FileOperation::Copy || operation == FileOperation::Move;
+    if (transfer && destination.trimmed().isEmpty()) {
+        outcome.needsDestination = true;
+        return outcome;
+    }
+    try {
+        if (operation == FileOperation::Copy)
+            CopyCurrentFile(currentFile, destination, options);
+        else if (operation == FileOperation::Move)
+            MoveCurrentFile(currentFile, destination, options);
+        else if (operation == FileOperation::Delete)
+            DeleteCurrentFile(currentFile, options);
+    } catch (const UserError& e) {
+        // Whatever could be done is done; the message says what could not.
+        outcome.error = e.message();
+    }
+    return outcome;
+}
+
 bool IsReadOnlyFile(const QString& path)
 {
     struct stat st {};

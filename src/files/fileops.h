@@ -10,7 +10,7 @@ struct FileOpOptions {
     QString suffix;
     bool overwrite = false;
     bool companions = false;
-    QStringList extensions;   // RawExtensions
+    QStringList extensions;   // the RAW extensions, as ParseExtensions gives them
 };
 
 // One copy, whole or not at all: the content goes to a temporary file
@@ -29,6 +29,19 @@ void CopyFileWhole(const QString& source, const QString& target, bool overwrite)
 bool CopyCurrentFile(const QString& currentFile, const QString& destination, const FileOpOptions& options);
 bool MoveCurrentFile(const QString& currentFile, const QString& destination, const FileOpOptions& options);
 void DeleteCurrentFile(const QString& currentFile, const FileOpOptions& options);
+
+// The file operations dialog's operations, numbered as its items.
+enum class FileOperation { None = -1, Copy = 0, Move = 1, Delete = 2 };
+struct FileOpOutcome {
+    // A copy or move was asked with no destination folder: nothing was done.
+    bool needsDestination = false;
+    // What failed, one line per file ("" when nothing did).
+    QString error;
+};
+// Carries out the chosen operation on the file and, when asked, its
+// companions. Never throws: what fails is in the outcome.
+FileOpOutcome CarryOutFileOperation(FileOperation operation, const QString& currentFile, const QString& destination,
+                                    const FileOpOptions& options);
 
 // Read-only means the owner may not write; a file that cannot be asked
 // counts as read-only.

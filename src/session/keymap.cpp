@@ -1,4 +1,5 @@
 #include "session/keymap.h"
+#include "render/scaling.h"
 
 #include <QCoreApplication>
 
@@ -106,3 +107,72 @@ const ToolbarButton kToolbarButtons[10] = {
      Command::Sync, true},
     {"CompareButton", 10, QT_TRANSLATE_NOOP("TfrmMain", "Сравнить папки..."), "(B)", Command::CompareDialog, false},
 };
+
+bool WindowKeys::controlHasKeys(int qtKey, Focus focus) const
+{
+    return focus == Focus::FileList || (focus == Focus::FolderField && m_typing) || qtKey == Qt::Key_Tab
+        || qtKey == Qt::Key_Backtab;
+}
+
+WindowKeys::Route WindowKeys::pressed(int qtKey, Qt::KeyboardModifiers modifiers, bool autoRepeat, Focus focus)
+{
+    if (m_returnTaken && (qtKey == Qt::Key_Return || qtKey == Qt::Key_Enter))
+        return {true, {}};
+    const bool control = controlHasKeys(qtKey, focus);
+    if (!control)
+        m_down.pressed(qtKey, modifiers, autoRepeat);
+    // Everything else is the window's: a pane's box must not scroll on the
+    // arrows, nor a button click on Space.
+    return {!control, {}};
+}
+
+WindowKeys::Route WindowKeys::released(int qtKey, Qt::KeyboardModifiers modifiers, bool autoRepeat, Focus focus)
+{
+    // The field lets the press of the Return that applied a typed folder
+    // on to the window; its release is the field's.
+    if (m_returnTaken && (qtKey == Qt::Key_Return || qtKey == Qt::Key_Enter)) {
+        if (!autoRepeat)
+            m_returnTaken = false;
+        return {true, {}};
+    }
+    const bool control = controlHasKeys(qtKey, focus);
+    Route route{!control, {}};
+    // A command runs on the release of a key whose press the window's
+    // commands saw. The release of a Return that closed a message box or a
+    // dialog finds no press here and does nothing; letters typed into the
+    // folder field are the field's, not commands.
+    if (!autoRepeat)
+        if (const KeyCommand command = m_down.released(qtKey, modifiers);
+            focus != Focus::FileList && !(focus == Focus::FolderField && m_typing))
+            route.command = command;
+    return route;
+}
+
+void WindowKeys::windowLeft()
+{
+    m_down.clear();
+    m_returnTaken = false;
+}
+
+std::optional<PaneSet::Step> StepOf(Command command)
+{
+    switch (command) {
+    case Command::Next: return PaneSet::Step::Next;
+    case Command::Previous: return PaneSet::Step::Previous;
+    case Command::First: return PaneSet::Step::First;
+    case Command::Last: return PaneSet::Step::Last;
+    default: return std::nullopt;
+    }
+}
+
+int ScaleCodeOf(Command command)
+{
+    switch (command) {
+    case Command::Scale1to1: return Scale1to1;
+    case Command::Scale1to2: return Scale1to2;
+    case Command::Scale1to4: return Scale1to4;
+    case Command::Scale1to8: return Scale1to8;
+    case Command::ScaleFit: return ScaleFit;
+    default: return 0;
+    }
+}

@@ -1,5 +1,8 @@
 #pragma once
+#include "panes/paneset.h"
+
 #include <QHash>
+#include <optional>
 #include <Qt>
 
 // The keys the window's commands answer, by the codes the command map has
@@ -44,6 +47,11 @@ struct KeyCommand {
 // Ctrl makes a digit of the digit row a mark, Shift makes R reload all panes.
 KeyCommand CommandOf(int keyCode, Qt::KeyboardModifiers modifiers);
 
+// The walk a command asks for (Space, Backspace, Home, End), if any.
+std::optional<PaneSet::Step> StepOf(Command command);
+// The scale code a command sets (1, 2, 4, 8, U), or 0.
+int ScaleCodeOf(Command command);
+
 // The keys down whose press the window's commands saw, with the modifiers
 // held as each went down. A command runs on the release of such a key
 // only, so the release of a Return that closed a message box runs nothing.
@@ -60,6 +68,36 @@ public:
 
 private:
     QHash<int, Qt::KeyboardModifiers> m_down;
+};
+
+// Where the window's keys go: to the control that has them, to the
+// window's commands, or nowhere. The file list and a folder being typed
+// into the folder field (D) handle their own keys; Tab moves the focus.
+class WindowKeys {
+public:
+    enum class Focus { Elsewhere, FileList, FolderField };
+    struct Route {
+        bool eaten = false;   // kept from the control that has the focus
+        KeyCommand command;   // to run now
+    };
+    Route pressed(int qtKey, Qt::KeyboardModifiers modifiers, bool autoRepeat, Focus focus);
+    Route released(int qtKey, Qt::KeyboardModifiers modifiers, bool autoRepeat, Focus focus);
+
+    // A folder is being typed into the folder field.
+    bool typing() const { return m_typing; }
+    void startTyping() { m_typing = true; }
+    void stopTyping() { m_typing = false; }
+    // Return went down in the folder field: while typing it applies the
+    // folder, and its release must not open a photo.
+    void fieldReturn() { m_returnTaken = m_typing; }
+    // The window lost the keyboard: the releases may go elsewhere.
+    void windowLeft();
+
+private:
+    bool controlHasKeys(int qtKey, Focus focus) const;
+    KeyPresses m_down;
+    bool m_typing = false;
+    bool m_returnTaken = false;   // until its release, Return belongs to the folder field
 };
 
 // The toolbar's buttons, left to right: the object name, the picture of

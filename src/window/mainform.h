@@ -24,7 +24,6 @@ class QDialog;
 class QLineEdit;
 class QListView;
 class FileListModel;
-class QToolBar;
 class QToolButton;
 
 // What the window asks of the user or the desktop. Tests replace these so
@@ -92,7 +91,6 @@ private:
     // four panes' while they are synchronized.
     void ScaleCommand(int code);
     void ToggleSync();
-    void TogglePin();
     // The current pane's difference from the reference pane (the pinned
     // one, else pane 1), in place of its picture; again to return.
     void ToggleDifference();
@@ -102,23 +100,20 @@ private:
     // they hold. False, with the reason shown, when one cannot be listed.
     bool StartComparison(const QStringList& folders, FolderComparison::Options options = {});
     void OpenCompareDialog();
-    void relistComparison();
+    // The list made again, with its selection, or the error that stopped it.
+    void showRelisted(const QString& error);
 
     // Folder and file list
     // Applies the folder in the field (see ViewSession::openFolder) and,
     // but at start, fills the panes from it; true when it is listed now.
     bool DirEditChange(bool atStart = false, bool keepStored = false);
-    void FilesListChange();
     void FillPanesFromList();
-    void Walk(PaneSet::Step step);
     void TogglePageMode();
-    void DirEditExit();
+    // D: a folder is typed into the folder field; false: the field is shown only.
+    void setTyping(bool on);
 
     // Commands
-    void FormKeyUp(KeyCommand key);   // a key released: its command, unless a control has the keys
     void runCommand(KeyCommand key);
-    void ToggleMarkV();
-    void SetDigitMark(int digit);
     void ToggleFileList();
     void ToggleMetadataPanel();
     void ChooseBackgroundColour();
@@ -133,8 +128,6 @@ private:
     void setControlColour(QWidget* widget, int colour);
 
     void FormCreate(const QStringList& arguments);
-    void FormDestroy();
-    void FormStorage1RestorePlacement();
     void buildWindow();
     void buildToolBar();
     void buildFolderField();
@@ -177,7 +170,7 @@ private:
     void applyViewOptions();
     void reportError(const QString& message);
     void reportErrors(const QStringList& messages);
-    void showMarkOf(int n);   // pane n's mark picture from its state
+    void showMarkOf(int n);   // pane n's mark picture from its state; 0: none
     void saveStore(bool destroying = false);
     void guarded(const std::function<void()>& command);
 
@@ -195,35 +188,26 @@ private:
     PaneSet& m_paneSet = m_session.panes();
     int m_dragPane = 0;
     bool m_dragAlone = false;   // Shift held as the drag began: the other panes stay
-    bool m_returnTakenByField = false;   // until its release, Return belongs to the folder field
-    bool m_directInput = false;   // a folder is being typed into the field
     bool m_shownOnce = false;
     FileListModel* m_listModel = nullptr;
     QColor m_lastColour = Qt::black;
-    KeyPresses m_keys;
+    WindowKeys m_keys;
     double m_screenRatio = 0;   // device pixels per logical pixel the pictures were made for
 
     // Controls
     AlignWidget* TopPanel = nullptr;
-    QToolBar* ToolBar1 = nullptr;
-    AlignWidget* DirAndExitPanel = nullptr;
     QLineEdit* DirEdit = nullptr;
-    QToolButton* SpeedButton1 = nullptr;
     QToolButton* showflist = nullptr;
     QToolButton* ToolButton5 = nullptr;
     QToolButton* ToolButton8 = nullptr;
     AlignWidget* Panel2 = nullptr;
     AlignWidget* LeftPanel = nullptr;
-    AlignWidget* Panel1 = nullptr;
-    AlignWidget* Panel4 = nullptr;
     QListView* FilesList = nullptr;
     QComboBox* FiltersList = nullptr;
     AlignWidget* MainPanel = nullptr;
     AlignWidget* PanelTop = nullptr;
     AlignWidget* PanelBottom = nullptr;
     AlignWidget* PanelTopLeft = nullptr;
-    AlignWidget* PanelTopRight = nullptr;
     AlignWidget* PanelBottomLeft = nullptr;
-    AlignWidget* PanelBottomRight = nullptr;
     MarkPictureSet m_markPictures{};   // mark0..mark9, markV
 };

@@ -72,8 +72,7 @@ std::function<QRect(QSize)> TfrmMain::visibleOf(int n) const
 
 CompanionRule TfrmMain::companionRule() const
 {
-    return {m_app.RawExtensions, m_store.get(Stored::AnyRaw), m_store.get(Stored::RawPrefix),
-            m_store.get(Stored::RawSuffix)};
+    return m_session.companionRule();
 }
 
 PaneViewOptions TfrmMain::paneViewOptions() const

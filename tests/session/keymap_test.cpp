@@ -95,4 +95,66 @@ TEST(KeyMap, ReleasesGiveTheCommandOfTheirPress)
     EXPECT_EQ(keys.released(Qt::Key_Space, Qt::NoModifier).command, Command::None);
 }
 
+// Where each key goes: the route of the last event of each sequence.
+TEST(WindowKeys, RoutesKeysToTheControlOrTheCommands)
+{
+    using F = WindowKeys::Focus;
+    enum Op { Press, Release, StartTyping, StopTyping, FieldReturn, WindowLeft };
+    struct Event {
+        Op op;
+        int key = 0;
+        F focus = F::Elsewhere;
+    };
+    const struct {
+        const char* what;
+        std::vector<Event> events;
+        bool eaten;
+        Command command;
+    } cases[] = {
+        {"Space on a pane", {{Press, Qt::Key_Space}, {Release, Qt::Key_Space}}, true, Command::Next},
+        {"a letter in the file list", {{Press, Qt::Key_V, F::FileList}, {Release, Qt::Key_V, F::FileList}}, false,
+         Command::None},
+        {"Tab moves the focus", {{Press, Qt::Key_Tab}, {Release, Qt::Key_Tab}}, false, Command::None},
+        {"a letter typed into the folder field",
+         {{StartTyping}, {Press, Qt::Key_V, F::FolderField}, {Release, Qt::Key_V, F::FolderField}}, false, Command::None},
+        {"the folder field not being typed into", {{Press, Qt::Key_V, F::FolderField}, {Release, Qt::Key_V, F::FolderField}},
+         true, Command::MarkV},
+        {"the Return that applied a typed folder",
+         {{StartTyping}, {Press, Qt::Key_Return, F::FolderField}, {FieldReturn}, {StopTyping}, {Release, Qt::Key_Return}},
+         true, Command::None},
+        {"the next Return opens the photo",
+         {{StartTyping}, {Press, Qt::Key_Return, F::FolderField}, {FieldReturn}, {StopTyping}, {Release, Qt::Key_Return},
+          {Press, Qt::Key_Return}, {Release, Qt::Key_Return}},
+         true, Command::OpenExternally},
+        {"Return on a folder that cannot be listed: typing goes on",
+         {{StartTyping}, {Press, Qt::Key_Return, F::FolderField}, {FieldReturn}, {Release, Qt::Key_Return, F::FolderField},
+          {Press, Qt::Key_Return, F::FolderField}},
+         false, Command::None},
+        {"a Return pressed in the field while not typing is the window's",
+         {{Press, Qt::Key_Return, F::FolderField}, {FieldReturn}, {Release, Qt::Key_Return}}, true, Command::OpenExternally},
+        {"leaving the window drops the taken Return",
+         {{StartTyping}, {Press, Qt::Key_Return, F::FolderField}, {FieldReturn}, {StopTyping}, {WindowLeft},
+          {Press, Qt::Key_Return}, {Release, Qt::Key_Return}},
+         true, Command::OpenExternally},
+        {"a key pressed in the list, released on a pane", {{Press, Qt::Key_V, F::FileList}, {Release, Qt::Key_V}}, true,
+         Command::None},
+    };
+    for (const auto& c : cases) {
+        WindowKeys keys;
+        WindowKeys::Route last;
+        for (const Event& e : c.events) {
+            switch (e.op) {
+            case Press: last = keys.pressed(e.key, Qt::NoModifier, false, e.focus); break;
+            case Release: last = keys.released(e.key, Qt::NoModifier, false, e.focus); break;
+            case StartTyping: keys.startTyping(); break;
+            case StopTyping: keys.stopTyping(); break;
+            case FieldReturn: keys.fieldReturn(); break;
+            case WindowLeft: keys.windowLeft(); break;
+            }
+        }
+        EXPECT_EQ(last.eaten, c.eaten) << c.what;
+        EXPECT_EQ(last.command.command, c.command) << c.what;
+    }
+}
+
 } // namespace
