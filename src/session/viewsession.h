@@ -38,6 +38,8 @@ public:
 
     // ---- The current pane and the view modes
     int currentPane() const { return m_current; }
+    // The file the current pane shows, "" for none.
+    const QString& currentFile() const { return m_panes[m_current].PanePath; }
     void selectPane(int n) { m_current = n >= 1 && n <= 4 ? n : m_current; }
     // The pane an arrow key goes to: Left and Right across the grid, Up and
     // Down between its rows.

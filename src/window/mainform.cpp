@@ -161,7 +161,8 @@ void TfrmMain::FormCreate(const QStringList& arguments)
     // 6.-9. The start folder, a file named and its filter, worked out once;
     // the start folder's marks.
     const StartPlan plan = MakeStartPlan(arguments, m_store.get(Stored::CurDir), QDir::currentPath(), m_session.rawExtensions());
-    reportErrors(m_session.start(plan));
+    for (const QString& error : m_session.start(plan))
+        reportError(error);
 
     // 10. How pictures are turned and drawn.
     applyViewOptions();

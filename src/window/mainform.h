@@ -108,7 +108,6 @@ private:
     // but at start, fills the panes from it; true when it is listed now.
     bool DirEditChange(bool atStart = false, bool keepStored = false);
     void FillPanesFromList();
-    void TogglePageMode();
     // D: a folder is typed into the folder field; false: the field is shown only.
     void setTyping(bool on);
 
@@ -124,7 +123,6 @@ private:
     void OpenInAssociatedProgram();
     void OpenFilesDialog();
     void OpenOptionsDialog();
-    void ZoomStep(bool in);
     void setControlColour(QWidget* widget, int colour);
 
     void FormCreate(const QStringList& arguments);
@@ -169,7 +167,6 @@ private:
     // panes again when the upright one changed.
     void applyViewOptions();
     void reportError(const QString& message);
-    void reportErrors(const QStringList& messages);
     void showMarkOf(int n);   // pane n's mark picture from its state; 0: none
     void saveStore(bool destroying = false);
     void guarded(const std::function<void()>& command);

@@ -34,12 +34,6 @@
 
 // ---- Folder and file list -------------------------------------------------
 
-void TfrmMain::reportErrors(const QStringList& messages)
-{
-    for (const QString& message : messages)
-        reportError(message);
-}
-
 QString TfrmMain::maskText() const
 {
     return MaskTextOf(ListFilter(FiltersList->currentIndex()));
@@ -89,7 +83,8 @@ bool TfrmMain::DirEditChange(bool atStart, bool keepStored)
         showList();   // blocked: the list empties, no pane loads
         showPin();
     }
-    reportErrors(outcome.errors);
+    for (const QString& error : outcome.errors)
+        reportError(error);
     if (outcome.opened && !atStart)   // at start, the start plan fills the panes
         FillPanesFromList();
     return outcome.opened;
@@ -141,7 +136,8 @@ bool TfrmMain::StartComparison(const QStringList& folders, FolderComparison::Opt
 {
     const QSignalBlocker quiet(FilesList->selectionModel());
     const ViewSession::FolderOutcome outcome = m_session.startComparison(folders, maskText(), options);
-    reportErrors(outcome.errors);
+    for (const QString& error : outcome.errors)
+        reportError(error);
     if (!outcome.opened)
         return false;
     showList();
@@ -176,16 +172,10 @@ void TfrmMain::showRelisted(const QString& error)
     showSelection();
 }
 
-void TfrmMain::TogglePageMode()
-{
-    if (!m_session.togglePageMode())
-        return;   // compared folders walk name by name
-    // Page mode frames the four panes: a line, a lowered and a raised bevel.
-    MainPanel->setBevelFrame(m_session.pageMode());
-}
-
 void TfrmMain::setTyping(bool on)
 {
+    if (on && TopPanel->isHidden())
+        ToggleTopBar();   // the folder field is typed into where the user can see it
     on ? m_keys.startTyping() : m_keys.stopTyping();
     DirEdit->setReadOnly(!on);
     DirEdit->setFocusPolicy(on ? Qt::StrongFocus : Qt::NoFocus);
@@ -235,28 +225,30 @@ void TfrmMain::runCommand(KeyCommand key)
     case Command::OpenExternally: OpenInAssociatedProgram(); break;
     case Command::PaneAcross: SelectPane(m_session.neighbour(ViewSession::Arrow::Across)); break;
     case Command::PaneDown: SelectPane(m_session.neighbour(ViewSession::Arrow::Down)); break;
-    case Command::ZoomIn: ZoomStep(true); break;
-    case Command::ZoomOut: ZoomStep(false); break;
+    case Command::ZoomIn:
+    case Command::ZoomOut:
+        // The picture's size in device pixels: a photo's at 1:1.
+        if (const int code = m_session.zoomStep(m_panes[current - 1].picture->pixelSize(), key.command == Command::ZoomIn))
+            ScaleCommand(code);
+        break;
     case Command::DigitMark: showMarkOf(m_session.setDigitMark(key.digit)); break;
     case Command::BackgroundColour: ChooseBackgroundColour(); break;
-    case Command::TypeFolder:
-        // The folder field is typed into where the user can see it.
-        if (TopPanel->isHidden())
-            ToggleTopBar();
-        setTyping(true);
-        break;
+    case Command::TypeFolder: setTyping(true); break;
     case Command::MetadataPanel: ToggleMetadataPanel(); break;
     case Command::FilesDialog: OpenFilesDialog(); break;
     case Command::ReadOnly: ToggleReadOnly(); break;
     case Command::SplitEvenly: SplitEvenly(); break;
     case Command::CompareDialog: OpenCompareDialog(); break;
     case Command::Difference: ToggleDifference(); break;
-    case Command::PageMode: TogglePageMode(); break;
+    case Command::PageMode:
+        // Page mode frames the four panes: a line, a lowered and a raised
+        // bevel. Compared folders walk name by name, without it.
+        if (m_session.togglePageMode())
+            MainPanel->setBevelFrame(m_session.pageMode());
+        break;
     case Command::FileList: ToggleFileList(); break;
     case Command::ToolN:
-    case Command::ToolP:
-        m_session.runTool(key.command == Command::ToolN);
-        break;
+    case Command::ToolP: m_session.runTool(key.command == Command::ToolN); break;
     case Command::OptionsDialog: OpenOptionsDialog(); break;
     case Command::Quit: close(); break;
     case Command::Pin:
@@ -273,19 +265,12 @@ void TfrmMain::runCommand(KeyCommand key)
         }
         break;
     case Command::TopBar: ToggleTopBar(); break;
-    default: break;
     case Command::MarkV: showMarkOf(m_session.toggleMarkV()); break;
     case Command::Exposure: ToggleExposureOverlay(current); break;
     case Command::ClearPane: ClearPane(current); break;
     case Command::Captions: ToggleCaptions(); break;
+    default: break;
     }
-}
-
-void TfrmMain::ZoomStep(bool in)
-{
-    // The picture's size in device pixels: a photo's at 1:1.
-    if (const int code = m_session.zoomStep(m_panes[m_session.currentPane() - 1].picture->pixelSize(), in))
-        ScaleCommand(code);
 }
 
 // ---- Marks ----------------------------------------------------------------
@@ -363,10 +348,8 @@ void TfrmMain::ToggleTopBar()
 
 void TfrmMain::OpenInAssociatedProgram()
 {
-    const QString path = m_paneSet[m_session.currentPane()].PanePath;
-    if (path.isEmpty())
-        return;
-    m_hooks.openExternally(AbsolutePath(path));
+    if (const QString path = m_session.currentFile(); !path.isEmpty())
+        m_hooks.openExternally(AbsolutePath(path));
 }
 
 void TfrmMain::OpenFilesDialog()
