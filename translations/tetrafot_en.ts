@@ -49,6 +49,18 @@
         <source>Не удаётся удалить файл &quot;%1&quot;: %2</source>
         <translation>Cannot delete the file &quot;%1&quot;: %2</translation>
     </message>
+    <message>
+        <source>Не удаётся прочитать файл &quot;%1&quot;: %2.</source>
+        <translation>Cannot read the file &quot;%1&quot;: %2.</translation>
+    </message>
+    <message>
+        <source>файл не существует</source>
+        <translation>the file does not exist</translation>
+    </message>
+    <message>
+        <source>Не удаётся изменить права доступа к файлу &quot;%1&quot;: %2.</source>
+        <translation>Cannot change the permissions of the file &quot;%1&quot;: %2.</translation>
+    </message>
 </context>
 <context>
     <name>FolderComparison</name>
@@ -347,20 +359,8 @@ D - delete it</translation>
         <translation>Marked files</translation>
     </message>
     <message>
-        <source>Не удаётся прочитать файл &quot;%1&quot;: %2.</source>
-        <translation>Cannot read the file &quot;%1&quot;: %2.</translation>
-    </message>
-    <message>
         <source>это не обычный файл</source>
         <translation>it is not a regular file</translation>
-    </message>
-    <message>
-        <source>файл не существует</source>
-        <translation>the file does not exist</translation>
-    </message>
-    <message>
-        <source>Не удаётся изменить права доступа к файлу &quot;%1&quot;: %2.</source>
-        <translation>Cannot change the permissions of the file &quot;%1&quot;: %2.</translation>
     </message>
     <message>
         <source>RAW-файлы</source>

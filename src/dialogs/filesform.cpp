@@ -196,7 +196,7 @@ void TfrmFiles::showEvent(QShowEvent* event)
         try {
             FormStorage2->restore();
         } catch (const UserError& error) {
-            QMessageBox::critical(this, windowTitle(), error.message());
+            showError(error.message());
         }
         centreOnParent();
         const int index = operationIndex();
@@ -214,39 +214,24 @@ void TfrmFiles::browseDstDir()
 
 bool TfrmFiles::carryOut()
 {
-    m_app.RawExtensions = ParseExtensions(ui->txtCRWExt->text());
     const FileOpOptions options{ui->txtPrefix->text(), ui->txtSuffix->text(), ui->ckOverwrite->isChecked(),
-                                ui->ckCRW->isChecked(), m_app.RawExtensions};
-    const int operation = operationIndex();
-    if (operation == 0 || operation == 1) {
-        const QString destination = ui->DstDir->text();
-        if (destination.trimmed().isEmpty()) {
-            // Nowhere to put the file: say so and let the user type a folder.
-            QApplication::beep();
-            ui->DstDir->setFocus(Qt::OtherFocusReason);
-            return false;
-        }
-        if (operation == 0)
-            CopyCurrentFile(m_app.CurrentFilePath, destination, options);
-        else
-            MoveCurrentFile(m_app.CurrentFilePath, destination, options);
-    } else if (operation == 2) {
-        DeleteCurrentFile(m_app.CurrentFilePath, options);
+                                ui->ckCRW->isChecked(), ParseExtensions(ui->txtCRWExt->text())};
+    const FileOpOutcome outcome = CarryOutFileOperation(FileOperation(operationIndex()), m_app.CurrentFilePath,
+                                                        ui->DstDir->text(), options);
+    if (outcome.needsDestination) {
+        // Nowhere to put the file: say so and let the user type a folder.
+        QApplication::beep();
+        ui->DstDir->setFocus(Qt::OtherFocusReason);
+        return false;
     }
+    if (!outcome.error.isEmpty())
+        showError(outcome.error);
     return true;
 }
 
 void TfrmFiles::btnOkClick()
 {
-    bool done = false;
-    try {
-        done = carryOut();
-    } catch (const UserError& error) {
-        // Whatever could be done is done; the box says what could not.
-        showError(error.message());
-        done = true;
-    }
-    if (done)
+    if (carryOut())
         accept();
 }
 
@@ -276,7 +261,6 @@ bool TfrmFiles::eventFilter(QObject* watched, QEvent* event)
     if (key->isAutoRepeat() || isTextField(target))
         return false;
 
-    m_app.RawExtensions = ParseExtensions(ui->txtCRWExt->text());
     int operation = -1;
     switch (key->key()) {
     case Qt::Key_K: operation = 0; break;
@@ -301,7 +285,7 @@ void TfrmFiles::done(int result)
     try {
         FormStorage2->save(true);
     } catch (const UserError& error) {
-        QMessageBox::critical(this, windowTitle(), error.message());
+        showError(error.message());
     }
     QDialog::done(result);
 }

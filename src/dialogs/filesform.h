@@ -39,7 +39,9 @@ public:
     // The folder browser behind the destination field's button; returns an
     // empty text when cancelled. Replaceable so that tests need no modal dialog.
     std::function<QString(const QString& start)> browseFolder;
-    // Shows what an operation could not do; replaceable like browseFolder.
+    // Shows what an operation could not do and why the dialog's section
+    // could not be read or written; the main window routes it to its own
+    // error path, so that tests see it without a modal box.
     std::function<void(const QString& message)> showError;
 
     void done(int result) override;
@@ -51,7 +53,7 @@ protected:
 private:
     void btnOkClick();
     void browseDstDir();
-    // Rebuilds the extension list and runs the selected operation; false
+    // Runs the selected operation with the extensions in the field; false
     // when a copy or move was refused for want of a destination folder.
     bool carryOut();
     bool isTextField(const QWidget* widget) const;

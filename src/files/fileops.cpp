@@ -216,6 +216,29 @@ void DeleteCurrentFile(const QString& currentFile, const FileOpOptions& options)
         ReportFailures(failures);
 }
 
+FileOpOutcome CarryOutFileOperation(FileOperation operation, const QString& currentFile, const QString& destination,
+                                    const FileOpOptions& options)
+{
+    FileOpOutcome outcome;
+    const bool transfer = operation == FileOperation::Copy || operation == FileOperation::Move;
+    if (transfer && destination.trimmed().isEmpty()) {
+        outcome.needsDestination = true;
+        return outcome;
+    }
+    try {
+        if (operation == FileOperation::Copy)
+            CopyCurrentFile(currentFile, destination, options);
+        else if (operation == FileOperation::Move)
+            MoveCurrentFile(currentFile, destination, options);
+        else if (operation == FileOperation::Delete)
+            DeleteCurrentFile(currentFile, options);
+    } catch (const UserError& e) {
+        // Whatever could be done is done; the message says what could not.
+        outcome.error = e.message();
+    }
+    return outcome;
+}
+
 bool IsReadOnlyFile(const QString& path)
 {
     struct stat st {};
@@ -232,4 +255,34 @@ int SetReadOnly(const QString& path, bool readOnly)
         return EINVAL;
     const mode_t mode = readOnly ? st.st_mode & ~mode_t(S_IWUSR | S_IWGRP | S_IWOTH) : st.st_mode | S_IWUSR;
     return ::chmod(name.constData(), mode & 07777) == 0 ? 0 : errno;
+}
+
+namespace {
+
+QString NotAFileReason(const QString& path)
+{
+    return PathExists(path) ? QCoreApplication::translate("FileOps", "это не обычный файл")
+                            : QCoreApplication::translate("FileOps", "файл не существует");
+}
+
+} // namespace
+
+QString ChangeReadOnly(const QString& path, bool readOnly)
+{
+    QString failure;
+    if (!IsRegularFile(path))
+        failure = NotAFileReason(path);
+    else if (const int error = SetReadOnly(path, readOnly))
+        failure = SystemReason(error);
+    if (failure.isEmpty())
+        return {};
+    return QCoreApplication::translate("FileOps", "Не удаётся изменить права доступа к файлу \"%1\": %2.")
+        .arg(DisplayName(path), failure);
+}
+
+QString UnreadableFileMessage(const QString& path)
+{
+    if (path.isEmpty() || IsRegularFile(path))
+        return {};
+    return QCoreApplication::translate("FileOps", "Не удаётся прочитать файл \"%1\": %2.").arg(DisplayName(path), NotAFileReason(path));
 }

@@ -10,7 +10,7 @@ struct FileOpOptions {
     QString suffix;
     bool overwrite = false;
     bool companions = false;
-    QStringList extensions;   // RawExtensions
+    QStringList extensions;   // the RAW extensions, as ParseExtensions gives them
 };
 
 // One copy, whole or not at all: the content goes to a temporary file
@@ -30,6 +30,19 @@ bool CopyCurrentFile(const QString& currentFile, const QString& destination, con
 bool MoveCurrentFile(const QString& currentFile, const QString& destination, const FileOpOptions& options);
 void DeleteCurrentFile(const QString& currentFile, const FileOpOptions& options);
 
+// The file operations dialog's operations, numbered as its items.
+enum class FileOperation { None = -1, Copy = 0, Move = 1, Delete = 2 };
+struct FileOpOutcome {
+    // A copy or move was asked with no destination folder: nothing was done.
+    bool needsDestination = false;
+    // What failed, one line per file ("" when nothing did).
+    QString error;
+};
+// Carries out the chosen operation on the file and, when asked, its
+// companions. Never throws: what fails is in the outcome.
+FileOpOutcome CarryOutFileOperation(FileOperation operation, const QString& currentFile, const QString& destination,
+                                    const FileOpOptions& options);
+
 // Read-only means the owner may not write; a file that cannot be asked
 // counts as read-only.
 bool IsReadOnlyFile(const QString& path);
@@ -37,3 +50,9 @@ bool IsReadOnlyFile(const QString& path);
 // write. 0 when done, else the system's error number (EINVAL for a name that
 // is no regular file).
 int SetReadOnly(const QString& path, bool readOnly);
+// G on a pane: makes the file read-only or writable. The message naming the
+// file and the reason when that fails, else "".
+QString ChangeReadOnly(const QString& path, bool readOnly);
+// R on a pane whose file has gone or is no regular file since it was
+// shown: the message saying so, else "".
+QString UnreadableFileMessage(const QString& path);

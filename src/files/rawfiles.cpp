@@ -47,3 +47,15 @@ QStringList FilterMasks(const QString& maskText, const QStringList& configured)
     }
     return masks;
 }
+
+QString MaskTextOf(ListFilter filter)
+{
+    switch (filter) {
+    case ListFilter::Jpeg: return QString(PhotoMasks);
+    case ListFilter::AllFiles: return QStringLiteral("*");
+    case ListFilter::Marked: return {};
+    case ListFilter::Raw: return QString(RawMasksEntry);
+    case ListFilter::JpegAndRaw: return QString(PhotoMasks) + QLatin1Char(';') + RawMasksEntry;
+    }
+    return {};
+}

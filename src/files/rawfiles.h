@@ -19,3 +19,10 @@ inline constexpr QLatin1StringView RawMasksEntry{"<raw>"};
 // The JPEG photos' masks: the file list's first filter.
 inline constexpr QLatin1StringView PhotoMasks{"*.jpg;*.jpeg;*.jpe;*.jfif"};
 QStringList FilterMasks(const QString& maskText, const QStringList& configured);
+
+// The file list's filters, in the order the filter box lists them (the RAW
+// ones came last, so a chosen entry keeps its place).
+enum class ListFilter { Jpeg, AllFiles, Marked, Raw, JpegAndRaw };
+// A filter's masks as FilterMasks reads them: "*" lists every name, with or
+// without a dot; "" the marked files, which the marks choose.
+QString MaskTextOf(ListFilter filter);

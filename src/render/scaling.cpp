@@ -134,3 +134,14 @@ int FixedScaleOfDenom(int denom)
             return code;
     return Scale1to1;
 }
+
+int ZoomStepCode(int code, QSize fullSize, QSize shown, bool in)
+{
+    if (code == 0)
+        return 0;
+    if (code != ScaleFit)
+        return in ? ZoomInStep(code) : ZoomOutStep(code);
+    if (fullSize.isEmpty())
+        return 0;   // only JPEG photos have fixed scales
+    return in ? ZoomInFromFit(fullSize, shown) : ZoomOutFromFit(fullSize, shown);
+}

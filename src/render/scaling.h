@@ -43,6 +43,11 @@ QSize LogicalSize(QSize device, double ratio);
 // whose picture is smaller (1:8 at least).
 int ZoomInFromFit(QSize fullSize, QSize fittedArea);
 int ZoomOutFromFit(QSize fullSize, QSize fittedArea);
+// The scale code numpad + (in) or - goes to from `code` (0 for a pane
+// never loaded: nothing), where fitted the picture is `shown` device pixels
+// and the photo `fullSize` at 1:1 (empty for a picture without fixed
+// scales); 0 when there is nothing to go to.
+int ZoomStepCode(int code, QSize fullSize, QSize shown, bool in);
 
 // Where a window stored at `window` goes: there when at least a corner of it
 // (64 x 64 pixels) lies on one of the screens, else at the primary screen's

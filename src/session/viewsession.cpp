@@ -2,10 +2,14 @@
 
 #include "common/paths.h"
 #include "common/usererror.h"
+#include "files/companions.h"
+#include "files/fileops.h"
+#include "files/tools.h"
 #include "files/rawfiles.h"
 #include "render/scaling.h"
 #include "settings/appstate.h"
 #include "settings/mainsettings.h"
+#include "session/startplan.h"
 
 #include <QDir>
 #include <QFileInfo>
@@ -53,7 +57,148 @@ void ViewSession::takeStoredMaxSize()
     m_maxSize = m_store.get(Stored::MaxSize);
 }
 
+ViewSession::ViewOptionsChange ViewSession::takeStoredViewOptions()
+{
+    takeStoredMaxSize();
+    ViewOptionsChange change;
+    change.smooth = m_store.get(Stored::SmoothScale);
+    if (!m_panes.setUpright(m_store.get(Stored::ExifRotate)))
+        return change;
+    std::array<QString, 4> paths;
+    for (int n = 1; n <= 4; ++n) {
+        paths[n - 1] = m_panes[n].PanePath;
+        change.reload[n - 1] = !paths[n - 1].isEmpty();
+        change.overlay[n - 1] = change.reload[n - 1] && m_panes[n].OverlayOn;
+        change.reloading = change.reloading || change.reload[n - 1];
+    }
+    prepareLoads(paths);
+    return change;
+}
+
+ViewSession::PanelToggle ViewSession::toggleFileList(int width)
+{
+    if (width <= 1)
+        return {m_store.get(Stored::FileListWidth), true};
+    m_store.set(Stored::FileListWidth, width);
+    return {};
+}
+
+ViewSession::PanelToggle ViewSession::toggleMetadataPanel(int width)
+{
+    if (m_panes[m_current].PanePath.isEmpty())
+        return {};
+    if (width <= 1)
+        return {m_store.get(Stored::ExpanWidth, m_current), true};
+    m_store.set(Stored::ExpanWidth, m_current, width);
+    return {};
+}
+
+ViewSession::ReadOnlyChange ViewSession::toggleReadOnly(bool shownReadOnly)
+{
+    const QString path = m_panes[m_current].PanePath;
+    if (path.isEmpty())
+        return {!shownReadOnly, {}};
+    ReadOnlyChange change;
+    change.error = ChangeReadOnly(path, !shownReadOnly);
+    change.readOnly = m_panes.checkReadOnly(m_current);
+    return change;
+}
+
+int ViewSession::zoomStep(QSize shown, bool in) const
+{
+    const PaneState& state = m_panes[m_current];
+    return state.hasPicture() ? ZoomStepCode(state.PaneScale, state.fullSize(), shown, in) : 0;
+}
+
+void ViewSession::runTool(bool toolN) const
+{
+    RunTool(m_panes[m_current].PanePath, m_store.get(toolN ? Stored::ToolN : Stored::ToolP), m_app.CurrentFolder,
+            CurrentDirectory());
+}
+
+void ViewSession::handToDialogs()
+{
+    m_app.SettingsFileName = m_store.iniFileName();
+    m_app.CurrentFilePath = m_panes[m_current].PanePath;
+}
+
+std::vector<ViewSession::Reload> ViewSession::reloads(bool all) const
+{
+    std::vector<Reload> panes;
+    for (int n = 1; n <= 4; ++n)
+        if (all || n == m_current)
+            // A file gone since it was shown: R says so, and the pane keeps it.
+            panes.push_back({n, UnreadableFileMessage(m_panes[n].PanePath)});
+    return panes;
+}
+
+QStringList ViewSession::rawExtensions() const
+{
+    return ParseExtensions(m_store.get(Stored::Exts));
+}
+
+CompanionRule ViewSession::companionRule() const
+{
+    return {rawExtensions(), m_store.get(Stored::AnyRaw), m_store.get(Stored::RawPrefix), m_store.get(Stored::RawSuffix)};
+}
+
+void ViewSession::takeStoredRawExtensions()
+{
+    m_panes.pipeline().setRawExtensions(rawExtensions());
+}
+
 // ---- Walking ------------------------------------------------------------------
+
+void ViewSession::prepareLoads(const std::array<QString, 4>& paths, const VisibleOf& visibleOf)
+{
+    std::vector<DecodeRequest> wanted;
+    for (int k = 0; k < 4; ++k)
+        if (!paths[k].isEmpty())
+            wanted.push_back({paths[k], storedScale(k + 1), maxSize(), visibleOf ? visibleOf(k + 1) : nullptr});
+    m_panes.prepare(wanted);
+}
+
+std::array<QString, 4> ViewSession::firstFiles(const VisibleOf& visibleOf)
+{
+    std::array<QString, 4> paths;
+    for (int k = 0; k < 4 && k < m_list.count(); ++k)
+        paths[k] = m_list.path(k);
+    prepareLoads(paths, visibleOf);
+    return paths;
+}
+
+ViewSession::WalkPlan ViewSession::planWalk(const WalkResult& walk, const VisibleOf& visibleOf)
+{
+    WalkPlan plan;
+    plan.changed = walk.changed;
+    if (!walk.changed)
+        return plan;
+    selectEntry(walk.selection);
+    // A pane takes its new path only with its picture: a file that fails to
+    // load leaves the pane's picture, label and path as they were, so its
+    // commands act on the file it shows. A pane given no file is emptied.
+    for (int k = 0; k < 4; ++k) {
+        plan.clear[k] = walk.clear[k] || (walk.load[k] && walk.paths[k].isEmpty());
+        if (walk.load[k])
+            plan.load[k] = walk.paths[k];
+    }
+    prepareLoads(plan.load, visibleOf);
+    if (!m_syncOn)
+        return plan;
+    // Synchronized panes keep their places in the photos across the walk.
+    // Compared folders show one photo in versions: a pane that was empty
+    // (its folder lacked the name) takes the place of the first that keeps one.
+    int kept = 0;
+    for (int k = 4; k >= 1; --k)
+        if (m_panes[k].hasPicture() && !plan.clear[k - 1])
+            kept = k;
+    for (int k = 1; k <= 4; ++k) {
+        const bool keeps = m_panes[k].hasPicture() && !plan.clear[k - 1];
+        if (!plan.load[k - 1].isEmpty())
+            plan.placeFrom[k - 1] = keeps ? k : m_comparison.active() ? kept : 0;
+    }
+    return plan;
+}
 
 WalkResult ViewSession::step(PaneSet::Step step) const
 {
@@ -94,6 +239,25 @@ void ViewSession::selectEntry(int index)
         m_list.select(index);
 }
 
+ViewSession::RowChoice ViewSession::chooseRow(int row)
+{
+    if (m_comparison.active())
+        return {showStep(row), {}};
+    m_list.select(row);
+    const int selected = m_list.selection();
+    if (selected < 0 || m_list.name(selected).isEmpty())
+        return {};
+    return {{}, m_list.path(selected)};
+}
+
+QString ViewSession::clickedRow(int row) const
+{
+    if (m_comparison.active())
+        return {};
+    const QString path = m_list.path(row);
+    return path == m_panes[m_current].PanePath ? QString() : path;
+}
+
 // ---- Folders ------------------------------------------------------------------
 
 QString ViewSession::folderProblem(const QString& folder)
@@ -128,7 +292,7 @@ QString ViewSession::listFolder(const QString& folder, const QString& maskText)
     FolderList::Filter filter;
     filter.markedOnly = maskText.isEmpty();
     if (!filter.markedOnly)
-        filter.masks = FilterMasks(maskText, m_app.RawExtensions);
+        filter.masks = FilterMasks(maskText, rawExtensions());
     if (const QString failure = m_list.list(absolute, filter, m_app.Marks); !failure.isEmpty())
         return openError(folder, failure);
     return {};
@@ -175,12 +339,59 @@ ViewSession::FolderOutcome ViewSession::openFolder(const FolderChoice& choice)
     return outcome;
 }
 
+QStringList ViewSession::start(const StartPlan& plan)
+{
+    QStringList errors;
+    takeStoredRawExtensions();
+    if (!plan.folderError.isEmpty())
+        errors << plan.folderError;
+    m_app.CurrentFolder = plan.folder;
+    // A failure to read the marks is shown and start-up goes on.
+    if (const QString error = readMarks(plan.folder); !error.isEmpty())
+        errors << error;
+    return errors;
+}
+
+QString ViewSession::relist(const QString& maskText)
+{
+    if (m_comparison.active())
+        return relistComparison(maskText);
+    return m_list.folder().isEmpty() ? QString() : listFolder(m_list.folder(), maskText);
+}
+
+QString ViewSession::filesChanged(const QString& maskText)
+{
+    takeStoredRawExtensions();
+    const int index = selection();
+    const QString error = relist(maskText);
+    if (error.isEmpty() && !m_comparison.active())
+        m_list.select(index);
+    return error;
+}
+
+QStringList ViewSession::foldersToCompare() const
+{
+    return m_comparison.folders().isEmpty() ? QStringList{m_app.CurrentFolder} : m_comparison.folders();
+}
+
 // ---- Folders side by side -----------------------------------------------------
 
 QStringList ViewSession::comparedMasks(const QString& maskText) const
 {
     // "Marked files" names no masks; folders are compared by their photos then.
-    return FilterMasks(maskText.isEmpty() ? QString::fromLatin1(PhotoMasks) : maskText, m_app.RawExtensions);
+    return FilterMasks(maskText.isEmpty() ? QString::fromLatin1(PhotoMasks) : maskText, rawExtensions());
+}
+
+std::array<QString, 4> ViewSession::missingNotes() const
+{
+    std::array<QString, 4> notes;
+    if (!comparing())
+        return notes;
+    const std::array<FolderComparison::Entry, 4> entries = m_comparison.panes(m_comparison.selection());
+    for (int k = 0; k < 4; ++k)
+        if (m_panes[k + 1].PanePath.isEmpty())
+            notes[size_t(k)] = entries[size_t(k)].missing;
+    return notes;
 }
 
 ViewSession::FolderOutcome ViewSession::startComparison(const QStringList& folders, const QString& maskText,

@@ -12,6 +12,9 @@
 #include <QStringList>
 #include <QTimer>
 
+#include <array>
+#include <functional>
+
 struct AppState;
 class TFormStorage;
 
@@ -37,6 +40,8 @@ public:
 
     // ---- The current pane and the view modes
     int currentPane() const { return m_current; }
+    // The file the current pane shows, "" for none.
+    const QString& currentFile() const { return m_panes[m_current].PanePath; }
     void selectPane(int n) { m_current = n >= 1 && n <= 4 ? n : m_current; }
     // The pane an arrow key goes to: Left and Right across the grid, Up and
     // Down between its rows.
@@ -60,6 +65,56 @@ public:
     // after the options dialog, not as the store holds it meanwhile.
     int maxSize() const { return m_maxSize; }
     void takeStoredMaxSize();
+    // The options dialog closed: the size limit and the upright option are
+    // taken from the store. When the upright option changed, every photo
+    // shown was turned the other way: reload holds the panes to load again
+    // (their decodes are started here), overlay those whose exposure overlay
+    // is to be shown again after.
+    struct ViewOptionsChange {
+        bool smooth = false;
+        std::array<bool, 4> reload{};
+        std::array<bool, 4> overlay{};
+        bool reloading = false;   // any pane reloads
+    };
+    ViewOptionsChange takeStoredViewOptions();
+    // L and E show or hide the file list and the current pane's metadata
+    // panel, given the width it has (1 or less: hidden): the width to give
+    // it and whether its button stands pressed. A panel that goes keeps its
+    // width in the store for its return; an empty pane's panel only goes.
+    struct PanelToggle {
+        int width = 1;
+        bool shown = false;
+    };
+    PanelToggle toggleFileList(int width);
+    PanelToggle toggleMetadataPanel(int width);
+    // G: the current pane's file turns read-only or writable (an empty pane
+    // only turns its mark). readOnly: what the mark shows now, whether or
+    // not the change took; error: why it did not.
+    struct ReadOnlyChange {
+        bool readOnly = false;
+        QString error;
+    };
+    ReadOnlyChange toggleReadOnly(bool shownReadOnly);
+    // The scale code a zoom step (keypad + and -) brings the current pane
+    // to, given its picture's size in device pixels; 0 for none.
+    int zoomStep(QSize shown, bool in) const;
+    // N and P: the external tool runs on the current pane's file.
+    void runTool(bool toolN) const;
+    // The settings file and the current pane's file, for the dialogs.
+    void handToDialogs();
+    // R and Shift+R: the panes to load again from disk, each with the
+    // message for a file gone since it was shown ("" when it is there).
+    struct Reload {
+        int pane;
+        QString gone;
+    };
+    std::vector<Reload> reloads(bool all) const;
+    // The RAW extensions in use, as the store holds them, and the rule
+    // that finds a photo's companions.
+    QStringList rawExtensions() const;
+    CompanionRule companionRule() const;
+    // The decoders take the RAW extensions the store holds now.
+    void takeStoredRawExtensions();
 
     // ---- What the panes show, and where
     // What a pane command changed: the panes to draw again from their
@@ -117,12 +172,57 @@ public:
     WalkResult showStep(int row) const;
     // The files the next Space and Backspace bring, decoded meanwhile.
     void lookAhead();
+    // What pane n (1..4) shows at first of a picture of the given size.
+    using VisibleOf = std::function<std::function<QRect(QSize)>(int n)>;
+    // Starts decoding the files the panes are about to load (paths[k] for
+    // pane k + 1, "" for none) side by side, at their stored scales.
+    void prepareLoads(const std::array<QString, 4>& paths, const VisibleOf& visibleOf = nullptr);
+    // A walk as the window carries it out: the panes to empty first, then
+    // the file each pane loads ("" none) and, while synchronized, the pane
+    // (1..4) whose place in its photo, taken after the emptying and before
+    // the loads, the loaded pane is put at (0: none).
+    struct WalkPlan {
+        bool changed = false;
+        std::array<bool, 4> clear{};
+        std::array<QString, 4> load;
+        std::array<int, 4> placeFrom{};
+    };
+    // The first four files of the list (fewer when it holds fewer), their
+    // decodes started side by side.
+    std::array<QString, 4> firstFiles(const VisibleOf& visibleOf);
+    // Selects the walk's entry and starts decoding its files.
+    WalkPlan planWalk(const WalkResult& walk, const VisibleOf& visibleOf);
+    // Start-up: the decoders take the stored RAW extensions, the plan's
+    // folder becomes the current folder and its marks are read. The errors
+    // to show, in order.
+    QStringList start(const struct StartPlan& plan);
+    // Another filter chosen: the folder or the compared folders are listed
+    // again with its masks (a comparison keeps its selection). The error
+    // text, or "" when listed or when no folder is.
+    QString relist(const QString& maskText);
+    // The file operations dialog closed: files may have been copied, moved
+    // or deleted. The decoders take the RAW extensions it stored; the list
+    // is made again as by relist, the selection kept.
+    QString filesChanged(const QString& maskText);
+    // The folders the compare dialog opens with: those compared, else the current one.
+    QStringList foldersToCompare() const;
     // The pane that keeps its file while the others walk (0: none); true
     // when that changed.
     bool setPinned(int n);
     bool togglePin() { return setPinned(m_panes.pinned() == m_current ? 0 : m_current); }
     // A file of the list to select; in a comparison the row of a name.
     void selectEntry(int index);
+    // A row of the file list chosen by the user. In a comparison every
+    // pane goes to its name (walk); else the row is selected and the
+    // current pane loads its file (path; "" for none).
+    struct RowChoice {
+        WalkResult walk;
+        QString path;
+    };
+    RowChoice chooseRow(int row);
+    // A click on a row, also the one already selected: the file the current
+    // pane loads when it shows another; "" for none, and in a comparison.
+    QString clickedRow(int row) const;
     int selection() const { return m_comparison.active() ? m_comparison.selection() : m_list.selection(); }
 
     // ---- Folders
@@ -160,6 +260,9 @@ public:
     void endComparison() { m_comparison.clear(); }
     // The masks a comparison lists with: the marked files name none.
     QStringList comparedMasks(const QString& maskText) const;
+    // While comparing, what an empty pane says of the file its folder lacks
+    // at the selected name; empty texts for the other panes.
+    std::array<QString, 4> missingNotes() const;
 
     // ---- Marks
     // Whether the file lies in the current folder, whose marks are held here.
@@ -199,7 +302,6 @@ private:
     // The rest of a photo shown in part failed: the pane as before its load.
     PaneUpdate wholeFailed(int n, const QString& path, const QString& message);
     PaneUpdate layOut(int n, int code);
-    CompanionRule companionRule() const;
     QString openError(const QString& folder, const QString& reason) const;
 
     AppState& m_app;

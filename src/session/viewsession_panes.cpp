@@ -33,12 +33,6 @@ std::function<QRect(QSize)> ViewSession::visibleOf(int n) const
     return place(n).firstSeen(centre);
 }
 
-CompanionRule ViewSession::companionRule() const
-{
-    return {m_app.RawExtensions, m_store.get(Stored::AnyRaw), m_store.get(Stored::RawPrefix),
-            m_store.get(Stored::RawSuffix)};
-}
-
 ViewSession::PaneUpdate ViewSession::loadFailed(const QString& path, const QString& message, bool always)
 {
     PaneUpdate update;

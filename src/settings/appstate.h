@@ -6,11 +6,10 @@
 #include <QStringList>
 
 // What the main window shares with its dialogs: the current folder and its
-// marks, the RAW extensions in use and the settings store (stored values are
+// marks and the settings store (stored values are
 // read and written through the store, never copied here).
 struct AppState {
     QString CurrentFolder;
-    QStringList RawExtensions;
     MarkStore Marks;
     bool FilesDialogOpen = false;
     QString CurrentFilePath;

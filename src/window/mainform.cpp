@@ -6,6 +6,8 @@
 #include "window/markpictures.h"
 #include "window/panewidgets.h"
 #include "settings/startfolder.h"
+#include "session/keymap.h"
+#include "session/startplan.h"
 #include "common/paths.h"
 #include "common/usererror.h"
 #include "files/companions.h"
@@ -26,7 +28,7 @@
 #include <QLayout>
 #include <QLineEdit>
 #include <QListView>
-#include "window/filelistmodel.h"
+#include "session/filelistmodel.h"
 #include <QMessageBox>
 #include <QScreen>
 #include <QShowEvent>
@@ -35,19 +37,6 @@
 #include <QUrl>
 
 namespace {
-
-// The system button-face colour as the settings file writes it.
-constexpr int kButtonFace = -2147483633;
-
-// The entries of the filter box, in the order it lists them.
-enum Filter { kJpegFilter, kAllFilesFilter, kMarkedFilter, kRawFilter, kJpegAndRawFilter };
-
-QColor toQColor(int colour)
-{
-    if (colour < 0)
-        return QApplication::palette().color(QPalette::Button);
-    return StoredColour{colour}.toQColor();
-}
 
 MainHooks withDefaults(MainHooks hooks)
 {
@@ -73,6 +62,27 @@ MainHooks withDefaults(MainHooks hooks)
     return hooks;
 }
 
+// A button of the top bar: a picture, no frame until pointed at, never the focus.
+QToolButton* makeButton(const char* name, const QIcon& icon, const QString& tip)
+{
+    auto* b = new QToolButton;
+    b->setObjectName(QLatin1String(name));
+    b->setIcon(icon);
+    b->setIconSize(QSize(22, 22));
+    b->setAutoRaise(true);
+    b->setFocusPolicy(Qt::NoFocus);
+    b->setToolTip(tip);
+    return b;
+}
+
+// Fields and lists are drawn on the button face, as the panels around them.
+void onButtonFace(QWidget* w)
+{
+    QPalette p = w->palette();
+    p.setColor(QPalette::Base, QApplication::palette().color(QPalette::Button));
+    w->setPalette(p);
+}
+
 } // namespace
 
 TfrmMain::TfrmMain(const QStringList& arguments, MainHooks hooks, QWidget* parent)
@@ -93,7 +103,8 @@ TfrmMain::~TfrmMain()
     // The destroy-time save runs only when nothing was saved since the last restore.
     if (m_store.restored() && !m_store.savedSinceRestore())
         saveStore(true);
-    FormDestroy();
+    // The marks of the folder on show; a failure is shown while the window goes.
+    guarded([this] { m_session.saveMarks(); });
     // The controls go with the base class, after this class is gone: a
     // folder field losing its focus then must not call back into it.
     for (QObject* child : findChildren<QObject*>())
@@ -147,90 +158,34 @@ void TfrmMain::FormCreate(const QStringList& arguments)
     // 5. Restore.
     guarded([&] { m_store.restore(); });
 
-    // Two to four folders on the command line are compared side by side;
-    // made absolute before any listing changes the working directory.
-    QStringList compared;
-    if (arguments.size() >= 2)
-        for (const QString& folder : arguments)
-            compared << QDir::cleanPath(QDir::current().absoluteFilePath(folder));
-
-    // 6.-7. The start folder.
-    const bool hasArgument = !arguments.isEmpty();
-    QString start = StartFolder(hasArgument ? arguments.first() : QString(), hasArgument,
-                                m_store.get(Stored::CurDir), QDir::currentPath());
-    bool storedFolderGone = false;
-    if (!QFileInfo(start).isDir()) {
-        // A stored folder that has gone (an unplugged card) is reported and
-        // kept in the settings; the working directory is shown meanwhile.
-        reportError(tr("Не удаётся открыть папку \"%1\": %2.").arg(start, ViewSession::folderProblem(start)));
-        start = QDir::currentPath();
-        storedFolderGone = true;
-    }
-    m_app.CurrentFolder = start;
-
-    // 8. Companion extensions.
-    m_app.RawExtensions = ParseExtensions(m_store.get(Stored::Exts));
-    m_paneSet.pipeline().setRawExtensions(m_app.RawExtensions);
-
-    // 9. Marks of the start folder; a failure is shown and start-up goes on.
-    if (const QString error = m_session.readMarks(m_app.CurrentFolder); !error.isEmpty())
+    // 6.-9. The start folder, a file named and its filter, worked out once;
+    // the start folder's marks.
+    const StartPlan plan = MakeStartPlan(arguments, m_store.get(Stored::CurDir), QDir::currentPath(), m_session.rawExtensions());
+    for (const QString& error : m_session.start(plan))
         reportError(error);
 
     // 10. How pictures are turned and drawn.
     applyViewOptions();
 
-    // 11. The folder field lists the start folder. A comparison is not
-    // stored: the next plain start opens the folder as before.
-    if (start != DirEdit->text()) {
-        DirEdit->setText(start);
-        DirEditChange(true, storedFolderGone || !compared.isEmpty());
-    }
-
-    if (!compared.isEmpty() && StartComparison(compared))
+    // 11. The folder field lists the start folder; the panes are filled once,
+    // from a file named on the command line, the folders compared or the
+    // first four files.
+    if (plan.rawFilter)
+        FiltersList->setCurrentIndex(int(ListFilter::JpegAndRaw));
+    DirEdit->setText(plan.folder);
+    DirEditChange(true, plan.keepStoredFolder);
+    if (!plan.compared.isEmpty() && StartComparison(plan.compared))
         return;
-    // 12. The first four files, or a file named on the command line and the
-    // files after it, so that the walk goes on from there.
-    const FolderList& list = m_session.folderList();
-    const QString namedFile = StartFile(hasArgument ? arguments.first() : QString(), hasArgument, QDir::currentPath());
-    int named = list.indexOf(namedFile);
-    if (named < 0 && !namedFile.isEmpty() && IsRegularFile(namedFile)
-        && IsRawFileName(namedFile, m_app.RawExtensions)) {
-        // "Open with" on a RAW file, which the JPEG filter leaves out: the
-        // filter that lists JPEG and RAW files is chosen, so the file shows.
-        FiltersList->setCurrentIndex(kJpegAndRawFilter);
-        ListFolder(list.folder());
-        named = list.indexOf(namedFile);
-    }
+    const int named = m_session.folderList().indexOf(plan.namedFile);
     if (named >= 0)
-        applyWalk(m_paneSet.showFrom(named, list));
+        applyWalk(m_paneSet.showFrom(named, m_session.folderList()));
     else
         FillPanesFromList();
 }
 
-void TfrmMain::FormDestroy()
-{
-    m_app.RawExtensions.clear();
-    // Shown while the window goes; the message names the file.
-    guarded([this] { m_session.saveMarks(); });
-}
-
 void TfrmMain::saveStore(bool destroying)
 {
-    try {
-        m_store.save(destroying);
-    } catch (const UserError& e) {
-        reportError(e.message());
-    }
-}
-
-void TfrmMain::FormStorage1RestorePlacement()
-{
-    if (!m_store.fileExists()) {
-        SplitEvenly();
-    }
-    // The metadata button stands pressed while the current pane's panel is
-    // shown, also when the file is what opened the panel.
-    SelectPane(m_session.currentPane());
+    guarded([&] { m_store.save(destroying); });
 }
 
 void TfrmMain::showEvent(QShowEvent* event)
@@ -260,17 +215,15 @@ void TfrmMain::closeEvent(QCloseEvent* event)
 int TfrmMain::controlColour(const QString& objectName) const
 {
     const QWidget* w = objectName == this->objectName() ? this : findChild<QWidget*>(objectName);
-    if (!w)
-        return kButtonFace;
-    const QVariant v = w->property("tcolor");
-    return v.isValid() ? v.toInt() : kButtonFace;
+    const QVariant v = w ? w->property("tcolor") : QVariant();
+    return v.isValid() ? v.toInt() : StoredColour::ButtonFace;
 }
 
 void TfrmMain::setControlColour(QWidget* widget, int colour)
 {
     widget->setProperty("tcolor", colour);
     QPalette pal = widget->palette();
-    const QColor c = toQColor(colour);
+    const QColor c = StoredColour{colour}.toQColor(QApplication::palette().color(QPalette::Button));
     pal.setColor(QPalette::Window, c);
     // Paths and captions stay readable on a dark background.
     pal.setColor(QPalette::WindowText, c.lightness() < 128 ? Qt::white : Qt::black);
@@ -305,7 +258,7 @@ void TfrmMain::buildWindow()
 
 void TfrmMain::buildToolBar()
 {
-    ToolBar1 = new QToolBar(QStringLiteral("ToolBar1"));
+    auto* ToolBar1 = new QToolBar(QStringLiteral("ToolBar1"));
     ToolBar1->setObjectName(QStringLiteral("ToolBar1"));
     ToolBar1->setIconSize(QSize(22, 22));
     ToolBar1->setMovable(false);
@@ -313,66 +266,29 @@ void TfrmMain::buildToolBar()
     ToolBar1->setContentsMargins(0, 0, 0, 0);
     ToolBar1->layout()->setSpacing(0);
     ToolBar1->layout()->setContentsMargins(0, 0, 0, 0);
-    struct ButtonDef {
-        const char* name;
-        int picture;
-        const char* hint;
-        const char* key;
-        std::function<void()> action;
-        bool checkable;
-    };
-    const ButtonDef buttons[] = {
-        {"showflist", 8, QT_TR_NOOP("Показать/скрыть список файлов"), "(L)", [this] { ToggleFileList(); }, true},
-        {"ToolButton4", 3, QT_TR_NOOP("Масштаб выбранного изображения 1:8"), "(8)", [this] { ScaleCommand(Scale1to8); }, false},
-        {"ToolButton1", 0, QT_TR_NOOP("Масштаб выбранного изображения 1:4"), "(4)", [this] { ScaleCommand(Scale1to4); }, false},
-        {"ToolButton2", 1, QT_TR_NOOP("Масштаб выбранного изображения 1:2"), "(2)", [this] { ScaleCommand(Scale1to2); }, false},
-        {"ToolButton3", 2, QT_TR_NOOP("Масштаб выбранного изображения 1:1"), "(1)", [this] { ScaleCommand(Scale1to1); }, false},
-        {"ToolButton6", 4, QT_TR_NOOP("Выбрать цвет фона..."), "(C)", [this] { ChooseBackgroundColour(); }, false},
-        {"ToolButton5", 5, QT_TR_NOOP("Показывать данные EXIF выбранного изображения"), "(E)", [this] { ToggleMetadataPanel(); }, true},
-        {"ToolButton7", 7, QT_TR_NOOP("Открыть изображение в ассоциированной программе"), "(Enter)", [this] { OpenInAssociatedProgram(); }, false},
-        {"ToolButton8", 9, QT_TR_NOOP("Синхронизировать масштаб и положение изображений"), "(S)", [this] { ToggleSync(); }, true},
-        {"CompareButton", 10, QT_TR_NOOP("Сравнить папки..."), "(B)", [this] { OpenCompareDialog(); }, false},
-    };
-    for (const ButtonDef& def : buttons) {
-        auto* b = new QToolButton;
-        b->setObjectName(QString::fromLatin1(def.name));
-        b->setIcon(ToolbarIcon(def.picture));
-        b->setIconSize(QSize(22, 22));
+    for (const ToolbarButton& def : kToolbarButtons) {
+        QToolButton* b = makeButton(def.name, ToolbarIcon(def.picture), tr(def.hint) + QLatin1Char('\n') + QString::fromUtf8(def.key));
         b->setFixedSize(35, 28);
-        b->setAutoRaise(true);
-        b->setFocusPolicy(Qt::NoFocus);
-        b->setToolTip(tr(def.hint) + QLatin1Char('\n') + QString::fromUtf8(def.key));
         b->setCheckable(def.checkable);
-        auto action = def.action;
-        const bool checkable = def.checkable;
-        connect(b, &QToolButton::clicked, this, [this, b, action, checkable] {
+        connect(b, &QToolButton::clicked, this, [this, b, def] {
             // The pressed state is the command's to set, not the click's.
-            if (checkable)
+            if (def.checkable)
                 b->setChecked(!b->isChecked());
-            guarded(action);
+            guarded([&] { runCommand({def.command}); });
         });
         ToolBar1->addWidget(b);
-        if (def.name == std::string_view("showflist"))
-            showflist = b;
-        if (def.name == std::string_view("ToolButton5"))
-            ToolButton5 = b;
-        if (def.name == std::string_view("ToolButton8"))
-            ToolButton8 = b;
     }
-    TopPanel->addChild(ToolBar1, Left, int(std::size(buttons)) * 35);
+    showflist = ToolBar1->findChild<QToolButton*>(QStringLiteral("showflist"));
+    ToolButton5 = ToolBar1->findChild<QToolButton*>(QStringLiteral("ToolButton5"));
+    ToolButton8 = ToolBar1->findChild<QToolButton*>(QStringLiteral("ToolButton8"));
+    TopPanel->addChild(ToolBar1, Left, int(std::size(kToolbarButtons)) * 35);
 }
 
 void TfrmMain::buildFolderField()
 {
-    DirAndExitPanel = new AlignWidget(QStringLiteral("DirAndExitPanel"));
+    auto* DirAndExitPanel = new AlignWidget(QStringLiteral("DirAndExitPanel"));
     TopPanel->addChild(DirAndExitPanel, Client);
-    SpeedButton1 = new QToolButton;
-    SpeedButton1->setObjectName(QStringLiteral("SpeedButton1"));
-    SpeedButton1->setIcon(ExitIcon());
-    SpeedButton1->setIconSize(QSize(22, 22));
-    SpeedButton1->setAutoRaise(true);
-    SpeedButton1->setFocusPolicy(Qt::NoFocus);
-    SpeedButton1->setToolTip(tr("Выход") + QStringLiteral("\n(Q)"));
+    QToolButton* SpeedButton1 = makeButton("SpeedButton1", ExitIcon(), tr("Выход") + QStringLiteral("\n(Q)"));
     connect(SpeedButton1, &QToolButton::clicked, this, [this] { close(); });
     DirAndExitPanel->addChild(SpeedButton1, Right, 35);
     auto* dirHolder = new AlignWidget(QStringLiteral("DirEditHolder"));
@@ -382,9 +298,7 @@ void TfrmMain::buildFolderField()
     DirEdit->setObjectName(QStringLiteral("DirEdit"));
     DirEdit->setReadOnly(true);
     DirEdit->setFocusPolicy(Qt::NoFocus);
-    QPalette dp = DirEdit->palette();
-    dp.setColor(QPalette::Base, QApplication::palette().color(QPalette::Button));
-    DirEdit->setPalette(dp);
+    onButtonFace(DirEdit);
     QAction* browse = DirEdit->addAction(style()->standardIcon(QStyle::SP_DirOpenIcon), QLineEdit::TrailingPosition);
     browse->setObjectName(QStringLiteral("DirEditBrowse"));
     browse->setToolTip(tr("Выбрать папку"));
@@ -393,20 +307,20 @@ void TfrmMain::buildFolderField()
         if (!chosen.isEmpty())
             setFolderText(QDir::toNativeSeparators(chosen));
     });
-    connect(DirEdit, &QLineEdit::returnPressed, this, [this] { m_returnTakenByField = m_directInput; });
+    connect(DirEdit, &QLineEdit::returnPressed, this, [this] { m_keys.fieldReturn(); });
     connect(DirEdit, &QLineEdit::editingFinished, this, [this] {
         // A typed folder is applied on Enter or when the field is left; after
         // Enter on a good folder the keys belong to the panes again.
-        if (!m_directInput)
+        if (!m_keys.typing())
             return;
         if (DirEdit->text() != m_session.appliedFolder())
             DirEditChange();
-        if (!DirEdit->hasFocus()) {
-            DirEditExit();
-        } else if (DirEdit->text() == m_session.appliedFolder()) {
-            DirEditExit();
+        const bool focused = DirEdit->hasFocus();
+        if (focused && DirEdit->text() != m_session.appliedFolder())
+            return;   // a folder that cannot be listed: typing goes on
+        setTyping(false);
+        if (focused)
             m_panes[m_session.currentPane() - 1].box->setFocus();
-        }
     });
     dirHolder->addChild(DirEdit, Client);
 }
@@ -414,10 +328,10 @@ void TfrmMain::buildFolderField()
 void TfrmMain::buildFileList()
 {
     LeftPanel = new AlignWidget(QStringLiteral("LeftPanel"));
-    Panel2->addChild(LeftPanel, Left, 175);
-    Panel4 = new AlignWidget(QStringLiteral("Panel4"));
+    Panel2->addChild(LeftPanel, Left, LayoutFallback("LeftPanel"));
+    auto* Panel4 = new AlignWidget(QStringLiteral("Panel4"));
     LeftPanel->addChild(Panel4, Bottom, 28);
-    Panel1 = new AlignWidget(QStringLiteral("Panel1"));
+    auto* Panel1 = new AlignWidget(QStringLiteral("Panel1"));
     LeftPanel->addChild(Panel1, Client);
     FilesList = new QListView;
     FilesList->setObjectName(QStringLiteral("FilesList"));
@@ -426,74 +340,56 @@ void TfrmMain::buildFileList()
     FilesList->setEditTriggers(QAbstractItemView::NoEditTriggers);
     m_listModel = new FileListModel(m_session.folderList(), FilesList);
     FilesList->setModel(m_listModel);
-    QPalette lp = FilesList->palette();
-    lp.setColor(QPalette::Base, QApplication::palette().color(QPalette::Button));
-    FilesList->setPalette(lp);
+    onButtonFace(FilesList);
     connect(FilesList->selectionModel(), &QItemSelectionModel::currentRowChanged, this, [this](const QModelIndex& row) {
         if (row.row() == m_session.selection())
             return;   // the session's own selection, shown
-        if (m_session.comparing()) {
-            // A name of the comparison: every pane goes there.
-            guarded([&] { applyWalk(m_session.showStep(row.row())); });
-            return;
-        }
-        m_session.selectEntry(row.row());
-        guarded([this] { FilesListChange(); });
+        const ViewSession::RowChoice choice = m_session.chooseRow(row.row());
+        guarded([&] {
+            applyWalk(choice.walk);
+            LoadPane(m_session.currentPane(), choice.path);
+        });
     });
-    // A click on the entry that is already highlighted loads it too, when
-    // the current pane shows another file.
     connect(FilesList, &QListView::clicked, this, [this](const QModelIndex& row) {
-        if (m_session.comparing())
-            return;
-        const QString path = m_session.folderList().path(row.row());
-        const int current = m_session.currentPane();
-        if (!path.isEmpty() && m_paneSet[current].PanePath != path)
-            guarded([&] { LoadPane(current, path); });
+        if (const QString path = m_session.clickedRow(row.row()); !path.isEmpty())
+            guarded([&] { LoadPane(m_session.currentPane(), path); });
     });
     Panel1->addChild(FilesList, Client);
     FiltersList = new QComboBox;
     FiltersList->setObjectName(QStringLiteral("FiltersList"));
-    FiltersList->addItem(tr("JPEG files"), QString(PhotoMasks));
-    FiltersList->addItem(tr("All files"), QStringLiteral("*"));   // names without a dot too
-    FiltersList->addItem(tr("Отмеченные файлы"), QString());   // no mask: the marks choose
-    // Added after the entries above, so a chosen entry keeps its place.
-    FiltersList->addItem(tr("RAW-файлы"), QString(RawMasksEntry));
-    FiltersList->addItem(tr("JPEG и RAW-файлы"), QString(PhotoMasks) + QLatin1Char(';') + RawMasksEntry);
+    // In the order of ListFilter, whose masks each lists.
+    FiltersList->addItems({tr("JPEG files"), tr("All files"), tr("Отмеченные файлы"), tr("RAW-файлы"), tr("JPEG и RAW-файлы")});
     FiltersList->setFocusPolicy(Qt::NoFocus);
-    FiltersList->setPalette(lp);
-    connect(FiltersList, &QComboBox::activated, this, [this] {
-        if (m_session.comparing())
-            relistComparison();
-        else if (!m_session.folderList().folder().isEmpty())
-            ListFolder(m_session.folderList().folder());
-    });
+    onButtonFace(FiltersList);
+    connect(FiltersList, &QComboBox::activated, this, [this] { showRelisted(m_session.relist(maskText())); });
     Panel4->setContentsMargins(2, 3, 2, 3);
     Panel4->addChild(FiltersList, Client);
 }
 
 void TfrmMain::buildPaneGrid()
 {
+    // Each row: its left quarter, a splitter, the right quarter filling the rest.
+    auto row = [](AlignWidget* host, const char* left, const char* splitter, const char* right) {
+        auto* l = new AlignWidget(QLatin1String(left));
+        host->addChild(l, Left, LayoutFallback(left));
+        host->addChild(new SplitterWidget(QLatin1String(splitter), Qt::Horizontal), Left, 7);
+        auto* r = new AlignWidget(QLatin1String(right));
+        host->addChild(r, Client);
+        return std::pair{l, r};
+    };
     PanelTop = new AlignWidget(QStringLiteral("PanelTop"));
-    MainPanel->addChild(PanelTop, Top, 193);
+    MainPanel->addChild(PanelTop, Top, LayoutFallback("PanelTop"));
     MainPanel->addChild(new SplitterWidget(QStringLiteral("Splitter3"), Qt::Vertical), Top, 3);
     PanelBottom = new AlignWidget(QStringLiteral("PanelBottom"));
     MainPanel->addChild(PanelBottom, Client);
-
-    PanelTopLeft = new AlignWidget(QStringLiteral("PanelTopLeft"));
-    PanelTop->addChild(PanelTopLeft, Left, 262);
-    PanelTop->addChild(new SplitterWidget(QStringLiteral("Splitter4"), Qt::Horizontal), Left, 7);
-    PanelTopRight = new AlignWidget(QStringLiteral("PanelTopRight"));
-    PanelTop->addChild(PanelTopRight, Client);
-    PanelBottomLeft = new AlignWidget(QStringLiteral("PanelBottomLeft"));
-    PanelBottom->addChild(PanelBottomLeft, Left, 262);
-    PanelBottom->addChild(new SplitterWidget(QStringLiteral("Splitter5"), Qt::Horizontal), Left, 7);
-    PanelBottomRight = new AlignWidget(QStringLiteral("PanelBottomRight"));
-    PanelBottom->addChild(PanelBottomRight, Client);
-
-    buildPane(1, PanelTopLeft);
-    buildPane(2, PanelTopRight);
-    buildPane(3, PanelBottomLeft);
-    buildPane(4, PanelBottomRight);
+    const auto top = row(PanelTop, "PanelTopLeft", "Splitter4", "PanelTopRight");
+    const auto bottom = row(PanelBottom, "PanelBottomLeft", "Splitter5", "PanelBottomRight");
+    PanelTopLeft = top.first;
+    PanelBottomLeft = bottom.first;
+    buildPane(1, top.first);
+    buildPane(2, top.second);
+    buildPane(3, bottom.first);
+    buildPane(4, bottom.second);
 
     // The eleven mark pictures live hidden in pane 1's box.
     for (int code = 0; code <= 10; ++code) {
@@ -525,76 +421,58 @@ void TfrmMain::buildPane(int n, AlignWidget* quarter)
 
 void TfrmMain::bindStoredProperties()
 {
-    auto sizeProp = [this](const QString& name, AlignWidget* host, QWidget* child) {
-        m_store.addProperty(TFormStorage::intProperty(name, [host, child] { return host->childSize(child); },
-                                                      [host, child](int v) { host->setChildSize(child, v); }));
-    };
-    // A panel that fills the rest takes its height from the layout; its
-    // stored height is kept for the file but has no effect.
-    auto clientHeightProp = [this](const QString& name, QWidget* w) {
-        m_store.addProperty(TFormStorage::intProperty(name, [w] { return w->height(); }, [](int) {}));
-    };
-    auto colourProp = [this](const QString& component) {
-        m_store.addProperty({component + QStringLiteral(".Color"),
-                             [this, component] { return QString::number(controlColour(component)); },
-                             [this, component](const QString& text) {
-                                 bool ok = false;
-                                 const int v = text.toInt(&ok);
-                                 QWidget* w = findChild<QWidget*>(component);
-                                 if (ok && w)
-                                     setControlColour(w, v);
-                                 return ok && w;
-                             }});
-    };
-    auto visibleProp = [this](const QString& name, QWidget* w) {
-        m_store.addProperty(TFormStorage::boolProperty(name, [w] { return !w->isHidden(); }, [w](bool on) {
-            w->setVisible(on);
-            if (auto* host = qobject_cast<AlignWidget*>(w->parentWidget()))
-                host->relayout();
-        }));
-    };
-
-    sizeProp(QStringLiteral("LeftPanel.Width"), Panel2, LeftPanel);
-    clientHeightProp(QStringLiteral("PanelBottom.Height"), PanelBottom);
-    sizeProp(QStringLiteral("PanelBottomLeft.Width"), PanelBottom, PanelBottomLeft);
-    sizeProp(QStringLiteral("PanelTop.Height"), MainPanel, PanelTop);
-    sizeProp(QStringLiteral("PanelTopLeft.Width"), PanelTop, PanelTopLeft);
-    for (const char* c : {"ScrollBox1", "Splitter3", "ScrollBox2", "ScrollBox3", "ScrollBox4", "Splitter1",
-                          "Splitter5", "Splitter4", "ToolBar1", "TopPanel", "Panel1", "Panel4",
-                          "PanelBottomLeft", "PanelBottomRight", "PanelTopLeft", "PanelTopRight"})
-        colourProp(QString::fromLatin1(c));
-    for (int n = 1; n <= 4; ++n)
-        sizeProp(QStringLiteral("ExPan%1.Width").arg(n), m_panes[n - 1].quarter, m_panes[n - 1].metaPanel);
-    colourProp(QStringLiteral("DirAndExitPanel"));
-    visibleProp(QStringLiteral("TopPanel.Visible"), TopPanel);
-    m_store.addProperty(TFormStorage::boolProperty(QStringLiteral("showflist.Down"),
-                                                   [this] { return showflist->isChecked(); },
-                                                   [this](bool on) { showflist->setChecked(on); }));
-    for (int n = 1; n <= 4; ++n)
-        visibleProp(QStringLiteral("comment%1.Visible").arg(n), m_panes[n - 1].caption);
-
-    m_store.currentPlacement = [this] {
-        TFormStorage::Placement p;
-        p.flags = 0;
-        p.showCmd = isMinimized() ? 2 : isMaximized() ? 3 : 1;
-        p.pixelsPerInch = screen() ? qRound(screen()->logicalDotsPerInch()) : 96;
-        const QRect g = geometry();
-        p.normal = g;
-        return p;
-    };
-    m_store.applyPlacement = [this](const TFormStorage::RestoredPlacement& rp) {
-        const int ppi = screen() ? qRound(screen()->logicalDotsPerInch()) : 96;
-        // Borderless: only the position is taken, the window keeps its size.
-        if (rp.positionRead && rp.placement.pixelsPerInch == ppi) {
-            QList<QRect> screens;
-            for (const QScreen* s : QGuiApplication::screens())
-                screens << s->geometry();
-            const QScreen* primary = QGuiApplication::primaryScreen();
-            move(KeepOnScreen(QRect(rp.placement.normal.topLeft(), size()), screens,
-                              primary ? primary->geometry() : QRect()));
+    auto hostOf = [](QWidget* w) { return qobject_cast<AlignWidget*>(w->parentWidget()); };
+    LayoutControls controls;
+    controls.read = [this, hostOf](const LayoutProperty& p) {
+        QWidget* w = findChild<QWidget*>(QLatin1String(p.control));
+        switch (p.kind) {
+        case LayoutKind::Size: return hostOf(w)->childSize(w);
+        case LayoutKind::FilledHeight: return w->height();
+        case LayoutKind::Colour: return controlColour(QLatin1String(p.control));
+        case LayoutKind::Visible: return int(!w->isHidden());
+        case LayoutKind::Pressed: return int(static_cast<QToolButton*>(w)->isChecked());
         }
+        return 0;
+    };
+    controls.apply = [this, hostOf](const LayoutProperty& p, int value) {
+        QWidget* w = findChild<QWidget*>(QLatin1String(p.control));
+        if (!w)
+            return false;
+        switch (p.kind) {
+        case LayoutKind::Size: hostOf(w)->setChildSize(w, value); break;
+        case LayoutKind::FilledHeight: break;
+        case LayoutKind::Colour: setControlColour(w, value); break;
+        case LayoutKind::Visible:
+            w->setVisible(value != 0);
+            hostOf(w)->relayout();
+            break;
+        case LayoutKind::Pressed: static_cast<QToolButton*>(w)->setChecked(value != 0); break;
+        }
+        return true;
+    };
+    AddLayoutProperties(m_store, controls);
+
+    // The screen's resolution as the window finds it at each save and restore.
+    auto ppi = [this] { return screen() ? qRound(screen()->logicalDotsPerInch()) : 96; };
+    m_store.currentPlacement = [this, ppi] {
+        return TFormStorage::Placement{0, isMinimized() ? 2 : isMaximized() ? 3 : 1, ppi(), {}, {}, geometry()};
+    };
+    m_store.applyPlacement = [this, ppi](const TFormStorage::RestoredPlacement& rp) {
+        // Borderless: only the position is taken, the window keeps its size.
+        QList<QRect> screens;
+        for (const QScreen* s : QGuiApplication::screens())
+            screens << s->geometry();
+        const QScreen* primary = QGuiApplication::primaryScreen();
+        if (rp.positionApplies(ppi()))
+            move(KeepOnScreen(QRect(rp.placement.normal.topLeft(), size()), screens, primary ? primary->geometry() : QRect()));
         if (rp.placement.showCmd == 3)
             setWindowState(windowState() | Qt::WindowMaximized);
     };
-    m_store.onRestorePlacement = [this] { FormStorage1RestorePlacement(); };
+    m_store.onRestorePlacement = [this] {
+        if (!m_store.fileExists())
+            SplitEvenly();
+        // The metadata button stands pressed while the current pane's panel
+        // is shown, also when the file is what opened the panel.
+        SelectPane(m_session.currentPane());
+    };
 }

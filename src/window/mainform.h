@@ -2,6 +2,7 @@
 #include "settings/appstate.h"
 #include "panes/foldercomparison.h"
 #include "panes/paneset.h"
+#include "session/keymap.h"
 #include "session/viewsession.h"
 
 #include <QColor>
@@ -23,7 +24,6 @@ class QDialog;
 class QLineEdit;
 class QListView;
 class FileListModel;
-class QToolBar;
 class QToolButton;
 
 // What the window asks of the user or the desktop. Tests replace these so
@@ -35,6 +35,10 @@ struct MainHooks {
     std::function<void(const QString& absolutePath)> openExternally;
     std::function<void(QDialog& dialog)> runDialog;
 };
+
+// Asks the X server to send a key's release only when it really goes up;
+// false where there is no X server or it cannot (mainform_xkb.cpp).
+bool RequestDetectableAutoRepeat();
 
 // The window's name for a pane's controls.
 using PaneSlot = PaneView;
@@ -70,10 +74,6 @@ public:
     // negative system colour).
     int controlColour(const QString& objectName) const;
 
-    // Asks the X server to send a key's release only when it really goes up;
-    // false where there is no X server or it cannot.
-    static bool RequestDetectableAutoRepeat();
-
 protected:
     bool eventFilter(QObject* watched, QEvent* event) override;
     void showEvent(QShowEvent* event) override;
@@ -91,7 +91,6 @@ private:
     // four panes' while they are synchronized.
     void ScaleCommand(int code);
     void ToggleSync();
-    void TogglePin();
     // The current pane's difference from the reference pane (the pinned
     // one, else pane 1), in place of its picture; again to return.
     void ToggleDifference();
@@ -100,21 +99,19 @@ private:
     // they hold. False, with the reason shown, when one cannot be listed.
     bool StartComparison(const QStringList& folders, FolderComparison::Options options = {});
     void OpenCompareDialog();
-    void relistComparison();
+    // The list made again, with its selection, or the error that stopped it.
+    void showRelisted(const QString& error);
 
     // Folder and file list
-    // Applies the folder in the field (see ViewSession::openFolder).
-    void DirEditChange(bool atStart = false, bool keepStored = false);
-    void FilesListChange();
+    // Applies the folder in the field (see ViewSession::openFolder) and,
+    // but at start, fills the panes from it; true when it is listed now.
+    bool DirEditChange(bool atStart = false, bool keepStored = false);
     void FillPanesFromList();
-    void Walk(PaneSet::Step step);
-    void TogglePageMode();
-    void DirEditExit();
+    // D: a folder is typed into the folder field; false: the field is shown only.
+    void setTyping(bool on);
 
     // Commands
-    void FormKeyUp(int keyCode, Qt::KeyboardModifiers modifiers);
-    void ToggleMarkV();
-    void SetDigitMark(int digit);
+    void runCommand(KeyCommand key);
     void ToggleFileList();
     void ToggleMetadataPanel();
     void ChooseBackgroundColour();
@@ -125,12 +122,9 @@ private:
     void OpenInAssociatedProgram();
     void OpenFilesDialog();
     void OpenOptionsDialog();
-    void ZoomStep(bool in);
     void setControlColour(QWidget* widget, int colour);
 
     void FormCreate(const QStringList& arguments);
-    void FormDestroy();
-    void FormStorage1RestorePlacement();
     void buildWindow();
     void buildToolBar();
     void buildFolderField();
@@ -157,7 +151,8 @@ private:
     ViewSession& measured();
     // The panes a session command changed, drawn, and its errors shown.
     void drawPanes(const ViewSession::PaneUpdate& update);
-    void drawPane(int n);
+    // Draws pane n's state; true when its caption came or went (see PaneView::show).
+    bool drawPane(int n);
     // Draws the marks again and lays the pictures out again when the
     // window's screen has another scale than they were made for.
     void followScreenScale();
@@ -169,8 +164,7 @@ private:
     // panes again when the upright one changed.
     void applyViewOptions();
     void reportError(const QString& message);
-    void reportErrors(const QStringList& messages);
-    void showMarkOf(int n);   // pane n's mark picture from its state
+    void showMarkOf(int n);   // pane n's mark picture from its state; 0: none
     void saveStore(bool destroying = false);
     void guarded(const std::function<void()>& command);
 
@@ -186,35 +180,26 @@ private:
     std::array<PaneSlot, 4> m_panes;
     ViewSession m_session;
     PaneSet& m_paneSet = m_session.panes();
-    bool m_returnTakenByField = false;   // until its release, Return belongs to the folder field
-    bool m_directInput = false;   // a folder is being typed into the field
     bool m_shownOnce = false;
     FileListModel* m_listModel = nullptr;
     QColor m_lastColour = Qt::black;
-    QHash<int, Qt::KeyboardModifiers> m_pressModifiers;   // by key, while it is down
+    WindowKeys m_keys;
     double m_screenRatio = 0;   // device pixels per logical pixel the pictures were made for
 
     // Controls
     AlignWidget* TopPanel = nullptr;
-    QToolBar* ToolBar1 = nullptr;
-    AlignWidget* DirAndExitPanel = nullptr;
     QLineEdit* DirEdit = nullptr;
-    QToolButton* SpeedButton1 = nullptr;
     QToolButton* showflist = nullptr;
     QToolButton* ToolButton5 = nullptr;
     QToolButton* ToolButton8 = nullptr;
     AlignWidget* Panel2 = nullptr;
     AlignWidget* LeftPanel = nullptr;
-    AlignWidget* Panel1 = nullptr;
-    AlignWidget* Panel4 = nullptr;
     QListView* FilesList = nullptr;
     QComboBox* FiltersList = nullptr;
     AlignWidget* MainPanel = nullptr;
     AlignWidget* PanelTop = nullptr;
     AlignWidget* PanelBottom = nullptr;
     AlignWidget* PanelTopLeft = nullptr;
-    AlignWidget* PanelTopRight = nullptr;
     AlignWidget* PanelBottomLeft = nullptr;
-    AlignWidget* PanelBottomRight = nullptr;
     MarkPictureSet m_markPictures{};   // mark0..mark9, markV
 };

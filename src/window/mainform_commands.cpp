@@ -4,7 +4,7 @@
 #include "settings/mainsettings.h"
 
 #include "window/panewidgets.h"
-#include "window/filelistmodel.h"
+#include "session/filelistmodel.h"
 #include "session/keymap.h"
 #include "common/paths.h"
 #include "common/safefile.h"
@@ -34,27 +34,16 @@
 
 // ---- Folder and file list -------------------------------------------------
 
-void TfrmMain::reportErrors(const QStringList& messages)
-{
-    for (const QString& message : messages)
-        reportError(message);
-}
-
 QString TfrmMain::maskText() const
 {
-    return FiltersList->currentData().toString();
+    return MaskTextOf(ListFilter(FiltersList->currentIndex()));
 }
 
 bool TfrmMain::ListFolder(const QString& folder)
 {
-    const QSignalBlocker quiet(FilesList->selectionModel());   // the list empties: no pane loads
     const QString error = m_session.listFolder(folder, maskText());
-    if (!error.isEmpty()) {
-        reportError(error);
-        return false;
-    }
-    m_listModel->reset();
-    return true;
+    showRelisted(error);
+    return error.isEmpty();
 }
 
 void TfrmMain::showList()
@@ -87,41 +76,27 @@ void TfrmMain::setFolderText(const QString& text)
     DirEditChange();
 }
 
-void TfrmMain::DirEditChange(bool atStart, bool keepStored)
+bool TfrmMain::DirEditChange(bool atStart, bool keepStored)
 {
-    const bool wasComparing = m_session.comparing();
-    const QSignalBlocker quiet(FilesList->selectionModel());
     const ViewSession::FolderOutcome outcome = m_session.openFolder({DirEdit->text(), maskText(), atStart, keepStored});
     if (outcome.opened) {
-        m_listModel->reset();
-        if (wasComparing)
-            showList();
+        showList();   // blocked: the list empties, no pane loads
         showPin();
     }
-    reportErrors(outcome.errors);
-    if (outcome.opened)
+    for (const QString& error : outcome.errors)
+        reportError(error);
+    if (outcome.opened && !atStart)   // at start, the start plan fills the panes
         FillPanesFromList();
-}
-
-void TfrmMain::FilesListChange()
-{
-    const FolderList& list = m_session.folderList();
-    const int row = list.selection();
-    if (row >= 0 && !list.name(row).isEmpty())
-        LoadPane(m_session.currentPane(), list.path(row));
+    return outcome.opened;
 }
 
 void TfrmMain::FillPanesFromList()
 {
-    const FolderList& list = m_session.folderList();
-    const int n = list.count();
-    std::vector<DecodeRequest> wanted;
-    for (int k = 1; k <= 4 && k <= n; ++k)
-        wanted.push_back({list.path(k - 1), m_session.storedScale(k), m_session.maxSize(), visibleOf(k)});
-    m_paneSet.prepare(wanted);   // decoded side by side, then shown in order
-    for (int k = 1; k <= 4 && k <= n; ++k) {
-        LoadPane(k, list.path(k - 1));
-        m_session.selectEntry(k - 1);
+    // Decoded side by side, then shown in order.
+    const std::array<QString, 4> paths = m_session.firstFiles([this](int n) { return visibleOf(n); });
+    for (int k = 0; k < 4 && !paths[k].isEmpty(); ++k) {
+        LoadPane(k + 1, paths[k]);
+        m_session.selectEntry(k);
         showSelection();
     }
     m_session.lookAhead();
@@ -129,39 +104,21 @@ void TfrmMain::FillPanesFromList()
 
 void TfrmMain::applyWalk(const WalkResult& walk)
 {
-    if (!walk.changed)
+    const ViewSession::WalkPlan plan = m_session.planWalk(walk, [this](int n) { return visibleOf(n); });
+    if (!plan.changed)
         return;
-    m_session.selectEntry(walk.selection);
     showSelection();
-    // A pane takes its new path only with its picture: a file that fails to
-    // load leaves the pane's picture, label and path as they were, so its
-    // commands act on the file it shows. A pane given no file is emptied.
-    for (int k = 0; k < 4; ++k)
-        if (walk.clear[k] || (walk.load[k] && walk.paths[k].isEmpty()))
-            ClearPane(k + 1);
-    std::vector<DecodeRequest> wanted;
-    for (int k = 0; k < 4; ++k)
-        if (walk.load[k] && !walk.paths[k].isEmpty())
-            wanted.push_back({walk.paths[k], m_session.storedScale(k + 1), m_session.maxSize(), visibleOf(k + 1)});
-    m_paneSet.prepare(wanted);
-    // Synchronized panes keep their places in the photos across the walk.
-    std::array<std::optional<QPointF>, 4> centres;
-    for (int k = 0; k < 4; ++k)
-        if (m_session.syncOn() && m_paneSet[k + 1].hasPicture())
-            centres[k] = viewCentre(k + 1);
-    // Compared folders show one photo in versions: a pane that was empty
-    // (its folder lacked the name) takes the place the others keep.
-    if (m_session.comparing() && m_session.syncOn()) {
-        const auto kept = std::find_if(centres.begin(), centres.end(), [](const auto& c) { return c.has_value(); });
-        for (auto& centre : centres)
-            if (!centre && kept != centres.end())
-                centre = *kept;
-    }
-    for (int k = 0; k < 4; ++k)
-        if (walk.load[k] && !walk.paths[k].isEmpty()) {
-            LoadPane(k + 1, walk.paths[k]);
-            if (centres[k])
-                placeAt(k + 1, *centres[k]);
+    std::array<QPointF, 4> places;
+    for (int k = 1; k <= 4; ++k)
+        if (plan.clear[k - 1])
+            ClearPane(k);
+        else if (m_paneSet[k].hasPicture())
+            places[k - 1] = viewCentre(k);
+    for (int k = 1; k <= 4; ++k)
+        if (!plan.load[k - 1].isEmpty()) {
+            LoadPane(k, plan.load[k - 1]);
+            if (plan.placeFrom[k - 1])
+                placeAt(k, places[plan.placeFrom[k - 1] - 1]);
         }
     showMissingNotes();
     m_session.lookAhead();
@@ -169,20 +126,18 @@ void TfrmMain::applyWalk(const WalkResult& walk)
 
 void TfrmMain::showMissingNotes()
 {
-    if (!m_session.comparing())
-        return;
-    const FolderComparison& comparison = m_session.comparison();
-    const std::array<FolderComparison::Entry, 4> entries = comparison.panes(comparison.selection());
+    const std::array<QString, 4> notes = m_session.missingNotes();
     for (int k = 0; k < 4; ++k)
         if (m_paneSet[k + 1].PanePath.isEmpty())
-            m_panes[size_t(k)].pathLabel->setText(entries[size_t(k)].missing);
+            m_panes[size_t(k)].pathLabel->setText(notes[size_t(k)]);
 }
 
 bool TfrmMain::StartComparison(const QStringList& folders, FolderComparison::Options options)
 {
     const QSignalBlocker quiet(FilesList->selectionModel());
     const ViewSession::FolderOutcome outcome = m_session.startComparison(folders, maskText(), options);
-    reportErrors(outcome.errors);
+    for (const QString& error : outcome.errors)
+        reportError(error);
     if (!outcome.opened)
         return false;
     showList();
@@ -200,58 +155,32 @@ bool TfrmMain::StartComparison(const QStringList& folders, FolderComparison::Opt
 
 void TfrmMain::OpenCompareDialog()
 {
-    QStringList folders = m_session.comparison().folders();
-    if (folders.isEmpty())
-        folders << m_app.CurrentFolder;
-    TfrmCompare dialog(folders, m_session.comparison().options(), m_hooks.browseFolder, this);
+    TfrmCompare dialog(m_session.foldersToCompare(), m_session.comparison().options(), m_hooks.browseFolder, this);
     m_hooks.runDialog(dialog);
-    if (dialog.result() != QDialog::Accepted)
-        return;
-    const QStringList chosen = dialog.folders();
-    if (chosen.size() >= 2) {
+    const QStringList chosen = dialog.result() == QDialog::Accepted ? dialog.folders() : QStringList();
+    if (chosen.size() >= 2)
         StartComparison(chosen.mid(0, 4), dialog.options());
-    } else if (chosen.size() == 1) {
-        // One folder: the usual walk over it, as the folder field gives.
-        if (chosen.first() == DirEdit->text())
-            return;
-        setFolderText(chosen.first());
-    }
+    else if (chosen.size() == 1)
+        setFolderText(chosen.first());   // one folder: the usual walk over it, as the folder field gives
 }
 
-void TfrmMain::relistComparison()
+void TfrmMain::showRelisted(const QString& error)
 {
-    if (const QString error = m_session.relistComparison(maskText()); !error.isEmpty()) {
-        reportError(error);
-        return;
-    }
+    if (!error.isEmpty())
+        return reportError(error);
     showList();
     showSelection();
 }
 
-void TfrmMain::Walk(PaneSet::Step step)
+void TfrmMain::setTyping(bool on)
 {
-    applyWalk(m_session.step(step));
-}
-
-void TfrmMain::TogglePin()
-{
-    if (m_session.togglePin())
-        showPin();
-}
-
-void TfrmMain::TogglePageMode()
-{
-    if (!m_session.togglePageMode())
-        return;   // compared folders walk name by name
-    // Page mode frames the four panes: a line, a lowered and a raised bevel.
-    MainPanel->setBevelFrame(m_session.pageMode());
-}
-
-void TfrmMain::DirEditExit()
-{
-    m_directInput = false;
-    DirEdit->setReadOnly(true);
-    DirEdit->setFocusPolicy(Qt::NoFocus);
+    if (on && TopPanel->isHidden())
+        ToggleTopBar();   // the folder field is typed into where the user can see it
+    on ? m_keys.startTyping() : m_keys.stopTyping();
+    DirEdit->setReadOnly(!on);
+    DirEdit->setFocusPolicy(on ? Qt::StrongFocus : Qt::NoFocus);
+    if (on)
+        DirEdit->setFocus();
 }
 
 // ---- Keys -----------------------------------------------------------------
@@ -264,8 +193,7 @@ bool TfrmMain::eventFilter(QObject* watched, QEvent* event)
     }
     if (watched == this && event->type() == QEvent::WindowDeactivate) {
         // Releases of keys that went down here may go to another window now.
-        m_pressModifiers.clear();
-        m_returnTakenByField = false;
+        m_keys.windowLeft();
         return false;
     }
     if (event->type() != QEvent::KeyPress && event->type() != QEvent::KeyRelease)
@@ -274,160 +202,83 @@ bool TfrmMain::eventFilter(QObject* watched, QEvent* event)
     if (!widget || widget->window() != this)
         return false;
     auto* key = static_cast<QKeyEvent*>(event);
-    QWidget* focus = QApplication::focusWidget();
-    // The file list and a folder being typed handle their own keys; Tab moves the focus.
-    const bool childKeys = focus == FilesList || (focus == DirEdit && m_directInput)
-        || key->key() == Qt::Key_Tab || key->key() == Qt::Key_Backtab;
-    // A command runs on the release of a key whose press the window's
-    // commands saw. The release of a Return that closed a message box or a
-    // dialog, or applied a typed folder, finds no press here and does nothing.
-    // The Return that applied a typed folder is the field's: the field lets
-    // its press on to the window, and its release must not open a photo.
-    const bool enterKey = key->key() == Qt::Key_Return || key->key() == Qt::Key_Enter;
-    if (enterKey && m_returnTakenByField) {
-        if (event->type() == QEvent::KeyRelease && !key->isAutoRepeat())
-            m_returnTakenByField = false;
-        return true;
-    }
-    if (event->type() == QEvent::KeyPress && !childKeys) {
-        if (!key->isAutoRepeat() || !m_pressModifiers.contains(key->key()))
-            m_pressModifiers[key->key()] = key->modifiers();
-    }
-    if (event->type() == QEvent::KeyRelease && !key->isAutoRepeat()) {
-        const auto press = m_pressModifiers.constFind(key->key());
-        if (press != m_pressModifiers.constEnd()) {
-            // Ctrl counts when it was held as the key went down, so Ctrl+3
-            // released in either order still marks.
-            const Qt::KeyboardModifiers modifiers = key->modifiers() | press.value();
-            m_pressModifiers.erase(press);
-            const int code = KeyCodeOf(key->key(), modifiers);
-            guarded([&] { FormKeyUp(code, modifiers); });
-        }
-    }
-    // Everything else is the window's: a pane's box must not scroll on the
-    // arrows, nor a button click on Space.
-    return !childKeys;
+    const QWidget* focus = QApplication::focusWidget();
+    const auto where = focus == FilesList ? WindowKeys::Focus::FileList
+        : focus == DirEdit                ? WindowKeys::Focus::FolderField
+                                          : WindowKeys::Focus::Elsewhere;
+    const WindowKeys::Route route = event->type() == QEvent::KeyPress
+        ? m_keys.pressed(key->key(), key->modifiers(), key->isAutoRepeat(), where)
+        : m_keys.released(key->key(), key->modifiers(), key->isAutoRepeat(), where);
+    if (route.command.command != Command::None && !m_app.FilesDialogOpen)
+        guarded([&] { runCommand(route.command); });
+    return route.eaten;
 }
 
-void TfrmMain::FormKeyUp(int keyCode, Qt::KeyboardModifiers modifiers)
+void TfrmMain::runCommand(KeyCommand key)
 {
-    if (m_app.FilesDialogOpen)
-        return;
-    QWidget* focus = QApplication::focusWidget();
-    if (focus == FilesList)
-        return;
-    // Letters typed into the folder field are the field's, not commands.
-    if (focus == DirEdit && m_directInput)
-        return;
-
     const int current = m_session.currentPane();
-    switch (keyCode) {
-    case KeySpace: Walk(PaneSet::Step::Next); return;
-    case KeyBackspace: Walk(PaneSet::Step::Previous); return;
-    case KeyReturn: OpenInAssociatedProgram(); return;
-    case KeyLeft:
-    case KeyRight: SelectPane(m_session.neighbour(ViewSession::Arrow::Across)); return;
-    case KeyUp:
-    case KeyDown: SelectPane(m_session.neighbour(ViewSession::Arrow::Down)); return;
-    case KeyPadPlus: ZoomStep(true); return;
-    case KeyPadMinus: ZoomStep(false); return;
-    case KeyHome: Walk(PaneSet::Step::First); return;
-    case KeyEnd: Walk(PaneSet::Step::Last); return;
+    if (const std::optional<PaneSet::Step> step = StepOf(key.command))
+        return applyWalk(m_session.step(*step));
+    if (const int code = ScaleCodeOf(key.command))
+        return ScaleCommand(code);
+    switch (key.command) {
+    case Command::OpenExternally: OpenInAssociatedProgram(); break;
+    case Command::PaneAcross: SelectPane(m_session.neighbour(ViewSession::Arrow::Across)); break;
+    case Command::PaneDown: SelectPane(m_session.neighbour(ViewSession::Arrow::Down)); break;
+    case Command::ZoomIn:
+    case Command::ZoomOut:
+        // The picture's size in device pixels: a photo's at 1:1.
+        if (const int code = m_session.zoomStep(m_panes[current - 1].picture->pixelSize(), key.command == Command::ZoomIn))
+            ScaleCommand(code);
+        break;
+    case Command::DigitMark: showMarkOf(m_session.setDigitMark(key.digit)); break;
+    case Command::BackgroundColour: ChooseBackgroundColour(); break;
+    case Command::TypeFolder: setTyping(true); break;
+    case Command::MetadataPanel: ToggleMetadataPanel(); break;
+    case Command::FilesDialog: OpenFilesDialog(); break;
+    case Command::ReadOnly: ToggleReadOnly(); break;
+    case Command::SplitEvenly: SplitEvenly(); break;
+    case Command::CompareDialog: OpenCompareDialog(); break;
+    case Command::Difference: ToggleDifference(); break;
+    case Command::PageMode:
+        // Page mode frames the four panes: a line, a lowered and a raised
+        // bevel. Compared folders walk name by name, without it.
+        if (m_session.togglePageMode())
+            MainPanel->setBevelFrame(m_session.pageMode());
+        break;
+    case Command::FileList: ToggleFileList(); break;
+    case Command::ToolN:
+    case Command::ToolP: m_session.runTool(key.command == Command::ToolN); break;
+    case Command::OptionsDialog: OpenOptionsDialog(); break;
+    case Command::Quit: close(); break;
+    case Command::Pin:
+        if (m_session.togglePin())
+            showPin();
+        break;
+    case Command::Sync: ToggleSync(); break;
+    case Command::Reload:
+    case Command::ReloadAll:
+        for (const ViewSession::Reload& r : m_session.reloads(key.command == Command::ReloadAll)) {
+            if (!r.gone.isEmpty())
+                reportError(r.gone);
+            ReloadPane(r.pane);
+        }
+        break;
+    case Command::TopBar: ToggleTopBar(); break;
+    case Command::MarkV: showMarkOf(m_session.toggleMarkV()); break;
+    case Command::Exposure: ToggleExposureOverlay(current); break;
+    case Command::ClearPane: ClearPane(current); break;
+    case Command::Captions: ToggleCaptions(); break;
     default: break;
     }
-    if ((modifiers & Qt::ControlModifier) && keyCode >= KeyDigit0 && keyCode <= KeyDigit9) {
-        SetDigitMark(keyCode - KeyDigit0);
-        return;
-    }
-    switch (keyCode) {
-    case '1': ScaleCommand(Scale1to1); break;
-    case '2': ScaleCommand(Scale1to2); break;
-    case '4': ScaleCommand(Scale1to4); break;
-    case '8': ScaleCommand(Scale1to8); break;
-    case 'C': ChooseBackgroundColour(); break;
-    case 'D':
-        // The folder field is typed into where the user can see it.
-        if (TopPanel->isHidden())
-            ToggleTopBar();
-        m_directInput = true;
-        DirEdit->setReadOnly(false);
-        DirEdit->setFocusPolicy(Qt::StrongFocus);
-        DirEdit->setFocus();
-        break;
-    case 'E': ToggleMetadataPanel(); break;
-    case 'F': OpenFilesDialog(); break;
-    case 'G': ToggleReadOnly(); break;
-    case 'H': SplitEvenly(); break;
-    case 'B': OpenCompareDialog(); break;
-    case 'I': ToggleDifference(); break;
-    case 'J': TogglePageMode(); break;
-    case 'L': ToggleFileList(); break;
-    case 'N':
-        RunTool(m_paneSet[current].PanePath, m_store.get(Stored::ToolN), m_app.CurrentFolder, CurrentDirectory());
-        break;
-    case 'O': OpenOptionsDialog(); break;
-    case 'P':
-        RunTool(m_paneSet[current].PanePath, m_store.get(Stored::ToolP), m_app.CurrentFolder, CurrentDirectory());
-        break;
-    case 'Q': close(); break;
-    case 'A': TogglePin(); break;
-    case 'S': ToggleSync(); break;
-    case 'R':
-        for (int n = 1; n <= 4; ++n)
-            if (n == current || (modifiers & Qt::ShiftModifier)) {
-                // A file gone since it was shown: R says so, and the pane keeps it.
-                const QString path = m_paneSet[n].PanePath;
-                if (!path.isEmpty() && !IsRegularFile(path))
-                    reportError(tr("Не удаётся прочитать файл \"%1\": %2.")
-                                    .arg(DisplayName(path),
-                                         PathExists(path) ? tr("это не обычный файл") : tr("файл не существует")));
-                ReloadPane(n);
-            }
-        break;
-    case 'T': ToggleTopBar(); break;
-    case 'U': ScaleCommand(ScaleFit); break;
-    case 'V': ToggleMarkV(); break;
-    case 'W': ToggleExposureOverlay(current); break;
-    case 'X': ClearPane(current); break;
-    case 'Z': ToggleCaptions(); break;
-    default: break;
-    }
-}
-
-void TfrmMain::ZoomStep(bool in)
-{
-    PaneSlot& slot = m_panes[m_session.currentPane() - 1];
-    const PaneState& state = m_paneSet[m_session.currentPane()];
-    if (state.PaneScale == 0 || !state.hasPicture())
-        return;
-    int code;
-    if (state.PaneScale == ScaleFit) {
-        if (state.fullSize().isEmpty())
-            return;   // only JPEG photos have fixed scales
-        const QSize shown = slot.picture->pixelSize();   // device pixels: a photo's at 1:1
-        code = in ? ZoomInFromFit(state.fullSize(), shown) : ZoomOutFromFit(state.fullSize(), shown);
-    } else {
-        code = in ? ZoomInStep(state.PaneScale) : ZoomOutStep(state.PaneScale);
-    }
-    ScaleCommand(code);
 }
 
 // ---- Marks ----------------------------------------------------------------
 
-void TfrmMain::ToggleMarkV()
-{
-    if (const int n = m_session.toggleMarkV())
-        showMarkOf(n);
-}
-
-void TfrmMain::SetDigitMark(int digit)
-{
-    if (const int n = m_session.setDigitMark(digit))
-        showMarkOf(n);
-}
-
 void TfrmMain::showMarkOf(int n)
 {
+    if (n == 0)
+        return;   // an empty pane: nothing marked
     const MarkCode code = m_paneSet[n].mark;
     if (code != NoMark)
         ShowMark(n, code);
@@ -438,31 +289,17 @@ void TfrmMain::showMarkOf(int n)
 
 void TfrmMain::ToggleFileList()
 {
-    if (Panel2->childSize(LeftPanel) <= 1) {
-        Panel2->setChildSize(LeftPanel, m_store.get(Stored::FileListWidth));
-        showflist->setChecked(true);
-    } else {
-        m_store.set(Stored::FileListWidth, Panel2->childSize(LeftPanel));
-        Panel2->setChildSize(LeftPanel, 1);
-        showflist->setChecked(false);
-    }
+    const ViewSession::PanelToggle panel = m_session.toggleFileList(Panel2->childSize(LeftPanel));
+    Panel2->setChildSize(LeftPanel, panel.width);
+    showflist->setChecked(panel.shown);
 }
 
 void TfrmMain::ToggleMetadataPanel()
 {
     PaneSlot& slot = m_panes[m_session.currentPane() - 1];
-    const QString path = m_paneSet[m_session.currentPane()].PanePath;
-    if (path.isEmpty()) {
-        ToolButton5->setChecked(false);
-        slot.quarter->setChildSize(slot.metaPanel, 1);
-    } else if (slot.quarter->childSize(slot.metaPanel) <= 1) {
-        ToolButton5->setChecked(true);
-        slot.quarter->setChildSize(slot.metaPanel, m_store.get(Stored::ExpanWidth, m_session.currentPane()));
-    } else {
-        m_store.set(Stored::ExpanWidth, m_session.currentPane(), slot.quarter->childSize(slot.metaPanel));
-        slot.quarter->setChildSize(slot.metaPanel, 1);
-        ToolButton5->setChecked(false);
-    }
+    const ViewSession::PanelToggle panel = m_session.toggleMetadataPanel(slot.quarter->childSize(slot.metaPanel));
+    slot.quarter->setChildSize(slot.metaPanel, panel.width);
+    ToolButton5->setChecked(panel.shown);
 }
 
 void TfrmMain::ChooseBackgroundColour()
@@ -473,10 +310,8 @@ void TfrmMain::ChooseBackgroundColour()
     m_lastColour = *chosen;
     const int colour = StoredColour::of(*chosen).value;
     setControlColour(this, colour);
-    for (const char* name : {"ScrollBox1", "ScrollBox2", "ScrollBox3", "ScrollBox4", "Splitter1", "Splitter3",
-                             "Splitter4", "Splitter5", "Panel1", "Panel4", "PanelTopLeft", "PanelTopRight",
-                             "PanelBottomRight", "PanelBottomLeft", "TopPanel", "ToolBar1", "DirAndExitPanel"})
-        if (QWidget* w = findChild<QWidget*>(QString::fromLatin1(name)))
+    for (const LayoutProperty& p : LayoutProperties)
+        if (QWidget* w = findChild<QWidget*>(QLatin1String(p.control)); w && p.kind == LayoutKind::Colour)
             setControlColour(w, colour);
 }
 
@@ -499,20 +334,10 @@ void TfrmMain::ToggleCaptions()
 void TfrmMain::ToggleReadOnly()
 {
     PaneSlot& slot = m_panes[m_session.currentPane() - 1];
-    const QString path = m_paneSet[m_session.currentPane()].PanePath;
-    if (path.isEmpty()) {
-        slot.readOnlyMark->setVisible(slot.readOnlyMark->isHidden());   // an empty pane: only the mark
-        return;
-    }
-    QString failure;
-    if (!IsRegularFile(path))
-        failure = PathExists(path) ? tr("это не обычный файл") : tr("файл не существует");
-    else if (const int error = SetReadOnly(path, slot.readOnlyMark->isHidden()))
-        failure = SystemReason(error);
-    if (!failure.isEmpty())
-        reportError(tr("Не удаётся изменить права доступа к файлу \"%1\": %2.").arg(DisplayName(path), failure));
-    // The mark shows what the file is now, whether or not the change took.
-    slot.readOnlyMark->setVisible(m_paneSet.checkReadOnly(m_session.currentPane()));
+    const ViewSession::ReadOnlyChange change = m_session.toggleReadOnly(!slot.readOnlyMark->isHidden());
+    if (!change.error.isEmpty())
+        reportError(change.error);
+    slot.readOnlyMark->setVisible(change.readOnly);
 }
 
 void TfrmMain::ToggleTopBar()
@@ -523,16 +348,13 @@ void TfrmMain::ToggleTopBar()
 
 void TfrmMain::OpenInAssociatedProgram()
 {
-    const QString path = m_paneSet[m_session.currentPane()].PanePath;
-    if (path.isEmpty())
-        return;
-    m_hooks.openExternally(AbsolutePath(path));
+    if (const QString path = m_session.currentFile(); !path.isEmpty())
+        m_hooks.openExternally(AbsolutePath(path));
 }
 
 void TfrmMain::OpenFilesDialog()
 {
-    m_app.SettingsFileName = m_store.iniFileName();
-    m_app.CurrentFilePath = m_paneSet[m_session.currentPane()].PanePath;
+    m_session.handToDialogs();
     {
         TfrmFiles dialog(m_app, this);
         dialog.showError = [this](const QString& message) { reportError(message); };
@@ -540,22 +362,12 @@ void TfrmMain::OpenFilesDialog()
         m_hooks.runDialog(dialog);
     }
     m_app.FilesDialogOpen = false;
-    m_paneSet.pipeline().setRawExtensions(m_app.RawExtensions);
-    if (m_session.comparing()) {
-        relistComparison();   // files copied, moved or deleted in any of the folders
-        return;
-    }
-    const int index = m_session.folderList().selection();
-    if (ListFolder(m_session.folderList().folder())) {
-        m_session.selectEntry(index);
-        showSelection();
-    }
+    showRelisted(m_session.filesChanged(maskText()));
 }
 
 void TfrmMain::OpenOptionsDialog()
 {
-    m_app.SettingsFileName = m_store.iniFileName();
-    m_app.CurrentFilePath = m_paneSet[m_session.currentPane()].PanePath;
+    m_session.handToDialogs();
     {
         TfrmOptions dialog(m_app, this);
         m_hooks.runDialog(dialog);
@@ -565,25 +377,15 @@ void TfrmMain::OpenOptionsDialog()
 
 void TfrmMain::applyViewOptions()
 {
-    m_session.takeStoredMaxSize();
-    const bool smooth = m_store.get(Stored::SmoothScale);
+    const ViewSession::ViewOptionsChange change = m_session.takeStoredViewOptions();
     for (PaneSlot& slot : m_panes)
-        slot.picture->setSmooth(smooth);
-    if (!m_paneSet.setUpright(m_store.get(Stored::ExifRotate)))
-        return;
-    // Every photo shown was turned the other way: the panes load their
-    // files again, side by side, and lay them out anew.
-    std::vector<DecodeRequest> wanted;
+        slot.picture->setSmooth(change.smooth);
     for (int n = 1; n <= 4; ++n)
-        if (!m_paneSet[n].PanePath.isEmpty())
-            wanted.push_back({m_paneSet[n].PanePath, m_session.storedScale(n), m_session.maxSize()});
-    m_paneSet.prepare(wanted);
-    for (int n = 1; n <= 4; ++n) {
-        const bool overlay = m_paneSet[n].OverlayOn;
-        LoadPane(n, m_paneSet[n].PanePath);
-        if (overlay && !m_paneSet[n].OverlayOn)
-            ToggleExposureOverlay(n);
-    }
-    if (!wanted.empty())
+        if (change.reload[n - 1]) {
+            LoadPane(n, m_paneSet[n].PanePath);
+            if (change.overlay[n - 1] && !m_paneSet[n].OverlayOn)
+                ToggleExposureOverlay(n);
+        }
+    if (change.reloading)
         m_session.lookAhead();
 }

@@ -19,14 +19,15 @@ ViewSession& TfrmMain::measured()
 void TfrmMain::drawPanes(const ViewSession::PaneUpdate& update)
 {
     for (int n = 1; n <= 4; ++n)
-        if (update.draw[size_t(n - 1)])
-            drawPane(n);
-    reportErrors(update.errors);
+        if (update.draw[size_t(n - 1)] && drawPane(n))
+            SetPaneScale(n, m_paneSet[n].PaneScale);   // laid out again in the box the caption left
+    for (const QString& message : update.errors)
+        reportError(message);
 }
 
-void TfrmMain::drawPane(int n)
+bool TfrmMain::drawPane(int n)
 {
-    m_panes[n - 1].show(m_paneSet[n], m_session.place(n), paneViewOptions(), m_markPictures);
+    return m_panes[n - 1].show(m_paneSet[n], m_session.place(n), paneViewOptions(), m_markPictures);
 }
 
 void TfrmMain::LoadPane(int n, const QString& path, bool fromDisk)

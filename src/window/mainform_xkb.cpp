@@ -4,13 +4,11 @@
 // auto-repeat the server sends no release until the key really goes up.
 // Kept apart: the X11 headers define names (KeyPress, None, Bool) that
 // clash with Qt's.
-#include "window/mainform.h"
-
 #include <QGuiApplication>
 
 #include <X11/XKBlib.h>
 
-bool TfrmMain::RequestDetectableAutoRepeat()
+bool RequestDetectableAutoRepeat()
 {
     auto* x11 = qGuiApp->nativeInterface<QNativeInterface::QX11Application>();
     if (!x11 || !x11->display())

@@ -52,11 +52,11 @@ void PaneView::build(int n, AlignWidget* host)
     pinMark = static_cast<QLabel*>(box->overlay(OverlayPin));
 }
 
-void PaneView::show(const PaneState& state, ViewPlace& place, const PaneViewOptions& options, const MarkPictureSet& marks)
+bool PaneView::show(const PaneState& state, ViewPlace& place, const PaneViewOptions& options, const MarkPictureSet& marks)
 {
     if (state.PanePath.isEmpty() || !state.hasPicture()) {
         clear();
-        return;
+        return false;
     }
     const QSize size = state.pictureSize();
     if (state.DifferenceOn && !state.differenceImage.isNull())
@@ -81,12 +81,14 @@ void PaneView::show(const PaneState& state, ViewPlace& place, const PaneViewOpti
     }
     const QString text = state.captionText(options.captionPattern);
     const bool captionShown = !text.isEmpty() && options.captionsOn;
-    if (text != caption->text() || captionShown == caption->isHidden()) {
+    const bool boxChanged = captionShown == caption->isHidden();
+    if (text != caption->text() || boxChanged) {
         caption->setText(text);
         caption->setVisible(captionShown);
         quarter->relayout();
     }
     showMark(state.mark, marks);
+    return boxChanged;
 }
 
 void PaneView::showMark(int code, const MarkPictureSet& marks)

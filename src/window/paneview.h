@@ -38,7 +38,9 @@ public:
     // or the overlay) laid out and placed, the label, the exposure
     // indicator, the marks, the metadata panel and the caption. An empty
     // pane is cleared.
-    void show(const PaneState& state, ViewPlace& place, const PaneViewOptions& options, const MarkPictureSet& marks);
+    // True when the caption came or went: the box the picture was laid out
+    // in changed size.
+    bool show(const PaneState& state, ViewPlace& place, const PaneViewOptions& options, const MarkPictureSet& marks);
     // An odd code from a hand-edited marks file keeps the picture shown.
     void showMark(int code, const MarkPictureSet& marks);
     // Nothing shown: no picture, texts or marks.

@@ -264,3 +264,59 @@ TEST_F(FileOps, RawFileIsNotItsOwnCompanion)
     EXPECT_EQ(Read(sorted + "/IMG_0001.CRW"), "raw");
     EXPECT_EQ(Names(sorted), QStringList{"IMG_0001.CRW"});
 }
+
+// The file operations dialog's outcomes: each row on a fresh camera folder
+// holding IMG_0001.JPG with a .CRW and a .thm companion.
+TEST(FileOperationOutcome, Table)
+{
+    enum Where { Sorted, Empty, Blank, NotAFolder };
+    const QStringList all{"IMG_0001.CRW", "IMG_0001.JPG", "IMG_0001.thm"}, raws{"IMG_0001.CRW", "IMG_0001.thm"};
+    const struct {
+        const char* name;
+        FileOperation operation;
+        bool companions;
+        Where where;
+        QStringList camAfter, sortedAfter;
+        bool needsDestination;
+        int errorLines;
+    } rows[] = {
+        {"copy with companions", FileOperation::Copy, true, Sorted, all, all, false, 0},
+        {"copy alone", FileOperation::Copy, false, Sorted, all, {"IMG_0001.JPG"}, false, 0},
+        {"move with companions", FileOperation::Move, true, Sorted, {}, all, false, 0},
+        {"move alone", FileOperation::Move, false, Sorted, raws, {"IMG_0001.JPG"}, false, 0},
+        {"delete with companions", FileOperation::Delete, true, Sorted, {}, {}, false, 0},
+        {"delete alone", FileOperation::Delete, false, Sorted, raws, {}, false, 0},
+        {"delete needs no folder", FileOperation::Delete, true, Empty, {}, {}, false, 0},
+        {"copy to no folder", FileOperation::Copy, true, Empty, all, {}, true, 0},
+        {"move to a blank folder", FileOperation::Move, true, Blank, all, {}, true, 0},
+        {"nothing chosen", FileOperation::None, true, Sorted, all, {}, false, 0},
+        // Each file that fails is one line; the source stays whole.
+        {"copy into a file's name", FileOperation::Copy, true, NotAFolder, all, {}, false, 3},
+        {"move into a file's name", FileOperation::Move, false, NotAFolder, all, {}, false, 1},
+    };
+    for (const auto& row : rows) {
+        SCOPED_TRACE(row.name);
+        QTemporaryDir root;
+        ASSERT_TRUE(root.isValid());
+        const QString cam = root.filePath("cam"), sorted = root.filePath("sorted");
+        QDir().mkpath(cam);
+        QDir().mkpath(sorted);
+        for (const QString& name : all) {
+            QFile f(cam + '/' + name);
+            ASSERT_TRUE(f.open(QIODevice::WriteOnly));
+            f.write(name.toLatin1());
+        }
+        // A file where the folder should be fails for every user, root too.
+        const QString plain = root.filePath("plain");
+        QFile(plain).open(QIODevice::WriteOnly);
+        const QString destination = row.where == Empty ? "" : row.where == Blank ? "  " : row.where == NotAFolder ? plain : sorted;
+        FileOpOptions options;
+        options.companions = row.companions;
+        options.extensions = {"CRW", "THM"};
+        const FileOpOutcome outcome = CarryOutFileOperation(row.operation, cam + "/IMG_0001.JPG", destination, options);
+        EXPECT_EQ(outcome.needsDestination, row.needsDestination);
+        EXPECT_EQ(outcome.error.isEmpty() ? 0 : int(outcome.error.count('\n')) + 1, row.errorLines) << outcome.error.toStdString();
+        EXPECT_EQ(QDir(cam).entryList(QDir::Files, QDir::Name), row.camAfter);
+        EXPECT_EQ(QDir(sorted).entryList(QDir::Files, QDir::Name), row.sortedAfter);
+    }
+}

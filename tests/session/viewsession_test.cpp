@@ -68,19 +68,19 @@ public:
         ASSERT_TRUE(outcome.opened) << outcome.errors.join('\n').toStdString();
     }
 
-    // What the window does with a walk: loads the panes given a file, clears the rest.
-    void Apply(const WalkResult& walk)
+    // What the window does with a walk: clears the panes the plan empties,
+    // then loads those given a file.
+    ViewSession::WalkPlan Apply(const WalkResult& walk)
     {
-        if (!walk.changed)
-            return;
-        session().selectEntry(walk.selection);
-        for (int k = 0; k < 4; ++k) {
-            if (walk.clear[k] || (walk.load[k] && walk.paths[k].isEmpty()))
+        const ViewSession::WalkPlan plan = session().planWalk(walk, nullptr);
+        for (int k = 0; k < 4; ++k)
+            if (plan.clear[k])
                 session().panes().clear(k + 1);
-            else if (walk.load[k])
-                session().panes().load(k + 1, walk.paths[k], session().storedScale(k + 1), session().maxSize(),
-                                     session().marksFor(walk.paths[k]));
-        }
+        for (int k = 0; k < 4; ++k)
+            if (!plan.load[k].isEmpty())
+                session().panes().load(k + 1, plan.load[k], session().storedScale(k + 1), session().maxSize(),
+                                       session().marksFor(plan.load[k]));
+        return plan;
     }
 
     // The panes' file names, "-" for an empty pane.
@@ -290,6 +290,81 @@ TEST_F(ViewSessionTest, WalkingComparedFoldersGoesNameByName)
     EXPECT_EQ(app().CurrentFolder, a);
     Open(b);
     EXPECT_FALSE(session().comparing());
+}
+
+// While synchronized, a pane that keeps a picture across a step is put back
+// at its own place; in a comparison a pane that was empty takes the first
+// kept pane's place. Each row starts from "one/a two/a one/b -" (.jpg each).
+TEST_F(ViewSessionTest, SynchronizedWalkKeepsThePlaces)
+{
+    const QString a = Folder(QStringLiteral("one"), {"a.jpg", "b.jpg", "c.jpg"});
+    const QString b = Folder(QStringLiteral("two"), {"a.jpg", "c.jpg", "d.jpg"});
+    Open(a);
+    ASSERT_TRUE(session().startComparison({a, b}, QStringLiteral("*.jpg"), {}).opened);
+    struct Row {
+        bool sync;
+        int steps;   // Spaces; the last one's plan is checked
+        const char* shown;
+        std::array<bool, 4> clear;
+        std::array<int, 4> placeFrom;
+    };
+    const Row rows[] = {
+        {false, 1, "one/b.jpg - one/c.jpg two/c.jpg", {false, true, false, false}, {0, 0, 0, 0}},
+        // Pane 4 was empty: it takes pane 1's place; pane 2 loses its file.
+        {true, 1, "one/b.jpg - one/c.jpg two/c.jpg", {false, true, false, false}, {1, 0, 3, 1}},
+        // Pane 2 was emptied by the step before: pane 1's place again.
+        {true, 2, "one/c.jpg two/c.jpg - two/d.jpg", {false, false, true, false}, {1, 1, 0, 4}},
+        {false, 2, "one/c.jpg two/c.jpg - two/d.jpg", {false, false, true, false}, {0, 0, 0, 0}},
+    };
+    for (const Row& row : rows) {
+        SCOPED_TRACE(std::string(row.shown) + (row.sync ? " synchronized" : ""));
+        Apply(session().showStep(0));
+        ASSERT_EQ(Shown(), "one/a.jpg two/a.jpg one/b.jpg -");
+        if (session().syncOn() != row.sync)
+            session().toggleSync();
+        ViewSession::WalkPlan plan;
+        for (int i = 0; i < row.steps; ++i)
+            plan = Apply(session().step(PaneSet::Step::Next));
+        EXPECT_EQ(Shown(), row.shown);
+        EXPECT_EQ(plan.clear, row.clear);
+        EXPECT_EQ(plan.placeFrom, row.placeFrom);
+    }
+}
+
+// L and E: a panel that goes keeps its width in the store, one that comes
+// takes it from there; an empty pane's metadata panel only goes.
+TEST_F(ViewSessionTest, PanelsKeepTheirWidthsInTheStore)
+{
+    const QString a = Folder(QStringLiteral("one"), {"a.jpg"});
+    Open(a);
+    Apply(session().step(PaneSet::Step::First));   // pane 1 shows a.jpg, pane 2 is empty
+    ASSERT_FALSE(session().panes()[1].PanePath.isEmpty());
+    struct Row {
+        bool fileList;   // else pane's metadata panel
+        int pane;
+        int widthNow;
+        int widthGiven;
+        bool shown;
+        int storedAfter;
+    };
+    const Row rows[] = {
+        {true, 1, 1, 150, true, 150},    // hidden: comes back at the stored default
+        {true, 1, 220, 1, false, 220},   // shown: goes, its width kept
+        {true, 1, 0, 220, true, 220},    // and comes back at it
+        {false, 1, 1, 150, true, 150},
+        {false, 1, 90, 1, false, 90},
+        {false, 1, 1, 90, true, 90},
+        {false, 2, 1, 1, false, 150},    // an empty pane: nothing to show
+        {false, 2, 120, 1, false, 150},  // its panel goes, no width kept
+    };
+    for (const Row& row : rows) {
+        session().selectPane(row.pane);
+        const ViewSession::PanelToggle t =
+            row.fileList ? session().toggleFileList(row.widthNow) : session().toggleMetadataPanel(row.widthNow);
+        EXPECT_EQ(t.width, row.widthGiven) << row.widthNow;
+        EXPECT_EQ(t.shown, row.shown) << row.widthNow;
+        EXPECT_EQ(row.fileList ? store.get(Stored::FileListWidth) : store.get(Stored::ExpanWidth, row.pane), row.storedAfter);
+    }
 }
 
 // Walking past a damaged file shows its message once per visit of the

@@ -1,4 +1,4 @@
-#include "window/filelistmodel.h"
+#include "session/filelistmodel.h"
 
 #include "files/folderlist.h"
 #include "panes/foldercomparison.h"
