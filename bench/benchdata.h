@@ -11,6 +11,8 @@
 
 #include <jpeglib.h>
 
+using namespace tetrafot;
+
 // The benchmarks' 24 megapixel photo (6000 x 4000, photo-like content),
 // written once into the temporary folder and reused by later runs.
 inline QString Bench24MPPath()

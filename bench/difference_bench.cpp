@@ -12,6 +12,8 @@
 
 #include <QImage>
 
+using namespace tetrafot;
+
 namespace {
 
 void BM_Difference(benchmark::State& state)

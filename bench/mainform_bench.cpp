@@ -25,6 +25,8 @@
 #include <fstream>
 #include <unistd.h>
 
+using namespace tetrafot;
+
 namespace {
 
 // A folder of `count` names for the benchmark photo (or another file,

@@ -7,6 +7,8 @@
 #include <QDir>
 #include <QFile>
 
+using namespace tetrafot;
+
 namespace {
 
 QString MarksFolder()

@@ -14,6 +14,8 @@
 #include <map>
 #include <string>
 
+using namespace tetrafot;
+
 namespace {
 
 using namespace exif;

@@ -20,6 +20,8 @@
 
 #include <jpeglib.h>
 
+using namespace tetrafot;
+
 namespace {
 
 constexpr int kMaxSize = 2000;   // the default fit limit

@@ -24,6 +24,8 @@
 
 #include <jpeglib.h>
 
+using namespace tetrafot;
+
 namespace {
 
 const QByteArray& Photo()

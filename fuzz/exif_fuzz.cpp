@@ -9,6 +9,8 @@
 #include "metadata/metadatalisting.h"
 #include "metadata/phmetadata.h"
 
+using namespace tetrafot;
+
 namespace {
 
 void Check(bool condition)

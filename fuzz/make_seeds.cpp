@@ -16,6 +16,8 @@
 #include "jpegwriter.h"
 #include "rawwriter.h"
 
+using namespace tetrafot;
+
 using namespace exif;
 using namespace std::string_literals;
 

@@ -15,6 +15,8 @@
 #include "render/exposure.h"
 #include "render/jpegpicture.h"
 
+using namespace tetrafot;
+
 namespace {
 
 void Check(bool condition)

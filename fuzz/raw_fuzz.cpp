@@ -21,6 +21,8 @@
 #include <sys/mman.h>
 #include <unistd.h>
 
+using namespace tetrafot;
+
 namespace {
 
 void Check(bool condition)

@@ -7,6 +7,8 @@
 #include <cstdint>
 #include <random>
 
+namespace tetrafot {
+
 using namespace exif;
 
 std::vector<JpegSegment> JpegSegments(const QByteArray& jpeg)
@@ -318,3 +320,5 @@ std::vector<DamagedJpeg> MakeDamagedJpegs()
     }
     return out;
 }
+
+} // namespace tetrafot

@@ -3,6 +3,8 @@
 #include <string>
 #include <vector>
 
+namespace tetrafot {
+
 // Damaged JPEG files made from generated photos, for tests that feed the
 // loaders what a pulled card, a half-finished copy or a careless tool
 // leaves behind. The same call always gives the same files.
@@ -31,3 +33,5 @@ struct JpegSegment {
 };
 // The file's segments in order, up to the EOI or the end of the bytes.
 std::vector<JpegSegment> JpegSegments(const QByteArray& jpeg);
+
+} // namespace tetrafot

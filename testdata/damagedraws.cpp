@@ -6,6 +6,8 @@
 #include <algorithm>
 #include <cstdint>
 
+namespace tetrafot {
+
 namespace {
 
 QByteArray WithLong(QByteArray bytes, std::uint32_t at, std::uint32_t value)
@@ -99,3 +101,5 @@ std::vector<DamagedRaw> MakeDamagedRaws()
     }
     return out;
 }
+
+} // namespace tetrafot

@@ -3,6 +3,8 @@
 #include <string>
 #include <vector>
 
+namespace tetrafot {
+
 // Damaged DNG, RAF and CR3 files made from ones written by the test writer
 // (a 1200 x 900 JPEG preview): cut short at points through the headers and
 // the preview, bits flipped in the directories or header, the preview's
@@ -19,3 +21,5 @@ struct DamagedRaw {
     std::string extension = "DNG";
 };
 std::vector<DamagedRaw> MakeDamagedRaws();
+
+} // namespace tetrafot

@@ -3,6 +3,8 @@
 #include <QFile>
 #include <bit>
 
+namespace tetrafot {
+
 namespace exif {
 
 namespace {
@@ -340,3 +342,5 @@ bool WriteBytesToFile(const QString& path, const QByteArray& bytes)
 }
 
 } // namespace exif
+
+} // namespace tetrafot

@@ -8,6 +8,8 @@
 #include <utility>
 #include <vector>
 
+namespace tetrafot {
+
 // Exif APP1 payloads ("Exif\0\0" and a TIFF block) made in code, good or
 // deliberately broken, and tiny marker-only JPEG files to carry them.
 namespace exif {
@@ -129,3 +131,5 @@ QByteArray MiniJpeg(const std::vector<QByteArray>& segments, bool withScan = tru
 bool WriteBytesToFile(const QString& path, const QByteArray& bytes);
 
 } // namespace exif
+
+} // namespace tetrafot

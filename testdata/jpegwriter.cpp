@@ -12,6 +12,8 @@
 
 #include <jpeglib.h>
 
+namespace tetrafot {
+
 namespace {
 
 struct WriterError {
@@ -388,3 +390,5 @@ QByteArray WithFrameAfterScan(const QByteArray& jpeg)
     const int length = (uchar(jpeg[sof + 2]) << 8) | uchar(jpeg[sof + 3]);
     return jpeg.left(jpeg.size() - 2) + jpeg.mid(sof, 2 + length) + QByteArray("\xFF\xD9", 2);
 }
+
+} // namespace tetrafot

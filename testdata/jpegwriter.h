@@ -5,6 +5,8 @@
 #include <utility>
 #include <vector>
 
+namespace tetrafot {
+
 // Photo-like JPEG files made in code for tests, benchmarks and the sample
 // folder. The same description always gives the same bytes.
 struct JpegSpec {
@@ -52,3 +54,5 @@ QByteArray CorruptAt(const QByteArray& jpeg, int offset, char value);  // one by
 QByteArray WithFrameAfterScan(const QByteArray& jpeg);
 // The offset of the first marker with the given code (0xC0 SOF0, 0xDA SOS, ...), or -1.
 int FindMarker(const QByteArray& jpeg, int code);
+
+} // namespace tetrafot

@@ -4,6 +4,8 @@
 
 #include <algorithm>
 
+namespace tetrafot {
+
 namespace raw {
 
 using namespace exif;
@@ -430,3 +432,5 @@ QByteArray MakeCr3(const Cr3Spec& cr3)
 }
 
 } // namespace raw
+
+} // namespace tetrafot

@@ -7,6 +7,8 @@
 #include <cstdint>
 #include <vector>
 
+namespace tetrafot {
+
 // RAW camera files made in code: the containers a camera writes, holding a
 // JPEG preview and a small mosaic image. The same description always gives
 // the same bytes.
@@ -109,3 +111,5 @@ QByteArray MakeCr3(const Cr3Spec& cr3);
 QByteArray Box(const char* type, const QByteArray& content, bool large = false);
 
 } // namespace raw
+
+} // namespace tetrafot

@@ -18,6 +18,8 @@
 #include <string>
 #include <iterator>
 
+namespace tetrafot {
+
 namespace {
 
 struct Sample {
@@ -117,6 +119,10 @@ bool WriteBytes(const QString& path, const QByteArray& bytes)
 }
 
 } // namespace
+
+} // namespace tetrafot
+
+using namespace tetrafot;
 
 int main(int argc, char** argv)
 {

@@ -7,6 +7,8 @@
 #include <thread>
 #include <vector>
 
+namespace tetrafot {
+
 namespace {
 
 std::uint64_t Mix(std::uint64_t z)
@@ -306,3 +308,5 @@ QImage MakeSampleScene(int width, int height, unsigned seed, bool harsh)
     lower.join();
     return image;
 }
+
+} // namespace tetrafot

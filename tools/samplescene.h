@@ -1,6 +1,8 @@
 #pragma once
 #include <QImage>
 
+namespace tetrafot {
+
 // A made-up photograph for the sample folder: a brick facade with windows,
 // ivy and flower boxes, in daylight with a cast shadow. It has detail at
 // every place and scale (mortar lines, brick grain, leaves, window frames),
@@ -11,3 +13,5 @@
 // same arguments always give the same pixels. `harsh` overexposes the sunlit
 // part and crushes the shadow, for a photo with large clipped areas.
 QImage MakeSampleScene(int width, int height, unsigned seed, bool harsh = false);
+
+} // namespace tetrafot

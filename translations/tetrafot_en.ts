@@ -203,7 +203,7 @@
     </message>
 </context>
 <context>
-    <name>TfrmCompare</name>
+    <name>tetrafot::TfrmCompare</name>
     <message>
         <source>Сравнить папки</source>
         <translation>Compare folders</translation>
@@ -226,7 +226,7 @@
     </message>
 </context>
 <context>
-    <name>TfrmFiles</name>
+    <name>tetrafot::TfrmFiles</name>
     <message>
         <source>Клавиша K - копировать файл
 M - переместить
@@ -297,7 +297,7 @@ D - delete it</translation>
     </message>
 </context>
 <context>
-    <name>TfrmMain</name>
+    <name>tetrafot::TfrmMain</name>
     <message>
         <source>Показать/скрыть список файлов</source>
         <translation>Show/hide the file list</translation>
@@ -340,7 +340,7 @@ D - delete it</translation>
     </message>
     <message>
         <source>Не удаётся открыть папку &quot;%1&quot;: %2.</source>
-        <translation>Cannot list the folder &quot;%1&quot;: %2.</translation>
+        <translation type="vanished">Cannot list the folder &quot;%1&quot;: %2.</translation>
     </message>
     <message>
         <source>Выбрать папку</source>
@@ -360,7 +360,7 @@ D - delete it</translation>
     </message>
     <message>
         <source>это не обычный файл</source>
-        <translation>it is not a regular file</translation>
+        <translation type="vanished">it is not a regular file</translation>
     </message>
     <message>
         <source>RAW-файлы</source>
@@ -376,7 +376,7 @@ D - delete it</translation>
     </message>
 </context>
 <context>
-    <name>TfrmOptions</name>
+    <name>tetrafot::TfrmOptions</name>
     <message>
         <source>Инструменты</source>
         <translation>Tools</translation>
@@ -535,7 +535,7 @@ the pane:</translation>
     </message>
 </context>
 <context>
-    <name>ViewSession</name>
+    <name>tetrafot::ViewSession</name>
     <message>
         <source>папка не существует</source>
         <translation>the folder does not exist</translation>

@@ -18,6 +18,8 @@
 #include <unistd.h>
 #include <vector>
 
+namespace tetrafot {
+
 namespace {
 
 // The one description of the command line, the keys and the files: --help
@@ -145,6 +147,10 @@ bool hasDisplay()
 }
 
 } // namespace
+
+} // namespace tetrafot
+
+using namespace tetrafot;
 
 int main(int argc, char** argv)
 {

@@ -7,6 +7,8 @@
 #include <unistd.h>
 #include <vector>
 
+namespace tetrafot {
+
 bool IsPathSeparator(QChar c)
 {
 #ifdef Q_OS_WIN
@@ -246,3 +248,5 @@ QString AbsolutePath(const QString& path)
         return QDir::cleanPath(path);
     return QDir::cleanPath(WithTrailingSeparator(CurrentDirectory()) + path);
 }
+
+} // namespace tetrafot

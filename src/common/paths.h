@@ -4,6 +4,8 @@
 #include <QString>
 #include <QUrl>
 
+namespace tetrafot {
+
 // Path parts. The separators are named here only: on Linux "/" ends a
 // folder; a Windows build adds "\\" and the drive colon.
 bool IsPathSeparator(QChar c);
@@ -41,3 +43,5 @@ QString CurrentDirectory();
 // The path joined to the working directory when relative, "." and ".."
 // parts and doubled separators taken out.
 QString AbsolutePath(const QString& path);
+
+} // namespace tetrafot

@@ -15,6 +15,8 @@
 #include <unistd.h>
 #include <utility>
 
+namespace tetrafot {
+
 QString SystemReason(int errorNumber)
 {
     return QString::fromLocal8Bit(std::strerror(errorNumber));
@@ -289,3 +291,5 @@ void WriteFileAtomically(const QString& target, const QByteArray& content, const
     writer.write(content);
     writer.commit();
 }
+
+} // namespace tetrafot

@@ -2,6 +2,8 @@
 #include <QByteArray>
 #include <QString>
 
+namespace tetrafot {
+
 // Reading the files the program trusts least. A photo, the marks file or
 // the settings file may have been swapped for a FIFO, a device or a folder:
 // such a name is reported, never waited on.
@@ -73,3 +75,5 @@ enum class Step { Open, Write, Fsync, Close, Rename };
 void Inject(Step step, int nth, int errorNumber);
 void Clear();
 }  // namespace SafeFileFaults
+
+} // namespace tetrafot

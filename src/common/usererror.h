@@ -4,6 +4,8 @@
 #include <stdexcept>
 #include <string>
 
+namespace tetrafot {
+
 // The one error type the core raises: its message is shown to the user as
 // it stands, in a message box at the widget edge. what() gives it in UTF-8
 // for code that knows only std::exception.
@@ -19,3 +21,5 @@ public:
 private:
     QString m_message;
 };
+
+} // namespace tetrafot

@@ -9,6 +9,8 @@
 #include <QToolButton>
 #include <QVBoxLayout>
 
+namespace tetrafot {
+
 TfrmCompare::TfrmCompare(const QStringList& folders, FolderComparison::Options options,
                          std::function<QString(QWidget*, const QString&)> browse, QWidget* parent)
     : QDialog(parent)
@@ -68,3 +70,5 @@ FolderComparison::Options TfrmCompare::options() const
     return {m_byPosition->isChecked() ? FolderComparison::Match::ByPosition : FolderComparison::Match::ByName,
             m_commonOnly->isChecked()};
 }
+
+} // namespace tetrafot

@@ -10,6 +10,8 @@
 class QCheckBox;
 class QLineEdit;
 
+namespace tetrafot {
+
 // Chooses two to four folders to walk side by side, and how their files
 // match. The fields open with the folders compared now (or the folder
 // shown); empty fields are left out.
@@ -28,3 +30,5 @@ private:
     QCheckBox* m_byPosition = nullptr;
     QCheckBox* m_commonOnly = nullptr;
 };
+
+} // namespace tetrafot

@@ -15,6 +15,8 @@
 #include <QScreen>
 #include <QStyle>
 
+namespace tetrafot {
+
 namespace {
 
 QString boolText(bool value)
@@ -289,3 +291,5 @@ void TfrmFiles::done(int result)
     }
     QDialog::done(result);
 }
+
+} // namespace tetrafot

@@ -3,10 +3,13 @@
 #include <functional>
 #include <memory>
 
-struct AppState;
-class TFormStorage;
 class QFocusEvent;
 class QRadioButton;
+
+namespace tetrafot {
+
+struct AppState;
+class TFormStorage;
 namespace Ui {
 class TfrmFiles;
 }
@@ -64,3 +67,5 @@ private:
     std::unique_ptr<Ui::TfrmFiles> ui;
     std::unique_ptr<TFormStorage> FormStorage2;
 };
+
+} // namespace tetrafot

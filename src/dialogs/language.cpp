@@ -7,6 +7,8 @@
 #include <QTranslator>
 #include <memory>
 
+namespace tetrafot {
+
 namespace {
 
 const char* const kSourceLanguage = "ru";
@@ -68,3 +70,5 @@ bool SetInterfaceLanguage(const QString& code)
         QCoreApplication::installTranslator(current.get());
     return true;
 }
+
+} // namespace tetrafot

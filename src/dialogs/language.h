@@ -2,6 +2,8 @@
 #include <QString>
 #include <vector>
 
+namespace tetrafot {
+
 // The interface language. The texts in the code and the forms are Russian,
 // so Russian needs no translation; every other language is a translation
 // compiled into the program as ":/i18n/tetrafot_<code>.qm".
@@ -21,3 +23,5 @@ QString ChosenLanguage(const QString& settingsFile);
 // translation in the application, or removes the one installed for "ru".
 // False, leaving Russian in place, when the program has no such language.
 bool SetInterfaceLanguage(const QString& code);
+
+} // namespace tetrafot

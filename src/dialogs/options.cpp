@@ -21,6 +21,8 @@
 #include <array>
 #include <limits>
 
+namespace tetrafot {
+
 namespace {
 
 bool isSpinChar(QChar c)
@@ -346,3 +348,5 @@ void TfrmOptions::browseTool(QLineEdit* field)
         path = QLatin1Char('"') + path + QLatin1Char('"');
     field->setText(path);
 }
+
+} // namespace tetrafot

@@ -6,10 +6,13 @@
 #include <memory>
 #include <optional>
 
-struct AppState;
 class QColorDialog;
 class QFrame;
 class QLineEdit;
+
+namespace tetrafot {
+
+struct AppState;
 namespace Ui {
 class TfrmOptions;
 }
@@ -91,3 +94,5 @@ private:
     int m_overColour = 0;
     int m_underColour = 0;
 };
+
+} // namespace tetrafot

@@ -2,6 +2,8 @@
 #include "common/paths.h"
 #include "files/rawfiles.h"
 
+namespace tetrafot {
+
 QStringList ParseExtensions(const QString& text)
 {
     QStringList entries;
@@ -79,3 +81,5 @@ bool HasRawCompanions(const QString& path, const QStringList& extensions, bool a
     }
     return !anyRaw;
 }
+
+} // namespace tetrafot

@@ -2,6 +2,8 @@
 #include <QString>
 #include <QStringList>
 
+namespace tetrafot {
+
 // Entries of a ";"-separated extension text, as typed (empty entries kept).
 QStringList ParseExtensions(const QString& text);
 
@@ -21,3 +23,5 @@ QString FindCompanion(const QString& companionName);
 // IsRawFileName) has no companions of its own: false.
 bool HasRawCompanions(const QString& path, const QStringList& extensions,
                       bool anyRaw, const QString& prefix, const QString& suffix);
+
+} // namespace tetrafot

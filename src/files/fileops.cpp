@@ -12,6 +12,8 @@
 #include <functional>
 #include <system_error>
 
+namespace tetrafot {
+
 namespace {
 
 std::filesystem::path FsPath(const QString& path)
@@ -286,3 +288,5 @@ QString UnreadableFileMessage(const QString& path)
         return {};
     return QCoreApplication::translate("FileOps", "Не удаётся прочитать файл \"%1\": %2.").arg(DisplayName(path), NotAFileReason(path));
 }
+
+} // namespace tetrafot

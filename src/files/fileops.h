@@ -2,6 +2,8 @@
 #include <QString>
 #include <QStringList>
 
+namespace tetrafot {
+
 // destination folder + "/" (not doubled) + the path's file name.
 QString TargetPath(const QString& destination, const QString& path);
 
@@ -56,3 +58,5 @@ QString ChangeReadOnly(const QString& path, bool readOnly);
 // R on a pane whose file has gone or is no regular file since it was
 // shown: the message saying so, else "".
 QString UnreadableFileMessage(const QString& path);
+
+} // namespace tetrafot

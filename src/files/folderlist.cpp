@@ -3,6 +3,8 @@
 #include "common/paths.h"
 #include "files/folderlisting.h"
 
+namespace tetrafot {
+
 QString FolderList::list(const QString& folder, const Filter& filter, const MarkStore& marks)
 {
     FolderListing listing = ListFolderEntries(folder, filter.markedOnly ? QStringList{QStringLiteral("*")} : filter.masks);
@@ -40,3 +42,5 @@ int FolderList::indexOf(const QString& path) const
     }
     return m_index.value(PathFileName(path), -1);
 }
+
+} // namespace tetrafot

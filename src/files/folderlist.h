@@ -5,6 +5,8 @@
 #include <QString>
 #include <QStringList>
 
+namespace tetrafot {
+
 // The folder the file list shows: its entries in order (names as the file
 // system holds them, decoded losslessly, see DecodeFileName), the filter
 // they were listed with, and the selected entry. The list widget is a view
@@ -42,3 +44,5 @@ private:
     int m_selection = -1;
     mutable QHash<QString, int> m_index;   // name to entry, made at the first indexOf
 };
+
+} // namespace tetrafot

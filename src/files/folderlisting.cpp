@@ -11,6 +11,8 @@
 #include <sys/stat.h>
 #include <vector>
 
+namespace tetrafot {
+
 namespace {
 
 bool SameLetter(QChar a, QChar b)
@@ -107,3 +109,5 @@ FolderListing ListFolderEntries(const QString& folder, const QStringList& masks)
         result.names.append(names[i]);
     return result;
 }
+
+} // namespace tetrafot

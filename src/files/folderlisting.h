@@ -2,6 +2,8 @@
 #include <QString>
 #include <QStringList>
 
+namespace tetrafot {
+
 // The entries of a folder that the file list shows: every name that is not
 // a folder (regular files, links to them, dangling links, FIFOs and devices,
 // hidden names too) and that matches one of the masks, sorted by name
@@ -21,3 +23,5 @@ FolderListing ListFolderEntries(const QString& folder, const QStringList& masks)
 
 // True when the name matches the pattern (* and ?, without regard to case).
 bool MatchesMask(const QString& name, const QString& mask);
+
+} // namespace tetrafot

@@ -2,6 +2,8 @@
 
 #include <QFileInfo>
 
+namespace tetrafot {
+
 namespace {
 
 // What the cameras of the last twenty years write.
@@ -59,3 +61,5 @@ QString MaskTextOf(ListFilter filter)
     }
     return {};
 }
+
+} // namespace tetrafot

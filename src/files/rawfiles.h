@@ -2,6 +2,8 @@
 #include <QString>
 #include <QStringList>
 
+namespace tetrafot {
+
 // Camera RAW files, shown through the preview they hold: which names are
 // RAW files, and the masks of the file list's RAW filters.
 
@@ -26,3 +28,5 @@ enum class ListFilter { Jpeg, AllFiles, Marked, Raw, JpegAndRaw };
 // A filter's masks as FilterMasks reads them: "*" lists every name, with or
 // without a dot; "" the marked files, which the marks choose.
 QString MaskTextOf(ListFilter filter);
+
+} // namespace tetrafot

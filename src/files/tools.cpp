@@ -10,6 +10,8 @@
 #include <unistd.h>
 #include <vector>
 
+namespace tetrafot {
+
 namespace {
 
 // The expansion so far: the template's own text, and the values put in,
@@ -199,3 +201,5 @@ bool RunTool(const QString& path, const QString& templ, const QString& currentFo
         return false;
     return StartDetached(command.program, command.arguments, workingDir);
 }
+
+} // namespace tetrafot

@@ -2,6 +2,8 @@
 #include <QString>
 #include <QStringList>
 
+namespace tetrafot {
+
 // Five passes over the template in order: %d, %f, %e, %p, %%. The passes
 // read only the template's own text: a folder or file name put in is taken
 // as it is, never read as a macro by a later pass.
@@ -26,3 +28,5 @@ SplitCommand ToolCommand(const QString& path, const QString& templ, const QStrin
 // Starts the tool detached in workingDir; false when nothing was started.
 bool RunTool(const QString& path, const QString& templ, const QString& currentFolder,
              const QString& workingDir);
+
+} // namespace tetrafot

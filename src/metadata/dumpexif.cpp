@@ -3,6 +3,8 @@
 #include "metadata/metadatalisting.h"
 #include "metadata/phmetadata.h"
 
+namespace tetrafot {
+
 namespace {
 
 // Length of the valid UTF-8 sequence at text[i], 0 when there is none.
@@ -117,3 +119,5 @@ int DumpExif(const std::vector<std::string>& files, std::FILE* out, std::FILE* e
     std::fflush(out);
     return result;
 }
+
+} // namespace tetrafot

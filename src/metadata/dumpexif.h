@@ -3,6 +3,8 @@
 #include <string>
 #include <vector>
 
+namespace tetrafot {
+
 // The command line's metadata dump: for each file the metadata panel's
 // lines ("Name:\tvalue"), one per line, in UTF-8. With more than one file
 // each file's lines follow a "==> FILE <==" line. A file whose status is
@@ -24,3 +26,5 @@ std::string DumpLine(const std::string& line);
 // and carriage return as \\ \n \t \r, other control characters and bytes
 // that are no valid UTF-8 as \xHH.
 std::string DumpName(const std::string& name);
+
+} // namespace tetrafot

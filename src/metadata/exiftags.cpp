@@ -2,6 +2,8 @@
 
 #include <algorithm>
 
+namespace tetrafot {
+
 // clang-format off
 const std::array<TEXIFTag, EXIFTagCount> EXIFTags = {{
     {0x0001, 0, "Interoperability Index", "", ""},
@@ -290,3 +292,5 @@ std::string ApplyMeaning(const TEXIFTag& record, const std::string& value)
     }
     return value;
 }
+
+} // namespace tetrafot

@@ -4,6 +4,8 @@
 #include <string>
 #include <string_view>
 
+namespace tetrafot {
+
 // How the reader turns an entry's bytes into its value text.
 enum TEXIFKind : std::uint8_t {
     KindFormatted = 0, // each element by its TIFF type, meanings applied
@@ -33,3 +35,5 @@ const TEXIFTag* FindTag(int tag);
 
 // The meaning text whose key equals value exactly, or value itself.
 std::string ApplyMeaning(const TEXIFTag& record, const std::string& value);
+
+} // namespace tetrafot

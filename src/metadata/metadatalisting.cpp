@@ -2,6 +2,8 @@
 
 #include "metadata/phmetadata.h"
 
+namespace tetrafot {
+
 namespace {
 
 // The caption field that an item of this name fills, if any.
@@ -47,3 +49,5 @@ MetadataListing ListMetadata(const TImageMetadata& reader)
         listing.lines.push_back("\xE2\x80\xA6"); // …: entries were left unread
     return listing;
 }
+
+} // namespace tetrafot

@@ -3,6 +3,8 @@
 #include <string>
 #include <vector>
 
+namespace tetrafot {
+
 // What the metadata panel shows for a file: its lines ("Name:\tvalue",
 // the Maker Note left out) and the nine caption fields. Lines and fields
 // are empty when the reader's status is not 0. A block with more entries
@@ -18,3 +20,5 @@ MetadataListing ListMetadata(const std::string& fileName);
 class TImageMetadata;
 // The listing of a reader that has already run.
 MetadataListing ListMetadata(const TImageMetadata& reader);
+
+} // namespace tetrafot

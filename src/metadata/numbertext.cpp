@@ -6,6 +6,8 @@
 #include <cstdlib>
 #include <optional>
 
+namespace tetrafot {
+
 namespace {
 
 std::optional<std::string>& separatorOverride()
@@ -144,3 +146,5 @@ std::string RationalText(double numerator, double denominator, int tag)
         return FixedText(v, 2, 4);
     return "1/" + FixedText(1 / v, 2, 4);
 }
+
+} // namespace tetrafot

@@ -2,6 +2,8 @@
 #include <cstdint>
 #include <string>
 
+namespace tetrafot {
+
 // Number texts of the metadata listing. They use the decimal separator of
 // the user's regional settings, which tests may replace.
 
@@ -26,3 +28,5 @@ std::string FixedText(double v, int decimals, int width);
 // conversions: 0x9202 (aperture value to f-number) and 0x9201 (time value
 // to seconds). A zero denominator gives the numerator and "/0".
 std::string RationalText(double numerator, double denominator, int tag);
+
+} // namespace tetrafot

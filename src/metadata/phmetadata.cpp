@@ -11,6 +11,8 @@
 #include <unistd.h>
 #include <unordered_set>
 
+namespace tetrafot {
+
 // Where the marker scan gets its bytes from: a file, or a copy of one in
 // memory (the fuzzer's way in). Both behave alike at the end of the data:
 // a read fails, a skip does not.
@@ -869,3 +871,5 @@ std::string WideToAnsi(std::string_view utf16le)
     }
     return TrimText(out);
 }
+
+} // namespace tetrafot

@@ -7,6 +7,8 @@
 #include "metadata/exiftags.h"
 #include "metadata/numbertext.h"
 
+namespace tetrafot {
+
 // One listed directory entry: its value text and its tag number, which
 // FindTag always knows.
 struct TTagItem {
@@ -112,3 +114,5 @@ std::string WideToAnsi(std::string_view utf16le);
 
 // Removes leading and trailing characters with codes 0 to 32.
 std::string TrimText(std::string_view text);
+
+} // namespace tetrafot

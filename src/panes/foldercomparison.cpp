@@ -8,6 +8,8 @@
 
 #include <algorithm>
 
+namespace tetrafot {
+
 namespace {
 
 QString BaseName(const QString& name)
@@ -168,3 +170,5 @@ WalkResult FolderComparison::step(Step step, const std::array<QString, 4>& shown
         return {};
     return showStep(to, shown);
 }
+
+} // namespace tetrafot

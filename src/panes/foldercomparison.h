@@ -7,6 +7,8 @@
 #include <array>
 #include <vector>
 
+namespace tetrafot {
+
 // Two to four folders walked side by side: the camera's JPEGs beside their
 // edited exports, two cameras on one scene. A file of one folder matches a
 // file of another by its name without the extension, whatever the case
@@ -80,3 +82,5 @@ private:
 // The name a file is matched by: without its last extension (a leading dot
 // is no extension), lower case as the list shows it.
 QString MatchKey(const QString& name);
+
+} // namespace tetrafot

@@ -14,6 +14,8 @@
 
 #include <algorithm>
 
+namespace tetrafot {
+
 namespace {
 
 DecodePipeline::Options WithSpares(DecodePipeline::Options options)
@@ -431,3 +433,5 @@ void PaneSet::lookAhead(const FolderList& list, bool pageMode, const std::functi
     lookAhead(list.selection(), list.count(), pageMode, EntriesOf(list), scaleOf, maxSize,
               m_pinned ? list.indexOf(m_panes[size_t(m_pinned - 1)].PanePath) : -1);
 }
+
+} // namespace tetrafot

@@ -15,6 +15,8 @@
 #include <optional>
 #include <vector>
 
+namespace tetrafot {
+
 // What a pane shows of a file beside its picture, read once per file
 // identity: the metadata panel's text and the caption's fields (both
 // empty when the file holds no Exif the reader takes).
@@ -191,3 +193,5 @@ private:
     int m_metadataReads = 0;
     int m_pinned = 0;
 };
+
+} // namespace tetrafot

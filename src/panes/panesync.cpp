@@ -5,6 +5,8 @@
 #include <algorithm>
 #include <cmath>
 
+namespace tetrafot {
+
 namespace {
 
 // A picture that fits in the view along an axis has no place to keep
@@ -83,3 +85,5 @@ std::vector<PictureMove> PictureDrag::move(int pane, int current, QPoint at, boo
     }
     return moves;
 }
+
+} // namespace tetrafot

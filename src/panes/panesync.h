@@ -8,6 +8,8 @@
 #include <optional>
 #include <vector>
 
+namespace tetrafot {
+
 // Synchronized panes show the same point of their photos, whatever each
 // photo's size: a point is told as fractions of the picture's width and
 // height. `shown` is where a pane's picture lies in its view (view
@@ -72,3 +74,5 @@ private:
     QPoint m_start;
     bool m_alone = false;
 };
+
+} // namespace tetrafot

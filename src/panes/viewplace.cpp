@@ -6,6 +6,8 @@
 #include <QtMath>
 #include <algorithm>
 
+namespace tetrafot {
+
 void ViewPlace::measure(const BoxMetrics& metrics)
 {
     if (metrics == m_metrics)
@@ -64,3 +66,5 @@ std::function<QRect(QSize)> ViewPlace::firstSeen(std::optional<QPointF> centre) 
     return FirstSeen(DevicePixels(m_metrics.box, r), DevicePixels(view(), r),
                      QPoint(qRound(m_scroll.x() * r), qRound(m_scroll.y() * r)), centre);
 }
+
+} // namespace tetrafot

@@ -9,6 +9,8 @@
 #include <functional>
 #include <optional>
 
+namespace tetrafot {
+
 // A pane's scrolling box as its widget measures it: the box's logical size,
 // its inner size (frame aside), a scroll bar's thickness and the screen's
 // scale.
@@ -71,3 +73,5 @@ private:
     bool m_fit = false;
     bool m_stretch = false;
 };
+
+} // namespace tetrafot

@@ -3,6 +3,8 @@
 #include <algorithm>
 #include <vector>
 
+namespace tetrafot {
+
 // The panes are indexed 0..3 here for panes 1..4.
 
 namespace {
@@ -175,3 +177,5 @@ WalkResult LastFiles(int n, const std::array<QString, 4>& paths, const EntryPath
     const int walking = list.pane ? 3 : 4;
     return list.mapped(Show(std::max(0, list.n - walking), list.n, paths, list.entryPath, list.pane));
 }
+
+} // namespace tetrafot

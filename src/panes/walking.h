@@ -3,6 +3,8 @@
 #include <array>
 #include <functional>
 
+namespace tetrafot {
+
 // What a walking command does to the four panes: the paths it gives them,
 // which panes it loads (in the order 1..4) or clears, and where the file
 // list's selection ends. A command that does nothing has changed == false.
@@ -39,3 +41,5 @@ WalkResult PreviousFiles(int s, int n, const std::array<QString, 4>& paths, bool
 WalkResult FilesFrom(int first, int n, const std::array<QString, 4>& paths, const EntryPath& entryPath, Pin pin = {});
 WalkResult FirstFiles(int n, const std::array<QString, 4>& paths, const EntryPath& entryPath, Pin pin = {});
 WalkResult LastFiles(int n, const std::array<QString, 4>& paths, const EntryPath& entryPath, Pin pin = {});
+
+} // namespace tetrafot

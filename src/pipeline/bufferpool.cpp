@@ -8,6 +8,8 @@
 
 #include <sys/mman.h>
 
+namespace tetrafot {
+
 namespace {
 
 constexpr size_t kHugePage = size_t(2) << 20;
@@ -235,3 +237,5 @@ qint64 BufferPool::freshAllocations() const
     std::lock_guard lock(m_state->mutex);
     return m_state->fresh;
 }
+
+} // namespace tetrafot

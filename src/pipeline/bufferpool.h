@@ -5,6 +5,8 @@
 #include <functional>
 #include <memory>
 
+namespace tetrafot {
+
 // Picture buffers that outlive the pictures in them. A 24-megapixel photo
 // at 1:1 takes 72 MB; memory fresh from the system is mapped page by page
 // as the decoder first writes it, which costs about as much as the decode.
@@ -54,3 +56,5 @@ private:
     qint64 m_minBytes;
     std::function<void()> m_spareListener;
 };
+
+} // namespace tetrafot

@@ -5,6 +5,8 @@
 
 #include <unistd.h>
 
+namespace tetrafot {
+
 qint64 DecodeCache::DefaultBudget()
 {
     const long pages = ::sysconf(_SC_PHYS_PAGES);
@@ -155,3 +157,5 @@ int DecodeCache::count() const
     std::lock_guard lock(m_mutex);
     return int(m_index.size());
 }
+
+} // namespace tetrafot

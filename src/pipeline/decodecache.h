@@ -8,6 +8,8 @@
 #include <optional>
 #include <vector>
 
+namespace tetrafot {
+
 // Decoded photos by file identity and DCT denominator, within a memory
 // budget, the least recently used out first. A photo that someone besides
 // the cache still holds (a pane shows it) counts against the budget but is
@@ -70,3 +72,5 @@ private:
     std::map<Key, Lru::iterator> m_index;
     qint64 m_used = 0;
 };
+
+} // namespace tetrafot

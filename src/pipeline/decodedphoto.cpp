@@ -5,6 +5,8 @@
 
 #include <sys/stat.h>
 
+namespace tetrafot {
+
 bool StatFileIdentity(const QString& path, FileIdentity* identity)
 {
     struct stat st;
@@ -24,3 +26,5 @@ TImageMetadata ExifOf(const DecodedPhoto& photo)
     const std::string_view view(bytes.constData(), size_t(bytes.size()));
     return photo.tiffHead.isEmpty() ? TImageMetadata::FromBytes(view) : TImageMetadata::FromRawHead(view);
 }
+
+} // namespace tetrafot

@@ -7,6 +7,8 @@
 
 #include <tuple>
 
+namespace tetrafot {
+
 // What a file was when it was read: a file changed on disk (another size,
 // another modification time, or another file put in its place) no longer
 // matches and is read again.
@@ -65,3 +67,5 @@ struct DecodedPhoto {
 // APP1 block, or a RAW file's own TIFF structure.
 class TImageMetadata;
 TImageMetadata ExifOf(const DecodedPhoto& photo);
+
+} // namespace tetrafot

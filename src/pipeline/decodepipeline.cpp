@@ -18,6 +18,8 @@
 #include <algorithm>
 #include <utility>
 
+namespace tetrafot {
+
 struct DecodePipeline::Read {
     TJPEGPicture jpeg{QByteArray()};
     QImage bitmap;          // a RAW file's preview that is no JPEG
@@ -881,3 +883,5 @@ bool DecodePipeline::worthHelpingWhile(const Job& job, int scaleCode) const
                                                                       : std::chrono::steady_clock::duration{};
     return typical.count() == 0 || std::chrono::steady_clock::now() - job.started < typical / 2;
 }
+
+} // namespace tetrafot

@@ -23,6 +23,8 @@
 #include <thread>
 #include <vector>
 
+namespace tetrafot {
+
 // One answer of getMany: the photo, or the error text the user is shown.
 struct DecodeResult {
     std::shared_ptr<const DecodedPhoto> photo;
@@ -243,3 +245,5 @@ private:
     bool m_memoryDue = false;
     std::thread m_keeper;
 };
+
+} // namespace tetrafot

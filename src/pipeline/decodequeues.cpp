@@ -2,6 +2,8 @@
 
 #include <algorithm>
 
+namespace tetrafot {
+
 DecodeQueues::Task DecodeQueues::next() const
 {
     // A key waits on getMany's share; the whole photo behind a part on show
@@ -99,3 +101,5 @@ void DecodeQueues::clear()
     m_ahead.clear();
     m_budgetDue = false;
 }
+
+} // namespace tetrafot

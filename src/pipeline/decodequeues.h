@@ -11,6 +11,8 @@
 #include <optional>
 #include <vector>
 
+namespace tetrafot {
+
 // A photo asked for at a pane's scale code (1..5, as the settings hold
 // them); maxSize is the fit rule's limit.
 struct DecodeRequest {
@@ -88,3 +90,5 @@ private:
     bool m_budgetDue = false;
     int m_aheadRunning = 0;
 };
+
+} // namespace tetrafot

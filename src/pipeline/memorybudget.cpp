@@ -7,6 +7,8 @@
 #include <algorithm>
 #include <limits>
 
+namespace tetrafot {
+
 qint64 WalkBudget(qint64 reachable, qint64 memAvailable, qint64 photoBytes)
 {
     reachable = std::max<qint64>(0, reachable);
@@ -53,3 +55,5 @@ qint64 MemAvailableBytes()
     const RegularFileRead file = ReadRegularFile(QStringLiteral("/proc/meminfo"), qint64(1) << 20);
     return file.ok() ? ParseMemAvailable(file.data) : -1;
 }
+
+} // namespace tetrafot

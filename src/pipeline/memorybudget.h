@@ -2,6 +2,8 @@
 #include <QByteArray>
 #include <QtGlobal>
 
+namespace tetrafot {
+
 // How much the decoded photos may take while the user walks a folder. What
 // the walk can reach (the photos on show and those the next Space and
 // Backspace bring) is always kept; more only while the system has memory to
@@ -40,3 +42,5 @@ WalkShares SplitWalkBudget(qint64 reachable, qint64 memAvailable, qint64 photoBy
 qint64 ParseMemAvailable(const QByteArray& meminfo);
 // The same, read from the running system.
 qint64 MemAvailableBytes();
+
+} // namespace tetrafot

@@ -1,5 +1,7 @@
 #include "pipeline/owedwholes.h"
 
+namespace tetrafot {
+
 void OwedWholes::delivered(const WholeKey& key, std::shared_ptr<const DecodedPhoto> photo)
 {
     m_wholes[key] = std::move(photo);
@@ -53,3 +55,5 @@ void OwedWholes::dropWholesOf(const QString& path)
 {
     std::erase_if(m_wholes, [&](const auto& entry) { return entry.first.identity.path == path; });
 }
+
+} // namespace tetrafot

@@ -8,6 +8,8 @@
 #include <memory>
 #include <optional>
 
+namespace tetrafot {
+
 // The whole photo a part is owed: its file and the scale code it is shown at.
 struct WholeKey {
     FileIdentity identity;
@@ -58,3 +60,5 @@ private:
     std::map<WholeKey, QString> m_errors;
     std::map<WholeKey, std::shared_ptr<const DecodedPhoto>> m_wholes;
 };
+
+} // namespace tetrafot

@@ -3,6 +3,8 @@
 
 #include <QObject>
 
+namespace tetrafot {
+
 // Hands each whole decode behind a part over as it ends, with what it
 // brought. The pipeline emits on the thread that decoded (a worker, or the
 // one that waited for the whole); connect with Qt::QueuedConnection to
@@ -16,3 +18,5 @@ public:
 signals:
     void wholeReady(const WholeResult& result);
 };
+
+} // namespace tetrafot

@@ -14,6 +14,8 @@
 #include <sys/resource.h>
 #include <sys/stat.h>
 
+namespace tetrafot {
+
 namespace {
 
 void Limit(int resource, rlim_t value)
@@ -23,6 +25,10 @@ void Limit(int resource, rlim_t value)
 }
 
 } // namespace
+
+} // namespace tetrafot
+
+using namespace tetrafot;
 
 int main()
 {

@@ -14,6 +14,8 @@
 
 #include <libraw.h>
 
+namespace tetrafot {
+
 namespace {
 
 // LibRaw's view of the file. Its parsers read the headers a few bytes at
@@ -176,3 +178,5 @@ std::string LocateRawPreview(int fd, long long size)
         return "memory";
     }
 }
+
+} // namespace tetrafot

@@ -1,6 +1,8 @@
 #include "render/caption.h"
 #include <string_view>
 
+namespace tetrafot {
+
 namespace {
 
 // Replaces every occurrence left to right; the scan resumes after the text
@@ -35,3 +37,5 @@ std::string ExpandCaption(const std::string& templ, const TBasicExif& exif)
     ReplaceAll(s, "%%", "%");
     return s;
 }
+
+} // namespace tetrafot

@@ -3,5 +3,9 @@
 
 #include <string>
 
+namespace tetrafot {
+
 // %m %d %i %s %a %b %f %c %p in this order, then %% -> %.
 std::string ExpandCaption(const std::string& templ, const TBasicExif& exif);
+
+} // namespace tetrafot

@@ -3,6 +3,8 @@
 #include <algorithm>
 #include <cstdint>
 
+namespace tetrafot {
+
 namespace {
 
 // The part of an image as RGB888, without a copy when it is that already.
@@ -48,3 +50,5 @@ PhotoDifference Difference(const QImage& photo, const QImage& reference, QRect r
     }
     return result;
 }
+
+} // namespace tetrafot

@@ -3,6 +3,8 @@
 #include <QRect>
 #include <QSize>
 
+namespace tetrafot {
+
 // Where two versions of a photo differ: per pixel and per colour channel
 // the absolute difference, multiplied by `gain` and clamped to 255, so that
 // agreeing pixels are black and the small differences of compression or a
@@ -22,3 +24,5 @@ inline constexpr QRgb NotCompared = 0xff000060;   // a dark blue: no pixel of th
 inline constexpr int DifferenceGain = 8;
 
 PhotoDifference Difference(const QImage& photo, const QImage& reference, QRect rect, int gain = DifferenceGain);
+
+} // namespace tetrafot

@@ -2,6 +2,8 @@
 
 #include <algorithm>
 
+namespace tetrafot {
+
 void DockLayout::add(Align align, int size)
 {
     m_items.push_back({align, size});
@@ -63,3 +65,5 @@ int DockLayout::dragged(Align align, int startSize, int delta)
         delta = -delta;
     return std::max(1, startSize + delta);
 }
+
+} // namespace tetrafot

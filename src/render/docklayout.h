@@ -3,6 +3,8 @@
 
 #include <vector>
 
+namespace tetrafot {
+
 // Panels docked the way the window was designed: each to the top, bottom,
 // left or right edge of the room still free, at its own size (height for
 // Top and Bottom, width for Left and Right), with the Client one filling
@@ -42,3 +44,5 @@ private:
     };
     std::vector<Item> m_items;
 };
+
+} // namespace tetrafot

@@ -9,6 +9,8 @@
 #include <cmath>
 #include <utility>
 
+namespace tetrafot {
+
 namespace {
 
 // Mode 2 measures the length of the colour vector: the sum of squares is an
@@ -232,3 +234,5 @@ QImage IndicatorDisc(int diameter, QRgb fill, QRgb rim)
     }
     return disc;
 }
+
+} // namespace tetrafot

@@ -1,6 +1,8 @@
 #pragma once
 #include <QImage>
 
+namespace tetrafot {
+
 // The tests of the exposure overlay; a mode outside 0..2 tests nothing.
 bool IsUnderExposed(int mode, int r, int g, int b);
 bool IsOverExposed(int mode, int r, int g, int b);
@@ -18,3 +20,5 @@ void PaintExposure(QImage& image, int underMode, int overMode, int underColour, 
 // is exactly one of the two colours: a pixel belongs to the disc when its
 // centre does, and to the rim when a side neighbour does not.
 QImage IndicatorDisc(int diameter, QRgb fill, QRgb rim);
+
+} // namespace tetrafot

@@ -14,6 +14,8 @@
 #include <jpeglib.h>
 #include <jerror.h>
 
+namespace tetrafot {
+
 namespace {
 
 // libjpeg reports a fatal error by calling error_exit, which must not
@@ -449,3 +451,5 @@ QByteArray JpegHead(const QByteArray& file)
     }
     return file;
 }
+
+} // namespace tetrafot

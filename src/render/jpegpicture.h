@@ -7,6 +7,8 @@
 
 #include <functional>
 
+namespace tetrafot {
+
 // A JPEG photo decoded by libjpeg at a DCT scale of 1/1, 1/2, 1/4 or 1/8.
 // The compressed bytes stay in memory; the pixels are decoded lazily when
 // the size or the pixels are first asked for, and discarded when the scale
@@ -83,3 +85,5 @@ private:
     QImage m_image;
     ImageAllocator m_allocator;
 };
+
+} // namespace tetrafot

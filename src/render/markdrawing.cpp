@@ -6,6 +6,8 @@
 #include <cmath>
 #include <functional>
 
+namespace tetrafot {
+
 namespace {
 
 // Each picture is painted in its own logical size onto an image with that
@@ -186,3 +188,5 @@ void PaintExitPicture(QPainter& p)
     p.drawLine(QPointF(6, 6), QPointF(16, 16));
     p.drawLine(QPointF(16, 6), QPointF(6, 16));
 }
+
+} // namespace tetrafot

@@ -3,6 +3,8 @@
 
 class QPainter;
 
+namespace tetrafot {
+
 // The small pictures the program draws itself, at the sizes of the design in
 // logical pixels. They are drawn, not stored, so that they are as sharp on a
 // screen scaled to 150 % or 200 % as on a plain one: `ratio` is the screen's
@@ -18,3 +20,5 @@ QImage PinMarkImage(double ratio = 1);          // 22 x 22: a pushpin
 // the painter's units (a button's icon scales the painter to its size).
 void PaintToolbarPicture(QPainter& p, int index);
 void PaintExitPicture(QPainter& p);
+
+} // namespace tetrafot

@@ -9,6 +9,8 @@
 #include <cerrno>
 #include <unistd.h>
 
+namespace tetrafot {
+
 namespace {
 
 constexpr char kMarksFile[] = "marked.txt";
@@ -215,3 +217,5 @@ void WriteMarkInOwnFolder(const QString& path, MarkCode code)
     if (store.changedSinceSave())
         store.SaveMarks(folder);
 }
+
+} // namespace tetrafot

@@ -5,6 +5,8 @@
 #include <cstdint>
 #include <vector>
 
+namespace tetrafot {
+
 using MarkCode = std::uint8_t;
 constexpr MarkCode MarkV = 10;
 constexpr MarkCode NoMark = 11;
@@ -72,3 +74,5 @@ private:
 // then changes nothing.
 MarkStore MarksOfOwnFolder(const QString& path);
 void WriteMarkInOwnFolder(const QString& path, MarkCode code);
+
+} // namespace tetrafot

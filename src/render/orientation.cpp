@@ -8,6 +8,8 @@
 #include <string>
 #include <string_view>
 
+namespace tetrafot {
+
 namespace {
 
 constexpr int TagOrientation = 0x0112;
@@ -54,3 +56,5 @@ QImage Upright(const QImage& stored, int orientation)
     default: return stored;
     }
 }
+
+} // namespace tetrafot

@@ -3,6 +3,8 @@
 #include <QImage>
 #include <QSize>
 
+namespace tetrafot {
+
 // The Exif Orientation values say how the camera stored the picture. An
 // upright letter F is stored like this under each value:
 //
@@ -41,3 +43,5 @@ inline QSize UprightSize(QSize stored, int orientation)
 // picture's palette); returns the image itself for 1 and unknown values.
 // A null result means there was no memory for the turned copy.
 QImage Upright(const QImage& stored, int orientation);
+
+} // namespace tetrafot

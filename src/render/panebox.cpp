@@ -5,6 +5,8 @@
 #include <algorithm>
 #include <cmath>
 
+namespace tetrafot {
+
 PictureLayout LayOutPicture(QSize picture, bool fit, QSize box, double ratio)
 {
     // The picture's size and the fit are in device pixels, so that 1:1 is
@@ -67,3 +69,5 @@ QRect ShownPixels(QPoint shown, QSize view, double ratio, QSize picture)
     const int bottom = int(std::ceil((view.height() - shown.y()) * ratio));
     return QRect(left, top, right - left, bottom - top) & QRect(QPoint(), picture);
 }
+
+} // namespace tetrafot

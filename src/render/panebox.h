@@ -5,6 +5,8 @@
 
 #include <array>
 
+namespace tetrafot {
+
 // Where things go in a pane's scrolling box: the picture area, the scroll
 // bars it needs and the small overlays at the box's corners. Sizes are the
 // box's logical pixels unless a name says device pixels.
@@ -59,3 +61,5 @@ PaintCopy CopyToPaint(QRect exposed, QSize drawn, QRect part);
 // a view of logical size `view` shows, the picture's top left at `shown`
 // in the view; a pixel cut by the edge counts.
 QRect ShownPixels(QPoint shown, QSize view, double ratio, QSize picture);
+
+} // namespace tetrafot

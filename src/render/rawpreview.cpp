@@ -19,6 +19,8 @@
 #include <sys/stat.h>
 #include <unistd.h>
 
+namespace tetrafot {
+
 namespace {
 
 // No camera writes a preview anywhere near this; it is also what a JPEG
@@ -217,3 +219,5 @@ RawPreview ReadRawPreview(const QString& path, RawProbe& probe)
         FailToRead(path, QCoreApplication::translate("SafeFile", "это не обычный файл"));
     return PreviewFromProbeAnswer(probe.answer(path, fd, st), fd, st.st_size, path);
 }
+
+} // namespace tetrafot

@@ -4,6 +4,8 @@
 #include <QSize>
 #include <QString>
 
+namespace tetrafot {
+
 // The preview a camera stores inside its RAW file, read without the raw
 // data: LibRaw finds the largest preview the container holds; only its
 // bytes and the headers leading to it are read.
@@ -40,3 +42,5 @@ RawPreview ExtractRawPreview(const QByteArray& file, RawProbe& probe, const QStr
 // The preview of the file open at fd (fileSize bytes long), where the
 // probe's answer says it lies: the checks and reads of the two above.
 RawPreview PreviewFromProbeAnswer(const QByteArray& answer, int fd, qint64 fileSize, const QString& path);
+
+} // namespace tetrafot

@@ -14,6 +14,8 @@
 #include <sys/wait.h>
 #include <unistd.h>
 
+namespace tetrafot {
+
 namespace {
 
 constexpr char kProgramName[] = "tetrafot-rawprobe";
@@ -170,3 +172,5 @@ QByteArray RawProbe::run(int fd)
         return "crashed 0";   // ended without a whole answer
     return out.left(end);
 }
+
+} // namespace tetrafot

@@ -8,6 +8,8 @@
 
 struct stat;
 
+namespace tetrafot {
+
 // Runs tetrafot-rawprobe, our small program that parses a RAW file's
 // headers with LibRaw, and hands back its one-line answer (see
 // rawprobe/rawlocate.h). LibRaw's parsers are not safe against hostile
@@ -43,3 +45,5 @@ private:
     std::map<Key, QByteArray> m_answers;
     int m_started = 0;
 };
+
+} // namespace tetrafot

@@ -3,6 +3,8 @@
 #include <algorithm>
 #include <cmath>
 
+namespace tetrafot {
+
 namespace {
 
 // Indexed by the scale code; entry 0 is unused.
@@ -145,3 +147,5 @@ int ZoomStepCode(int code, QSize fullSize, QSize shown, bool in)
         return 0;   // only JPEG photos have fixed scales
     return in ? ZoomInFromFit(fullSize, shown) : ZoomOutFromFit(fullSize, shown);
 }
+
+} // namespace tetrafot

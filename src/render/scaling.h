@@ -3,6 +3,8 @@
 #include <QSize>
 #include <QList>
 
+namespace tetrafot {
+
 // Scale codes as the settings file holds them; 3 and 4 are not in order.
 enum ScaleCode { Scale1to1 = 1, Scale1to2 = 2, Scale1to8 = 3, Scale1to4 = 4, ScaleFit = 5 };
 
@@ -54,3 +56,5 @@ int ZoomStepCode(int code, QSize fullSize, QSize shown, bool in);
 // top left, so that a settings file written on a larger desktop never puts
 // the window where it can get no keys.
 QPoint KeepOnScreen(QRect window, const QList<QRect>& screens, QRect primary);
+
+} // namespace tetrafot

@@ -3,6 +3,8 @@
 #include "files/folderlist.h"
 #include "panes/foldercomparison.h"
 
+namespace tetrafot {
+
 int FileListModel::count() const
 {
     return m_comparison ? m_comparison->count() : m_list.count();
@@ -19,3 +21,5 @@ QVariant FileListModel::data(const QModelIndex& index, int role) const
         return {};
     return m_comparison ? m_comparison->stepName(index.row()) : m_list.displayName(index.row());
 }
+
+} // namespace tetrafot

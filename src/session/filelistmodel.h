@@ -1,6 +1,8 @@
 #pragma once
 #include <QAbstractListModel>
 
+namespace tetrafot {
+
 class FolderList;
 class FolderComparison;
 
@@ -34,3 +36,5 @@ private:
     const FolderList& m_list;
     const FolderComparison* m_comparison = nullptr;
 };
+
+} // namespace tetrafot

@@ -3,6 +3,8 @@
 
 #include <QCoreApplication>
 
+namespace tetrafot {
+
 int KeyCodeOf(int qtKey, Qt::KeyboardModifiers modifiers)
 {
     const bool keypad = modifiers & Qt::KeypadModifier;
@@ -93,19 +95,19 @@ KeyCommand KeyPresses::released(int qtKey, Qt::KeyboardModifiers modifiers)
 }
 
 const ToolbarButton kToolbarButtons[10] = {
-    {"showflist", 8, QT_TRANSLATE_NOOP("TfrmMain", "Показать/скрыть список файлов"), "(L)", Command::FileList, true},
-    {"ToolButton4", 3, QT_TRANSLATE_NOOP("TfrmMain", "Масштаб выбранного изображения 1:8"), "(8)", Command::Scale1to8, false},
-    {"ToolButton1", 0, QT_TRANSLATE_NOOP("TfrmMain", "Масштаб выбранного изображения 1:4"), "(4)", Command::Scale1to4, false},
-    {"ToolButton2", 1, QT_TRANSLATE_NOOP("TfrmMain", "Масштаб выбранного изображения 1:2"), "(2)", Command::Scale1to2, false},
-    {"ToolButton3", 2, QT_TRANSLATE_NOOP("TfrmMain", "Масштаб выбранного изображения 1:1"), "(1)", Command::Scale1to1, false},
-    {"ToolButton6", 4, QT_TRANSLATE_NOOP("TfrmMain", "Выбрать цвет фона..."), "(C)", Command::BackgroundColour, false},
-    {"ToolButton5", 5, QT_TRANSLATE_NOOP("TfrmMain", "Показывать данные EXIF выбранного изображения"), "(E)",
+    {"showflist", 8, QT_TRANSLATE_NOOP("tetrafot::TfrmMain", "Показать/скрыть список файлов"), "(L)", Command::FileList, true},
+    {"ToolButton4", 3, QT_TRANSLATE_NOOP("tetrafot::TfrmMain", "Масштаб выбранного изображения 1:8"), "(8)", Command::Scale1to8, false},
+    {"ToolButton1", 0, QT_TRANSLATE_NOOP("tetrafot::TfrmMain", "Масштаб выбранного изображения 1:4"), "(4)", Command::Scale1to4, false},
+    {"ToolButton2", 1, QT_TRANSLATE_NOOP("tetrafot::TfrmMain", "Масштаб выбранного изображения 1:2"), "(2)", Command::Scale1to2, false},
+    {"ToolButton3", 2, QT_TRANSLATE_NOOP("tetrafot::TfrmMain", "Масштаб выбранного изображения 1:1"), "(1)", Command::Scale1to1, false},
+    {"ToolButton6", 4, QT_TRANSLATE_NOOP("tetrafot::TfrmMain", "Выбрать цвет фона..."), "(C)", Command::BackgroundColour, false},
+    {"ToolButton5", 5, QT_TRANSLATE_NOOP("tetrafot::TfrmMain", "Показывать данные EXIF выбранного изображения"), "(E)",
      Command::MetadataPanel, true},
-    {"ToolButton7", 7, QT_TRANSLATE_NOOP("TfrmMain", "Открыть изображение в ассоциированной программе"), "(Enter)",
+    {"ToolButton7", 7, QT_TRANSLATE_NOOP("tetrafot::TfrmMain", "Открыть изображение в ассоциированной программе"), "(Enter)",
      Command::OpenExternally, false},
-    {"ToolButton8", 9, QT_TRANSLATE_NOOP("TfrmMain", "Синхронизировать масштаб и положение изображений"), "(S)",
+    {"ToolButton8", 9, QT_TRANSLATE_NOOP("tetrafot::TfrmMain", "Синхронизировать масштаб и положение изображений"), "(S)",
      Command::Sync, true},
-    {"CompareButton", 10, QT_TRANSLATE_NOOP("TfrmMain", "Сравнить папки..."), "(B)", Command::CompareDialog, false},
+    {"CompareButton", 10, QT_TRANSLATE_NOOP("tetrafot::TfrmMain", "Сравнить папки..."), "(B)", Command::CompareDialog, false},
 };
 
 bool WindowKeys::controlHasKeys(int qtKey, Focus focus) const
@@ -176,3 +178,5 @@ int ScaleCodeOf(Command command)
     default: return 0;
     }
 }
+
+} // namespace tetrafot

@@ -5,6 +5,8 @@
 #include <optional>
 #include <Qt>
 
+namespace tetrafot {
+
 // The keys the window's commands answer, by the codes the command map has
 // always used (the PC virtual-key codes): letters are 'A'..'Z' and the digit
 // row '0'..'9', as their characters.
@@ -112,3 +114,5 @@ struct ToolbarButton {
     bool checkable;
 };
 extern const ToolbarButton kToolbarButtons[10];
+
+} // namespace tetrafot

@@ -10,6 +10,8 @@
 #include <QDir>
 #include <QFileInfo>
 
+namespace tetrafot {
+
 StartPlan MakeStartPlan(const QStringList& arguments, const QString& storedCurdir, const QString& workingDirectory,
                         const QStringList& rawExtensions)
 {
@@ -25,7 +27,7 @@ StartPlan MakeStartPlan(const QStringList& arguments, const QString& storedCurdi
     if (!QFileInfo(plan.folder).isDir()) {
         // A stored folder that has gone (an unplugged card) is reported and
         // kept in the settings; the working directory is shown meanwhile.
-        plan.folderError = QCoreApplication::translate("ViewSession", "Не удаётся открыть папку \"%1\": %2.")
+        plan.folderError = QCoreApplication::translate("tetrafot::ViewSession", "Не удаётся открыть папку \"%1\": %2.")
                                .arg(plan.folder, ViewSession::folderProblem(plan.folder));
         plan.folder = workingDirectory;
         plan.keepStoredFolder = true;
@@ -44,3 +46,5 @@ StartPlan MakeStartPlan(const QStringList& arguments, const QString& storedCurdi
     }
     return plan;
 }
+
+} // namespace tetrafot

@@ -2,6 +2,8 @@
 #include <QString>
 #include <QStringList>
 
+namespace tetrafot {
+
 // How the window starts, worked out once from the command line and the
 // stored folder before anything is listed, so that the panes are filled once.
 struct StartPlan {
@@ -17,3 +19,5 @@ struct StartPlan {
 // companion extensions of the settings (see IsRawFileName).
 StartPlan MakeStartPlan(const QStringList& arguments, const QString& storedCurdir, const QString& workingDirectory,
                         const QStringList& rawExtensions);
+
+} // namespace tetrafot

@@ -14,6 +14,8 @@
 #include <QDir>
 #include <QFileInfo>
 
+namespace tetrafot {
+
 ViewSession::ViewSession(AppState& app, TFormStorage& store, QObject* parent)
     : QObject(parent), m_app(app), m_store(store), m_maxSize(store.get(Stored::MaxSize))
 {
@@ -532,3 +534,5 @@ bool ViewSession::failureToReport(const QString& path, bool always)
     m_failedLoads.insert(path);
     return !seen || always;
 }
+
+} // namespace tetrafot

@@ -15,6 +15,8 @@
 #include <array>
 #include <functional>
 
+namespace tetrafot {
+
 struct AppState;
 class TFormStorage;
 
@@ -321,3 +323,5 @@ private:
     QTimer m_marksTimer;
     QSet<QString> m_failedLoads;
 };
+
+} // namespace tetrafot

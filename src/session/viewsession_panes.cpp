@@ -9,6 +9,8 @@
 #include "settings/appstate.h"
 #include "settings/mainsettings.h"
 
+namespace tetrafot {
+
 ViewSession::PaneUpdate& ViewSession::PaneUpdate::operator+=(const PaneUpdate& other)
 {
     for (size_t k = 0; k < draw.size(); ++k)
@@ -262,3 +264,5 @@ ViewSession::PaneUpdate ViewSession::dragTo(int n, QPoint at)
     }
     return update;
 }
+
+} // namespace tetrafot

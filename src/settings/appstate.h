@@ -5,6 +5,8 @@
 #include <QString>
 #include <QStringList>
 
+namespace tetrafot {
+
 // What the main window shares with its dialogs: the current folder and its
 // marks and the settings store (stored values are
 // read and written through the store, never copied here).
@@ -16,3 +18,5 @@ struct AppState {
     QString SettingsFileName;
     TFormStorage* Store = nullptr;   // the main window's store
 };
+
+} // namespace tetrafot

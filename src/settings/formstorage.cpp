@@ -6,6 +6,8 @@
 #include <QRegularExpression>
 #include <optional>
 
+namespace tetrafot {
+
 namespace {
 
 const QString kFormVersion = QStringLiteral("FormVersion");
@@ -290,3 +292,5 @@ TFormStorage::Property TFormStorage::boolProperty(const QString& name, std::func
                 return true;
             }};
 }
+
+} // namespace tetrafot

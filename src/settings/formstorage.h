@@ -7,6 +7,8 @@
 #include <functional>
 #include <vector>
 
+namespace tetrafot {
+
 // The settings store: named stored values, a fixed list of control
 // properties and the window placement, persisted in one section of the
 // INI profile. Reads and writes change memory only; save() writes the file.
@@ -126,3 +128,5 @@ private:
     bool m_restored = false;
     bool m_saved = false;
 };
+
+} // namespace tetrafot

@@ -6,6 +6,8 @@
 #include <QSet>
 #include <algorithm>
 
+namespace tetrafot {
+
 namespace IniProfile {
 namespace {
 
@@ -201,3 +203,5 @@ void WriteSection(const QString& fileName, const QString& section, const KeyValu
 }
 
 }  // namespace IniProfile
+
+} // namespace tetrafot

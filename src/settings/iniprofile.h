@@ -3,6 +3,8 @@
 #include <utility>
 #include <vector>
 
+namespace tetrafot {
+
 // The program's INI profile: plain "[section]" headers and "key=value" lines
 // in the locale's 8-bit text. Section and key names compare without regard
 // to letter case; of two equal sections or keys the first one counts.
@@ -29,3 +31,5 @@ void WriteSection(const QString& fileName, const QString& section, const KeyValu
 QByteArray UpdateSectionText(const QByteArray& content, const QString& section, const KeyValues& keys);
 
 }  // namespace IniProfile
+
+} // namespace tetrafot

@@ -3,6 +3,8 @@
 
 #include <string_view>
 
+namespace tetrafot {
+
 void AddMainStoredValues(TFormStorage& store)
 {
     for (int pane = 1; pane <= 4; ++pane)
@@ -65,3 +67,5 @@ void AddLayoutProperties(TFormStorage& store, const LayoutControls& controls)
         }
     }
 }
+
+} // namespace tetrafot

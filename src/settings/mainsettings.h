@@ -3,6 +3,8 @@
 
 #include <functional>
 
+namespace tetrafot {
+
 class TFormStorage;
 
 // The main window's stored values, in the order the file keeps them. Later
@@ -95,3 +97,5 @@ void AddLayoutProperties(TFormStorage& store, const LayoutControls& controls);
 
 // Registers the main window's 25 stored values, in the order above.
 void AddMainStoredValues(TFormStorage& store);
+
+} // namespace tetrafot

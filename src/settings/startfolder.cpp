@@ -3,6 +3,8 @@
 #include <QFileInfo>
 #include <QStandardPaths>
 
+namespace tetrafot {
+
 QString StartFolder(const QString& argument, bool hasArgument, const QString& storedCurdir,
                     const QString& workingDirectory)
 {
@@ -52,3 +54,5 @@ QString SettingsFilePath(const QString& executableDir)
     QDir().mkpath(folder);
     return folder + QStringLiteral("/tetrafot.ini");
 }
+
+} // namespace tetrafot

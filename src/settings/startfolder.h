@@ -1,6 +1,8 @@
 #pragma once
 #include <QString>
 
+namespace tetrafot {
+
 // The start folder: "-d" gives the working directory; an existing file its
 // folder; an existing folder itself; otherwise the stored curdir; and when
 // that is empty too, the working directory (so marks never go to the root).
@@ -16,3 +18,5 @@ QString StartFile(const QString& argument, bool hasArgument, const QString& work
 // The settings file: $TETRAFOT_INI, else tetrafot.ini beside the executable
 // when that folder is writable, else the user's config folder.
 QString SettingsFilePath(const QString& executableDir);
+
+} // namespace tetrafot

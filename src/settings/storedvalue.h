@@ -2,6 +2,8 @@
 #include <QColor>
 #include <QString>
 
+namespace tetrafot {
+
 // A value the settings file stores, declared once with its key, its type
 // and the value it has when the file holds nothing (see mainsettings.h for
 // the table). The settings store reads and writes them through these, so a
@@ -41,3 +43,5 @@ struct ColourValue {
     const char* key;
     int fallback;
 };
+
+} // namespace tetrafot

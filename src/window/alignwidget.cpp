@@ -6,6 +6,8 @@
 #include <qdrawutil.h>
 #include <algorithm>
 
+namespace tetrafot {
+
 AlignWidget::AlignWidget(const QString& name, QWidget* parent) : QFrame(parent)
 {
     setObjectName(name);
@@ -156,3 +158,5 @@ void SplitterWidget::mouseReleaseEvent(QMouseEvent*)
 {
     m_dragging = false;
 }
+
+} // namespace tetrafot

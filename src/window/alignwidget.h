@@ -5,6 +5,8 @@
 #include <QWidget>
 #include <vector>
 
+namespace tetrafot {
+
 // A panel that lays its children out as a DockLayout says, in the order
 // they were added.
 class AlignWidget : public QFrame {
@@ -65,3 +67,5 @@ private:
     int m_grab = 0;
     int m_startSize = 0;
 };
+
+} // namespace tetrafot

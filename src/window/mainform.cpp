@@ -36,6 +36,8 @@
 #include <QToolButton>
 #include <QUrl>
 
+namespace tetrafot {
+
 namespace {
 
 MainHooks withDefaults(MainHooks hooks)
@@ -476,3 +478,5 @@ void TfrmMain::bindStoredProperties()
         SelectPane(m_session.currentPane());
     };
 }
+
+} // namespace tetrafot

@@ -23,8 +23,11 @@ class QComboBox;
 class QDialog;
 class QLineEdit;
 class QListView;
-class FileListModel;
 class QToolButton;
+
+namespace tetrafot {
+
+class FileListModel;
 
 // What the window asks of the user or the desktop. Tests replace these so
 // that no modal box or external program appears.
@@ -203,3 +206,5 @@ private:
     AlignWidget* PanelBottomLeft = nullptr;
     MarkPictureSet m_markPictures{};   // mark0..mark9, markV
 };
+
+} // namespace tetrafot

@@ -32,6 +32,8 @@
 
 #include <optional>
 
+namespace tetrafot {
+
 // ---- Folder and file list -------------------------------------------------
 
 QString TfrmMain::maskText() const
@@ -389,3 +391,5 @@ void TfrmMain::applyViewOptions()
     if (change.reloading)
         m_session.lookAhead();
 }
+
+} // namespace tetrafot

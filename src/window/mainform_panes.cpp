@@ -7,6 +7,8 @@
 
 #include <QToolButton>
 
+namespace tetrafot {
+
 ViewSession& TfrmMain::measured()
 {
     // The boxes' sizes as laid out, also before the window first shows
@@ -157,3 +159,5 @@ void TfrmMain::ScrollClick(int tag)
 {
     ImageClick(tag);
 }
+
+} // namespace tetrafot

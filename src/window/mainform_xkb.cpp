@@ -8,6 +8,8 @@
 
 #include <X11/XKBlib.h>
 
+namespace tetrafot {
+
 bool RequestDetectableAutoRepeat()
 {
     auto* x11 = qGuiApp->nativeInterface<QNativeInterface::QX11Application>();
@@ -17,3 +19,5 @@ bool RequestDetectableAutoRepeat()
     XkbSetDetectableAutoRepeat(x11->display(), True, &supported);
     return supported;
 }
+
+} // namespace tetrafot

@@ -9,6 +9,8 @@
 #include <QStyleOption>
 #include <functional>
 
+namespace tetrafot {
+
 namespace {
 
 // A toolbar icon drawn afresh at every size and scale a button asks for.
@@ -76,3 +78,5 @@ QIcon ExitIcon()
 {
     return QIcon(new DrawnIcon(PaintExitPicture));
 }
+
+} // namespace tetrafot

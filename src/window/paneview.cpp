@@ -11,6 +11,8 @@
 #include <QLabel>
 #include <QPlainTextEdit>
 
+namespace tetrafot {
+
 void PaneView::build(int n, AlignWidget* host)
 {
     static const char* const splitterNames[] = {"Splitter2", "Splitter6", "Splitter7", "Splitter8"};
@@ -118,3 +120,5 @@ void PaneView::drawMarkPictures(double ratio)
     readOnlyMark->setPixmap(ReadOnlyMarkPicture(ratio));
     pinMark->setPixmap(PinMarkPicture(ratio));
 }
+
+} // namespace tetrafot

@@ -4,12 +4,15 @@
 
 #include <array>
 
-class AlignWidget;
-class ExposureIndicator;
-class PictureArea;
 class QLabel;
 class QPlainTextEdit;
 class QWidget;
+
+namespace tetrafot {
+
+class AlignWidget;
+class ExposureIndicator;
+class PictureArea;
 class ScrollBoxWidget;
 class ViewPlace;
 struct PaneState;
@@ -65,3 +68,5 @@ public:
 private:
     QString m_metadataText;   // as the panel holds it: set again only when it changes
 };
+
+} // namespace tetrafot

@@ -15,6 +15,8 @@
 #include <tuple>
 #include <cmath>
 
+namespace tetrafot {
+
 namespace {
 
 // Turns the painter to the widget's device pixels, so that an image drawn
@@ -310,3 +312,5 @@ bool ScrollBoxWidget::viewportEvent(QEvent* event)
         placeOverlays();
     return QAbstractScrollArea::viewportEvent(event);
 }
+
+} // namespace tetrafot

@@ -8,6 +8,9 @@
 #include <array>
 
 class QLabel;
+
+namespace tetrafot {
+
 class ViewPlace;
 struct BoxMetrics;
 
@@ -149,3 +152,5 @@ private:
     ViewPlace* m_place = nullptr;   // from the first apply on
     bool m_applying = false;        // scroll bars set from the place, not by the user
 };
+
+} // namespace tetrafot

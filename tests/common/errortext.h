@@ -3,6 +3,8 @@
 
 #include <string>
 
+using namespace tetrafot;
+
 // The text of the UserError that f throws, or "(no error)".
 template <typename F>
 std::string ErrorText(F&& f)

@@ -9,6 +9,8 @@
 #include <gtest/gtest.h>
 #include <unistd.h>
 
+using namespace tetrafot;
+
 namespace {
 
 // The expected strings are spelt out as UTF-16 code units, worked out by hand

@@ -16,6 +16,8 @@
 #include <sys/mount.h>
 #include <sys/stat.h>
 
+using namespace tetrafot;
+
 namespace {
 
 using SafeFileFaults::Step;

@@ -21,6 +21,8 @@
 #include <memory>
 #include <ostream>
 
+using namespace tetrafot;
+
 // Failures show texts, not their code units.
 static void PrintTo(const QString& text, std::ostream* os)
 {

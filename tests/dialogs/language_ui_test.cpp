@@ -22,6 +22,8 @@
 #include <QToolButton>
 #include <sys/stat.h>
 
+using namespace tetrafot;
+
 namespace {
 
 // Puts the language in place for one test and Russian back afterwards.
@@ -254,9 +256,9 @@ TEST(InterfaceLanguages, RussianAndTheEmbeddedEnglishEachByItsOwnName)
     LanguageScope english("en");
     EXPECT_FALSE(SetInterfaceLanguage(QStringLiteral("de")));
     EXPECT_FALSE(SetInterfaceLanguage(QStringLiteral("")));
-    EXPECT_EQ(QCoreApplication::translate("TfrmMain", "Выход"), QStringLiteral("Quit"));
+    EXPECT_EQ(QCoreApplication::translate("tetrafot::TfrmMain", "Выход"), QStringLiteral("Quit"));
     EXPECT_TRUE(SetInterfaceLanguage(QStringLiteral("ru")));
-    EXPECT_EQ(QCoreApplication::translate("TfrmMain", "Выход"), QStringLiteral("Выход"));
+    EXPECT_EQ(QCoreApplication::translate("tetrafot::TfrmMain", "Выход"), QStringLiteral("Выход"));
 }
 
 TEST(ChosenLanguage, TheEnvironmentOverridesTheSettingsWhichOverrideRussian)

@@ -31,6 +31,8 @@ static void PrintTo(const QString& text, std::ostream* os)
 }
 #include <optional>
 
+using namespace tetrafot;
+
 namespace {
 
 class OptionsDialogTest : public ::testing::Test {

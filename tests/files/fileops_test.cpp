@@ -10,6 +10,8 @@
 #include <gtest/gtest.h>
 #include <sys/stat.h>
 
+using namespace tetrafot;
+
 namespace {
 
 TEST(Targets, Path)

@@ -7,6 +7,8 @@
 #include <QTemporaryDir>
 #include <gtest/gtest.h>
 
+using namespace tetrafot;
+
 namespace {
 
 class FolderListTest : public ::testing::Test {

@@ -16,6 +16,8 @@
 #include <gtest/gtest.h>
 #include <sys/stat.h>
 
+using namespace tetrafot;
+
 namespace {
 
 class ForeignNames : public ::testing::Test {

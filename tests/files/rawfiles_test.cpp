@@ -8,6 +8,8 @@
 #include <QFile>
 #include <QTemporaryDir>
 
+using namespace tetrafot;
+
 // What the RAW filters list, worked out by hand for a card's names.
 TEST(RawFiles, FiltersListTheRawFilesOfAFolder)
 {

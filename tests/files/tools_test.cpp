@@ -6,6 +6,8 @@
 #include <QThread>
 #include <gtest/gtest.h>
 
+using namespace tetrafot;
+
 namespace {
 
 TEST(ToolMacros, Expand)

@@ -9,6 +9,8 @@
 #include "exiftestfiles.h"
 #include "metadata/dumpexif.h"
 
+using namespace tetrafot;
+
 using namespace exif;
 using namespace exiftest;
 

@@ -4,6 +4,8 @@
 
 #include "metadata/exiftags.h"
 
+using namespace tetrafot;
+
 namespace {
 
 TEST(EXIFTags, TableIsSortedWithoutDuplicates)

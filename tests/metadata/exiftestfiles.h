@@ -9,6 +9,8 @@
 #include "exifbuilder.h"
 #include "metadata/phmetadata.h"
 
+using namespace tetrafot;
+
 namespace exiftest {
 
 using Items = std::vector<std::pair<int, std::string>>;

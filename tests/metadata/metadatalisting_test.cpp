@@ -4,6 +4,8 @@
 #include "jpegwriter.h"
 #include "metadata/metadatalisting.h"
 
+using namespace tetrafot;
+
 using namespace exif;
 using namespace exiftest;
 

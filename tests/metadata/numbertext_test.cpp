@@ -6,6 +6,8 @@
 
 #include "metadata/numbertext.h"
 
+using namespace tetrafot;
+
 namespace {
 
 struct SeparatorFixture : ::testing::Test {

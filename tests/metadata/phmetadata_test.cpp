@@ -6,6 +6,8 @@
 #include "exiftestfiles.h"
 #include "metadata/metadatalisting.h"
 
+using namespace tetrafot;
+
 using namespace exif;
 using namespace exiftest;
 using namespace std::string_literals;

@@ -8,6 +8,8 @@
 
 #include <cstdint>
 
+using namespace tetrafot;
+
 using namespace exif;
 using exiftest::Items;
 using exiftest::ItemsOf;

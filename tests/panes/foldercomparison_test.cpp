@@ -9,6 +9,8 @@
 #include <string>
 #include <vector>
 
+using namespace tetrafot;
+
 namespace {
 
 using Match = FolderComparison::Match;

@@ -20,6 +20,8 @@
 
 #include <sys/stat.h>
 
+using namespace tetrafot;
+
 namespace {
 
 // What the workers hand over, kept as a queued connection keeps it, and

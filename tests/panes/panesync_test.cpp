@@ -1,6 +1,8 @@
 #include "panes/panesync.h"
 #include <gtest/gtest.h>
 
+using namespace tetrafot;
+
 // A move as the failure message shows it.
 void PrintTo(const PictureMove& m, std::ostream* os)
 {

@@ -1,6 +1,8 @@
 #include "panes/viewplace.h"
 #include <gtest/gtest.h>
 
+using namespace tetrafot;
+
 namespace {
 
 // A box of 200 x 100 logical pixels without a frame, bars 10 thick.

@@ -4,6 +4,8 @@
 #include <string>
 #include <vector>
 
+using namespace tetrafot;
+
 namespace {
 
 // Entry i of the list has the path "/f/i"; a pane's expected state is

@@ -7,6 +7,8 @@
 #include <sstream>
 #include <string>
 
+using namespace tetrafot;
+
 namespace {
 
 // Photos of 1000 bytes each (a 1000 x 1 grey picture), named by a letter.

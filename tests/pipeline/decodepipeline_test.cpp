@@ -27,6 +27,8 @@
 #include <jerror.h>
 #include <sys/stat.h>
 
+using namespace tetrafot;
+
 namespace {
 
 QByteArray Jpeg(int width = 640, int height = 480, unsigned seed = 1)

@@ -5,6 +5,8 @@
 
 #include <QStringList>
 
+using namespace tetrafot;
+
 namespace {
 
 // A script of what the pipeline does with its queues, one step a word

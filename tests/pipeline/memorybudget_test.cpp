@@ -2,6 +2,8 @@
 
 #include <gtest/gtest.h>
 
+using namespace tetrafot;
+
 namespace {
 
 constexpr qint64 MiB = qint64(1) << 20;

@@ -7,6 +7,8 @@
 
 #include <map>
 
+using namespace tetrafot;
+
 namespace {
 
 // A script of what the whole decodes bring and what the panes take, worked

@@ -18,6 +18,8 @@
 #include <mutex>
 #include <thread>
 
+using namespace tetrafot;
+
 namespace {
 
 using namespace std::chrono_literals;

@@ -9,6 +9,8 @@
 #include <QStringList>
 #include <QTemporaryDir>
 
+using namespace tetrafot;
+
 namespace pipelinetest {
 
 struct Folder {

@@ -16,6 +16,8 @@
 
 #include <string>
 
+using namespace tetrafot;
+
 namespace {
 
 struct RawFolder {

@@ -17,6 +17,8 @@
 #include <optional>
 #include <thread>
 
+using namespace tetrafot;
+
 // The hand-off of whole photos behind parts, driven through the pipeline's
 // seams: each test holds a decode where it wants it, changes something, and
 // lets go, so the order is the one named, never one left to timing.

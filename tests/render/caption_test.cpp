@@ -1,6 +1,8 @@
 #include "render/caption.h"
 #include <gtest/gtest.h>
 
+using namespace tetrafot;
+
 namespace {
 
 struct CaptionCase {

@@ -7,6 +7,8 @@
 #include <string>
 #include <vector>
 
+using namespace tetrafot;
+
 namespace {
 
 QImage Filled(QSize size, QRgb colour, QImage::Format format = QImage::Format_RGB888)

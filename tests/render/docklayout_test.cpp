@@ -1,6 +1,8 @@
 #include "render/docklayout.h"
 #include <gtest/gtest.h>
 
+using namespace tetrafot;
+
 namespace {
 
 using A = DockLayout::Align;

@@ -23,6 +23,8 @@
 #include <jpeglib.h>
 #include <jerror.h>
 
+using namespace tetrafot;
+
 namespace {
 
 QByteArray Photo(int width, int height, bool grey = false, bool progressive = false, unsigned seed = 1)

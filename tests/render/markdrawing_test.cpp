@@ -6,6 +6,8 @@
 
 #include <QGuiApplication>
 
+using namespace tetrafot;
+
 namespace {
 
 // The digits need fonts, and fonts a QGuiApplication; the offscreen

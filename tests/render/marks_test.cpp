@@ -9,6 +9,8 @@
 #include <gtest/gtest.h>
 #include <sys/stat.h>
 
+using namespace tetrafot;
+
 namespace {
 
 QByteArray ReadAll(const QString& fileName)

@@ -4,6 +4,8 @@
 
 #include <gtest/gtest.h>
 
+using namespace tetrafot;
+
 namespace {
 
 using namespace exif;

@@ -1,6 +1,8 @@
 #include "render/panebox.h"
 #include <gtest/gtest.h>
 
+using namespace tetrafot;
+
 namespace {
 
 TEST(PaneBox, PicturesLaidOutAtEachScale)

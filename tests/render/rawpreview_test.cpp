@@ -18,6 +18,8 @@
 #include <sys/stat.h>
 #include <unistd.h>
 
+using namespace tetrafot;
+
 namespace {
 
 // The probe built beside the tests.

@@ -18,6 +18,8 @@
 #include <sys/stat.h>
 #include <unistd.h>
 
+using namespace tetrafot;
+
 namespace {
 
 // A stand-in probe: a shell script with the given body.

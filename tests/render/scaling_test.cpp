@@ -5,6 +5,8 @@
 #include <ostream>
 #include <tuple>
 
+using namespace tetrafot;
+
 namespace {
 
 struct StepRow {

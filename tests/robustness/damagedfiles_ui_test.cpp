@@ -13,6 +13,8 @@
 #include <cstdio>
 #include <map>
 
+using namespace tetrafot;
+
 using namespace uitest;
 
 namespace {

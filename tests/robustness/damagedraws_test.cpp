@@ -18,6 +18,8 @@
 #include <cstdio>
 #include <map>
 
+using namespace tetrafot;
+
 TEST(DamagedRaws, EachIsShownOrReportedByNameAndThePipelineGoesOn)
 {
     QTemporaryDir dir;

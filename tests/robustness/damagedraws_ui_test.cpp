@@ -7,6 +7,8 @@
 #include <QFile>
 #include <QLabel>
 
+using namespace tetrafot;
+
 using namespace uitest;
 
 class DamagedRawsTest : public MainWindowTest {};

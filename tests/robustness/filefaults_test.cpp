@@ -19,6 +19,8 @@
 #include <sys/wait.h>
 #include <unistd.h>
 
+using namespace tetrafot;
+
 namespace {
 
 QByteArray Read(const QString& path)

@@ -6,6 +6,8 @@
 
 #include <cerrno>
 
+using namespace tetrafot;
+
 using namespace uitest;
 
 class FullDiskTest : public MainWindowTest {

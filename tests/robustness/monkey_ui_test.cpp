@@ -16,6 +16,8 @@
 #include <map>
 #include <random>
 
+using namespace tetrafot;
+
 using namespace uitest;
 
 namespace {

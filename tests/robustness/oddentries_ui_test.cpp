@@ -11,6 +11,8 @@
 #include <sys/sysmacros.h>
 #include <unistd.h>
 
+using namespace tetrafot;
+
 using namespace uitest;
 
 namespace {

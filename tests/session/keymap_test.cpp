@@ -6,6 +6,8 @@
 
 #include <vector>
 
+using namespace tetrafot;
+
 namespace {
 
 TEST(KeyMap, KeysGiveTheirCommandCodes)

@@ -8,6 +8,8 @@
 #include <QTemporaryDir>
 #include <gtest/gtest.h>
 
+using namespace tetrafot;
+
 namespace {
 
 TEST(StartPlanTest, EachKindOfArgument)

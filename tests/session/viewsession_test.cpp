@@ -21,6 +21,8 @@
 #include <string>
 #include <vector>
 
+using namespace tetrafot;
+
 namespace {
 
 QByteArray ReadAll(const QString& path)

@@ -6,6 +6,8 @@
 #include <QTemporaryDir>
 #include <gtest/gtest.h>
 
+using namespace tetrafot;
+
 namespace {
 
 QByteArray ReadAll(const QString& fileName)

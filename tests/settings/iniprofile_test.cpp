@@ -7,6 +7,8 @@
 #include <gtest/gtest.h>
 #include <sys/stat.h>
 
+using namespace tetrafot;
+
 namespace {
 
 using IniProfile::KeyValues;

@@ -4,6 +4,8 @@
 #include <QTemporaryDir>
 #include <gtest/gtest.h>
 
+using namespace tetrafot;
+
 namespace {
 
 class StartFolderRules : public ::testing::Test {

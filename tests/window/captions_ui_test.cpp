@@ -6,6 +6,8 @@
 #include <QLabel>
 #include <QPlainTextEdit>
 
+using namespace tetrafot;
+
 namespace {
 
 using namespace exif;

@@ -15,6 +15,8 @@
 #include <QThread>
 #include <sys/stat.h>
 
+using namespace tetrafot;
+
 namespace {
 
 class ForeignNameTest : public uitest::MainWindowTest {

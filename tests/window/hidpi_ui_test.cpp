@@ -13,6 +13,8 @@
 #include <QScrollBar>
 #include <cmath>
 
+using namespace tetrafot;
+
 namespace {
 
 // A photo with detail in every pixel: a pixel duplicated or dropped anywhere

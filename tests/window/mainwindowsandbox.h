@@ -22,6 +22,8 @@
 #include <memory>
 #include <vector>
 
+using namespace tetrafot;
+
 // Failures show texts as text.
 inline void PrintTo(const QString& text, std::ostream* os) { *os << '"' << text.toStdString() << '"'; }
 

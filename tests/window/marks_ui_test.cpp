@@ -7,6 +7,8 @@
 #include <QLineEdit>
 #include <QToolButton>
 
+using namespace tetrafot;
+
 namespace {
 
 using uitest::ReadBytes;

@@ -10,6 +10,8 @@
 #include <QLineEdit>
 #include <QToolButton>
 
+using namespace tetrafot;
+
 namespace {
 
 using uitest::Entries;

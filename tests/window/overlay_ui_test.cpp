@@ -4,6 +4,8 @@
 #include "window/mainwindowsandbox.h"
 #include "jpegwriter.h"
 
+using namespace tetrafot;
+
 namespace {
 
 // 64 x 48: the left half pure white, the right half mid grey. Both halves

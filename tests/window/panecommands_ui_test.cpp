@@ -16,6 +16,8 @@
 #include <QRadioButton>
 #include <QToolButton>
 
+using namespace tetrafot;
+
 namespace {
 
 using uitest::IniValue;
@@ -339,7 +341,7 @@ TEST_F(PaneCommandTest, FilesDialogHoldsTheKeysWhileOpenAndGivesThemBackAfter)
     Key(Qt::Key_F);
     EXPECT_EQ(dialogsRun, 1);
     EXPECT_TRUE(openDuring);
-    EXPECT_EQ(className, QStringLiteral("TfrmFiles"));
+    EXPECT_EQ(className, QStringLiteral("tetrafot::TfrmFiles"));
     EXPECT_EQ(current, photos + QStringLiteral("/img_00.jpg"));
     EXPECT_EQ(win->app().SettingsFileName, ini);
     EXPECT_FALSE(win->app().FilesDialogOpen);
@@ -390,7 +392,7 @@ TEST_F(PaneCommandTest, OptionsDialogDoesNotHoldTheKeys)
     Key(Qt::Key_O);
     EXPECT_EQ(dialogsRun, 1);
     EXPECT_FALSE(openDuring);
-    EXPECT_EQ(className, QStringLiteral("TfrmOptions"));
+    EXPECT_EQ(className, QStringLiteral("tetrafot::TfrmOptions"));
     Key(Qt::Key_X);
     EXPECT_TRUE(win->pane(1).PanePath.isEmpty());
 }

@@ -14,6 +14,8 @@
 #include <jpeglib.h>
 #include <jerror.h>
 
+using namespace tetrafot;
+
 namespace {
 
 using uitest::Photo;

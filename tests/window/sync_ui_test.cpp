@@ -6,6 +6,8 @@
 #include <QLabel>
 #include <QToolButton>
 
+using namespace tetrafot;
+
 namespace {
 
 using uitest::Entries;

@@ -7,6 +7,8 @@
 #include <QPainter>
 #include <QPushButton>
 
+using namespace tetrafot;
+
 namespace {
 
 class ViewOptionsTest : public uitest::MainWindowTest {
