@@ -51,6 +51,13 @@ QSize DrawnSize(QSize own, QSize room, bool stretch)
     return own.scaled(room, Qt::KeepAspectRatio);
 }
 
+DeviceCover CoverInDevicePixels(QPointF origin, QRect logical, double ratio)
+{
+    const QPointF shift(std::round(origin.x()) - origin.x(), std::round(origin.y()) - origin.y());
+    const QRectF covered(QPointF(logical.topLeft()) * ratio - shift, QSizeF(logical.size()) * ratio);
+    return {shift, covered.toAlignedRect()};
+}
+
 PaintCopy CopyToPaint(QRect exposed, QSize drawn, QRect part)
 {
     QRect to = exposed & QRect(QPoint(), drawn);

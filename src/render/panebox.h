@@ -1,5 +1,6 @@
 #pragma once
 #include <QPoint>
+#include <QPointF>
 #include <QRect>
 #include <QSize>
 
@@ -45,6 +46,17 @@ std::array<QRect, OverlayCount> OverlayRects(QSize view);
 // pixels: its own when it fits and is not stretched, else scaled to the
 // area keeping its aspect ratio.
 QSize DrawnSize(QSize own, QSize room, bool stretch);
+
+// A widget painted in device pixels on a screen of `ratio`, its origin at
+// `origin` on the device (at 150 % a widget at an odd position starts
+// half-way through a screen pixel): `shift` moves it to the nearest whole
+// pixel, and `covered` is the device pixels, so shifted, that cover
+// `logical`, a rectangle in the widget's logical coordinates.
+struct DeviceCover {
+    QPointF shift;
+    QRect covered;
+};
+DeviceCover CoverInDevicePixels(QPointF origin, QRect logical, double ratio);
 
 // What a paint of a picture area copies, in the area's device pixels: the
 // picture is drawn at `drawn` pixels from the top left, and only `part` of

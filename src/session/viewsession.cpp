@@ -196,8 +196,11 @@ ViewSession::WalkPlan ViewSession::planWalk(const WalkResult& walk, const Visibl
             kept = k;
     for (int k = 1; k <= 4; ++k) {
         const bool keeps = m_panes[k].hasPicture() && !plan.clear[k - 1];
-        if (!plan.load[k - 1].isEmpty())
-            plan.placeFrom[k - 1] = keeps ? k : m_comparison.active() ? kept : 0;
+        const int from = keeps ? k : m_comparison.active() ? kept : 0;
+        if (!plan.load[k - 1].isEmpty() && from) {
+            plan.placeFrom[k - 1] = from;
+            plan.centre[k - 1] = place(from).centre();
+        }
     }
     return plan;
 }

@@ -14,6 +14,7 @@
 
 #include <array>
 #include <functional>
+#include <optional>
 
 namespace tetrafot {
 
@@ -151,6 +152,9 @@ public:
     // The same scale laid out again for a screen of another scale, the
     // point in the middle kept.
     PaneUpdate layOutAgain(int n);
+    // Brings a point of pane n's picture (as fractions of its size) to the
+    // middle of its view.
+    PaneUpdate placeAt(int n, QPointF centre);
     // The exposure overlay on or off (off reads the file again).
     PaneUpdate toggleOverlay(int n);
     // The difference from the reference pane (the pinned one, else pane 1)
@@ -187,7 +191,11 @@ public:
         bool changed = false;
         std::array<bool, 4> clear{};
         std::array<QString, 4> load;
+        // Synchronized panes: the pane (1..4, 0 for none) whose place each
+        // loaded pane takes, and that place's point of its photo before the
+        // walk, to be brought to the loaded pane's middle.
         std::array<int, 4> placeFrom{};
+        std::array<std::optional<QPointF>, 4> centre;
     };
     // The first four files of the list (fewer when it holds fewer), their
     // decodes started side by side.

@@ -159,6 +159,15 @@ ViewSession::PaneUpdate ViewSession::scaleCommand(int code)
     return update;
 }
 
+ViewSession::PaneUpdate ViewSession::placeAt(int n, QPointF centre)
+{
+    place(n).placeAt(centre);
+    refreshDifference(n);
+    PaneUpdate update;
+    update.add(n);
+    return update;
+}
+
 ViewSession::PaneUpdate ViewSession::layOutAgain(int n)
 {
     if (!m_panes[n].hasPicture() || m_panes[n].PaneScale == 0)

@@ -201,10 +201,8 @@ void TfrmMain::showEvent(QShowEvent* event)
         // A pane that already shows a file keeps its caption rule; only the
         // strips of empty panes keep the visibility read from the file.
         for (int n = 1; n <= 4; ++n)
-            if (PaneSlot& slot = m_panes[n - 1]; !m_paneSet[n].PanePath.isEmpty()) {
-                slot.caption->setVisible(!slot.caption->text().isEmpty() && m_session.captionsOn());
-                slot.quarter->relayout();
-            }
+            if (!m_paneSet[n].PanePath.isEmpty())
+                drawPane(n);
     }
 }
 

@@ -93,7 +93,6 @@ private:
     // A scale code from the keys or the toolbar: the current pane's, or all
     // four panes' while they are synchronized.
     void ScaleCommand(int code);
-    void ToggleSync();
     // The current pane's difference from the reference pane (the pinned
     // one, else pane 1), in place of its picture; again to return.
     void ToggleDifference();
@@ -145,10 +144,6 @@ private:
     QString maskText() const;   // the chosen filter's masks, "" for the marked files
     // The difference of pane n over what it shows now, and its label.
     void refreshDifference(int n);
-    // The picture's point at the middle of pane n's view, as fractions of
-    // its size; placeAt brings such a point back to the middle.
-    QPointF viewCentre(int n);
-    void placeAt(int n, QPointF centre);
     void setFolderText(const QString& text);
     // The session, told the boxes' sizes first.
     ViewSession& measured();
@@ -159,7 +154,6 @@ private:
     // Draws the marks again and lays the pictures out again when the
     // window's screen has another scale than they were made for.
     void followScreenScale();
-    void ShowMark(int n, int code) { m_panes[size_t(n - 1)].showMark(code, m_markPictures); }
     PaneViewOptions paneViewOptions() const;
     // What of a picture (given its size) pane n shows at first.
     std::function<QRect(QSize)> visibleOf(int n);
@@ -167,7 +161,7 @@ private:
     // panes again when the upright one changed.
     void applyViewOptions();
     void reportError(const QString& message);
-    void showMarkOf(int n);   // pane n's mark picture from its state; 0: none
+    void drawMarkOf(int n);   // pane n with its new mark; 0: none
     void saveStore(bool destroying = false);
     void guarded(const std::function<void()>& command);
 

@@ -106,21 +106,18 @@ void TfrmMain::FillPanesFromList()
 
 void TfrmMain::applyWalk(const WalkResult& walk)
 {
-    const ViewSession::WalkPlan plan = m_session.planWalk(walk, [this](int n) { return visibleOf(n); });
+    const ViewSession::WalkPlan plan = measured().planWalk(walk, [this](int n) { return visibleOf(n); });
     if (!plan.changed)
         return;
     showSelection();
-    std::array<QPointF, 4> places;
     for (int k = 1; k <= 4; ++k)
         if (plan.clear[k - 1])
             ClearPane(k);
-        else if (m_paneSet[k].hasPicture())
-            places[k - 1] = viewCentre(k);
     for (int k = 1; k <= 4; ++k)
         if (!plan.load[k - 1].isEmpty()) {
             LoadPane(k, plan.load[k - 1]);
-            if (plan.placeFrom[k - 1])
-                placeAt(k, places[plan.placeFrom[k - 1] - 1]);
+            if (plan.centre[k - 1])
+                drawPanes(measured().placeAt(k, *plan.centre[k - 1]));
         }
     showMissingNotes();
     m_session.lookAhead();
@@ -233,7 +230,7 @@ void TfrmMain::runCommand(KeyCommand key)
         if (const int code = m_session.zoomStep(m_panes[current - 1].picture->pixelSize(), key.command == Command::ZoomIn))
             ScaleCommand(code);
         break;
-    case Command::DigitMark: showMarkOf(m_session.setDigitMark(key.digit)); break;
+    case Command::DigitMark: drawMarkOf(m_session.setDigitMark(key.digit)); break;
     case Command::BackgroundColour: ChooseBackgroundColour(); break;
     case Command::TypeFolder: setTyping(true); break;
     case Command::MetadataPanel: ToggleMetadataPanel(); break;
@@ -257,7 +254,10 @@ void TfrmMain::runCommand(KeyCommand key)
         if (m_session.togglePin())
             showPin();
         break;
-    case Command::Sync: ToggleSync(); break;
+    case Command::Sync:
+        m_session.toggleSync();
+        ToolButton8->setChecked(m_session.syncOn());
+        break;
     case Command::Reload:
     case Command::ReloadAll:
         for (const ViewSession::Reload& r : m_session.reloads(key.command == Command::ReloadAll)) {
@@ -267,7 +267,7 @@ void TfrmMain::runCommand(KeyCommand key)
         }
         break;
     case Command::TopBar: ToggleTopBar(); break;
-    case Command::MarkV: showMarkOf(m_session.toggleMarkV()); break;
+    case Command::MarkV: drawMarkOf(m_session.toggleMarkV()); break;
     case Command::Exposure: ToggleExposureOverlay(current); break;
     case Command::ClearPane: ClearPane(current); break;
     case Command::Captions: ToggleCaptions(); break;
@@ -277,14 +277,10 @@ void TfrmMain::runCommand(KeyCommand key)
 
 // ---- Marks ----------------------------------------------------------------
 
-void TfrmMain::showMarkOf(int n)
+void TfrmMain::drawMarkOf(int n)
 {
-    if (n == 0)
-        return;   // an empty pane: nothing marked
-    const MarkCode code = m_paneSet[n].mark;
-    if (code != NoMark)
-        ShowMark(n, code);
-    m_panes[n - 1].markImage->setVisible(code != NoMark);
+    if (n != 0)   // 0: an empty pane, nothing marked
+        drawPane(n);
 }
 
 // ---- Layout commands --------------------------------------------------------

@@ -94,24 +94,6 @@ void TfrmMain::ScaleCommand(int code)
     drawPanes(measured().scaleCommand(code));
 }
 
-void TfrmMain::ToggleSync()
-{
-    m_session.toggleSync();
-    ToolButton8->setChecked(m_session.syncOn());
-}
-
-QPointF TfrmMain::viewCentre(int n)
-{
-    return measured().place(n).centre();
-}
-
-void TfrmMain::placeAt(int n, QPointF centre)
-{
-    measured().place(n).placeAt(centre);
-    m_session.refreshDifference(n);
-    drawPane(n);
-}
-
 void TfrmMain::followScreenScale()
 {
     const double ratio = devicePixelRatioF();
@@ -121,7 +103,7 @@ void TfrmMain::followScreenScale()
     for (int code = 0; code <= 10; ++code)
         m_markPictures[code]->setPixmap(MarkPicture(code, ratio));
     for (int n = 1; n <= 4; ++n) {
-        ShowMark(n, m_panes[n - 1].shownMark);
+        m_panes[n - 1].showMark(m_panes[n - 1].shownMark, m_markPictures);
         m_panes[n - 1].drawMarkPictures(ratio);
         // The same point of the photo stays in the middle of the pane.
         drawPanes(measured().layOutAgain(n));

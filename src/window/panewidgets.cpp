@@ -20,20 +20,16 @@ namespace tetrafot {
 namespace {
 
 // Turns the painter to the widget's device pixels, so that an image drawn
-// at its own size is copied pixel for pixel. At a scale of 1.5 a widget at
-// an odd position starts half-way through a screen pixel: the origin is
-// moved to the nearest whole one rather than left to the paint engine.
-// Returns the device pixels that cover `logical`, a rectangle in the
-// widget's logical coordinates.
+// at its own size is copied pixel for pixel, its origin on a whole screen
+// pixel rather than left to the paint engine (see CoverInDevicePixels).
+// Returns the device pixels that cover `logical`.
 QRect ToDevicePixels(QPainter& p, const QRect& logical)
 {
     const double ratio = p.device()->devicePixelRatioF();
-    const QPointF origin = p.deviceTransform().map(QPointF(0, 0));
-    const QPointF shift(std::round(origin.x()) - origin.x(), std::round(origin.y()) - origin.y());
+    const DeviceCover cover = CoverInDevicePixels(p.deviceTransform().map(QPointF(0, 0)), logical, ratio);
     p.scale(1 / ratio, 1 / ratio);
-    p.translate(shift);
-    const QRectF covered(QPointF(logical.topLeft()) * ratio - shift, QSizeF(logical.size()) * ratio);
-    return covered.toAlignedRect();
+    p.translate(cover.shift);
+    return cover.covered;
 }
 
 } // namespace

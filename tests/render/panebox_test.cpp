@@ -60,6 +60,30 @@ TEST(PaneBox, ScrollBarsForAnAreaInTheBox)
     }
 }
 
+// A paint starts on a whole device pixel: at 150 % a widget at logical
+// x = 11 begins at device x = 16.5 and is moved half a pixel on, so its
+// first logical pixels cover device pixels -1 .. 14 of the moved widget.
+TEST(PaneBox, APaintStartsOnAWholeDevicePixel)
+{
+    const struct {
+        QPointF origin;
+        QRect logical;
+        double ratio;
+        QPointF shift;
+        QRect covered;
+    } cases[] = {
+        {{0, 0}, {0, 0, 10, 10}, 1.0, {0, 0}, {0, 0, 10, 10}},
+        {{16.5, 0}, {0, 0, 10, 10}, 1.5, {0.5, 0}, {-1, 0, 16, 15}},
+        {{16.4, 7.6}, {2, 3, 5, 4}, 2.0, {-0.4, 0.4}, {4, 5, 11, 9}},
+    };
+    for (const auto& c : cases) {
+        const DeviceCover cover = CoverInDevicePixels(c.origin, c.logical, c.ratio);
+        EXPECT_NEAR(cover.shift.x(), c.shift.x(), 1e-9) << c.ratio;
+        EXPECT_NEAR(cover.shift.y(), c.shift.y(), 1e-9) << c.ratio;
+        EXPECT_EQ(cover.covered, c.covered) << c.ratio;
+    }
+}
+
 TEST(PaneBox, WhatOfThePictureIsDrawnAndSeen)
 {
     EXPECT_EQ(DrawnSize({100, 50}, {200, 200}, false), QSize(100, 50));
