@@ -60,6 +60,11 @@ protected:
         WriteSettings("imagescale1=" + QByteArray::number(scaleCode)
                       + "\r\nPanelTopLeft_Width=205\r\nPanelTop_Height=160\r\ncomment1_Visible=0\r\n");
         Start({tmp.filePath(QStringLiteral("photos"))});
+        // The pane may show the seen part first: what is checked is the
+        // whole photo, which the workers hand over a moment later.
+        for (int waited = 0; waited < 5000 && win->pane(1).isPart(); waited += 10)
+            QTest::qWait(10);
+        ASSERT_FALSE(win->pane(1).isPart()) << "the whole photo never arrived";
         ASSERT_EQ(Box()->size(), QSize(200, 160)) << "the settings no longer give the box this size";
         ASSERT_TRUE(errors.isEmpty()) << errors.join('\n').toStdString();
     }
