@@ -369,11 +369,12 @@ void PaneSet::lookAhead(int selection, int count, bool pageMode, const EntryPath
     const Pin pin(m_pinned, pinnedEntry);
     std::vector<WalkResult> steps{NextFiles(selection, count, shown, pageMode, entryPath, pin),
                                   PreviousFiles(selection, count, shown, pageMode, entryPath, pin)};
-    // Fitted photos are small and quick: the look-ahead goes one step
-    // further for them, so that a walk faster than one decode per step
-    // finds work queued for a second core (see DecodePipeline::get).
+    // A walk that outpaces the workers at fit (where no part is shown
+    // first) has the look-ahead go one step further, so that a key waiting
+    // for its file finds the next one queued for a second core (see
+    // DecodePipeline::get). At a relaxed pace it holds no more photos.
     const WalkResult& next = steps.front();
-    bool fitted = next.changed;
+    bool fitted = next.changed && m_pipeline.outpaced();
     for (int k = 0; k < 4; ++k)
         fitted = fitted && (!next.load[size_t(k)] || scaleOf(k + 1) == ScaleFit);
     if (fitted)

@@ -357,6 +357,7 @@ std::shared_ptr<const DecodedPhoto> DecodePipeline::getOrDecode(const QString& p
         // promises to be long, this thread decodes the look-ahead's next file
         // meanwhile instead of idling, so that both cores decode.
         const std::shared_ptr<Job> job = it->second;
+        m_lastWait = std::chrono::steady_clock::now().time_since_epoch().count();
         if (worthHelpingWhile(*job, scaleCode) && runAheadTask(lock))
             continue;
         m_changed.wait(lock, [&] { return job->done; });
@@ -869,6 +870,14 @@ bool DecodePipeline::runAheadTask(std::unique_lock<std::mutex>& lock)
     m_queues.finishAhead();
     m_changed.notify_all();
     return true;
+}
+
+bool DecodePipeline::outpaced() const
+{
+    const auto last = m_lastWait.load();
+    return last != 0
+        && std::chrono::steady_clock::now().time_since_epoch() - std::chrono::steady_clock::duration(last)
+        < std::chrono::seconds(1);
 }
 
 bool DecodePipeline::worthHelpingWhile(const Job& job, int scaleCode) const

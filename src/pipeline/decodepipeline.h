@@ -126,6 +126,9 @@ public:
     // photos held (on show), the wholes owed to parts and these requests
     // take, and more only while the system has memory to spare.
     void lookAhead(const std::vector<DecodeRequest>& requests);
+    // Whether the walk outpaces the workers: a get waited for its file's
+    // running decode within the last second.
+    bool outpaced() const;
     // The bytes the walk could reach when the budget was last set.
     qint64 reachableBytes() const { return m_reachable.load(); }
     // The file is read from disk on the next get.
@@ -221,6 +224,8 @@ private:
     std::mutex m_budgetMutex;
     std::atomic<qint64> m_recentCost{0};   // of the last photo decoded or shown in part
     std::atomic<bool> m_upright{false};
+    // When a get last waited for a running decode (steady clock ticks; 0: never).
+    std::atomic<std::chrono::steady_clock::rep> m_lastWait{0};
     mutable std::mutex m_kindMutex;
     QStringList m_rawExtensions;
     RawProbe m_rawProbe;   // its answers outlive the cache's photos

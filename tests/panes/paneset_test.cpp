@@ -12,6 +12,8 @@
 
 #include <condition_variable>
 #include <functional>
+#include <chrono>
+#include <future>
 #include <memory>
 #include <mutex>
 #include <string_view>
@@ -132,7 +134,8 @@ TEST_F(PaneSetTest, TheOverlayPaintsACopyAndLeavesTheSharedPhotoAlone)
 }
 
 // The look-ahead decodes what the next Space and Backspace bring; with
-// every pane fitted, the photos are small and it goes a second Space ahead.
+// every pane fitted and the walk outpacing the workers (a key waited for
+// its file's running decode), it goes a second Space ahead.
 TEST_F(PaneSetTest, LookAheadDecodesWhatTheNextStepsBring)
 {
     QStringList paths;
@@ -141,20 +144,45 @@ TEST_F(PaneSetTest, LookAheadDecodesWhatTheNextStepsBring)
     const struct {
         const char* name;
         std::array<int, 4> scales;   // panes 1..4
+        bool outpaced;
         bool secondSpace;            // entry 7, two Spaces ahead
     } rows[] = {
-        {"pane 4 fitted", {1, 1, 1, 5}, false},
-        {"all fitted", {5, 5, 5, 5}, true},
-        {"all at 1:2", {2, 2, 2, 2}, false},
+        {"pane 4 fitted", {1, 1, 1, 5}, false, false},
+        {"pane 4 fitted, outpaced", {1, 1, 1, 5}, true, false},
+        {"all fitted", {5, 5, 5, 5}, false, false},
+        {"all fitted, outpaced", {5, 5, 5, 5}, true, true},
+        {"all at 1:2, outpaced", {2, 2, 2, 2}, true, false},
     };
     for (const auto& r : rows) {
         SCOPED_TRACE(r.name);
-        PaneSet panes;
+        std::promise<void> started, release;
+        std::shared_future<void> released = release.get_future().share();
+        DecodePipeline::Options options;
+        options.threads = 1;
+        options.beforeDecode = [&, gui = std::this_thread::get_id()](const QString& path) {
+            if (path == paths[8] && std::this_thread::get_id() != gui) {
+                started.set_value();
+                released.wait();
+            }
+        };
+        PaneSet panes(options);
+        if (r.outpaced) {
+            // A key finds entry 8 still decoding on the worker and waits for it.
+            panes.pipeline().lookAhead({{paths[8], 5, 2000}});
+            started.get_future().wait();
+            std::thread releaser([&] {
+                std::this_thread::sleep_for(std::chrono::milliseconds(30));
+                release.set_value();
+            });
+            panes.pipeline().get(paths[8], 5, 2000);
+            releaser.join();
+        }
         for (int n = 1; n <= 4; ++n)
             panes.load(n, paths[n + 1], r.scales[size_t(n - 1)], 2000, marks);   // entries 2..5 shown, 5 selected
         auto scaleOf = [&](int n) { return r.scales[size_t(n - 1)]; };
         panes.lookAhead(5, int(paths.size()), false, [&](int i) { return paths[i]; }, scaleOf, 2000);
         panes.pipeline().waitForLookAhead();
+        EXPECT_EQ(panes.pipeline().outpaced(), r.outpaced);
         // Space brings entry 6 into pane 4; Backspace brings entry 1 into pane 1.
         EXPECT_TRUE(panes.pipeline().isCached(paths[6], r.scales[3], 2000));
         EXPECT_TRUE(panes.pipeline().isCached(paths[1], r.scales[0], 2000));
